@@ -1,0 +1,32 @@
+// stillpix-cli: the program's flows without a window, for scripts and tests.
+#include <cstdio>
+#include <cstring>
+
+#include "app/cli_commands.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: stillpix-cli COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto& command : stillpix::cli::kCommands)
+        std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+    std::fprintf(out, "\n'stillpix-cli COMMAND --help' describes one command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    for (const auto& command : stillpix::cli::kCommands)
+        if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "stillpix-cli: unknown command \"%s\"\n", argv[1]);
+    PrintUsage(stderr);
+    return 2;
+}

@@ -1,0 +1,24 @@
+# Sourced by the scripts: installs the Debian packages the build and the tests need, once.
+stillpix_packages=(
+    cmake g++ make pkg-config
+    libgtest-dev libbenchmark-dev
+    qt6-base-dev
+    libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev liblcms2-dev libexiv2-dev
+    libimage-exiftool-perl imagemagick
+    clang libclang-rt-14-dev
+)
+
+stillpix_install_packages() {
+    local missing=()
+    local p
+    for p in "${stillpix_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "installing: ${missing[*]}" >&2
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
