@@ -30,8 +30,9 @@ public:
     virtual bool GetDateTimeDigitized(std::string& out) const = 0;
     virtual bool GetBigEndian(bool& motorolaOrder) const = 0;
     virtual bool GetMakerNote(std::vector<uint8_t>& out) const = 0;
-    // The maker note's offset by the codec's convention: from the TIFF header, plus 6 (the
-    // length of "Exif\0\0"), so that base = offset - 6 makes stored offsets work as they are.
+    // The maker note's offset by the codec's convention: its offset from the TIFF header plus 12
+    // (where it sits in a JPEG whose EXIF segment follows the start marker), whatever the file's
+    // real layout, so that a value stored at offset o lies at o + 6 - (offset - 6) in the note.
     virtual bool GetMakerNoteOffset(int32_t& out) const = 0;
 };
 
