@@ -15,6 +15,9 @@ struct LevelPlanes16 {
     const int16_t* cb = nullptr;
     int width = 0;
     int height = 0;
+    // Grey input (1 or 2 bytes per pixel). Its chrominance is still measured, but the Y values
+    // are not pulled down by the chrominance spreads, which mean nothing for grey.
+    bool grey = false;
 };
 
 // Measures level `levelIndex` into accumulator block levelIndex and raises band's counts.

@@ -13,6 +13,7 @@ namespace stillpix {
 
 constexpr int kAccumulatorLevels = 16;
 constexpr int kAccumulatorLists = 1024;   // addressed as bin x 4 + channel
+constexpr uint32_t kNoAccumulatorEntry = 0xFFFFFFFFu;   // Append outside the lists
 
 struct AccumulatorBlock {
     uint32_t flag = 0;   // this level may run a second round of measuring passes
@@ -24,10 +25,12 @@ class ProfileAccumulator {
 public:
     ProfileAccumulator();
 
-    // Appends to list (level, bin, channel); returns the new entry's index.
+    // Appends to list (level, bin, channel); returns the new entry's index, or
+    // kNoAccumulatorEntry (nothing stored) when the address is outside the block.
+    // Levels 0..15, channels 0..3 (0 Y, 1 Cr, 2 Cb), bin x 4 + channel below 1024.
     uint32_t Append(int level, int bin, int channel, uint32_t value);
     void SetCounter(int level, int bin, int channel, uint32_t value);
-    void AddCounter(int level, int bin, int channel, uint32_t value);
+    void AddCounter(int level, int bin, int channel, uint32_t value);   // saturates at the u32 maximum
 
     AccumulatorBlock& Block(int level) { return (*blocks_)[level]; }
     const AccumulatorBlock& Block(int level) const { return (*blocks_)[level]; }

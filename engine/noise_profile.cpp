@@ -1,0 +1,123 @@
+// The profile record: its byte form, its initialisation and the curve smoothing.
+#include "engine/noise_profile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace stillpix {
+namespace {
+
+constexpr int16_t kMaxLevel = 21906;   // the largest 8-bit Y value
+
+class Writer {
+public:
+    explicit Writer(std::array<uint8_t, kNoiseProfileBytes>& out) : out_(out) {}
+    void I32(int32_t v) {
+        const auto u = static_cast<uint32_t>(v);
+        for (int i = 0; i < 4; ++i) out_[pos_++] = static_cast<uint8_t>(u >> (8 * i));
+    }
+    void I16(int16_t v) {
+        const auto u = static_cast<uint16_t>(v);
+        out_[pos_++] = static_cast<uint8_t>(u);
+        out_[pos_++] = static_cast<uint8_t>(u >> 8);
+    }
+
+private:
+    std::array<uint8_t, kNoiseProfileBytes>& out_;
+    std::size_t pos_ = 0;
+};
+
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> in) : in_(in) {}
+    int32_t I32() {
+        uint32_t u = 0;
+        for (int i = 0; i < 4; ++i) u |= uint32_t{in_[pos_++]} << (8 * i);
+        return static_cast<int32_t>(u);
+    }
+    int16_t I16() {
+        const auto u = static_cast<uint16_t>(in_[pos_] | (in_[pos_ + 1] << 8));
+        pos_ += 2;
+        return static_cast<int16_t>(u);
+    }
+
+private:
+    std::span<const uint8_t> in_;
+    std::size_t pos_ = 0;
+};
+
+int ClampedBinCount(const ProfileBand& band) { return std::clamp<int>(band.binCount, 0, kProfileBinSlots); }
+
+}  // namespace
+
+std::array<uint8_t, kNoiseProfileBytes> EncodeNoiseProfile(const NoiseProfile& profile) {
+    std::array<uint8_t, kNoiseProfileBytes> out{};
+    Writer w(out);
+    w.I32(profile.bandCount);
+    for (const ProfileBand& band : profile.bands) {
+        w.I32(band.binCount);
+        w.I32(band.bandIndex);
+        for (const auto& triple : band.levels)
+            for (int16_t v : triple) w.I16(v);
+        for (const auto& triple : band.counts)
+            for (int16_t v : triple) w.I16(v);
+    }
+    return out;
+}
+
+bool DecodeNoiseProfile(std::span<const uint8_t> bytes, NoiseProfile& out) {
+    if (bytes.size() != kNoiseProfileBytes) return false;
+    NoiseProfile profile;
+    Reader r(bytes);
+    profile.bandCount = r.I32();
+    for (ProfileBand& band : profile.bands) {
+        band.binCount = r.I32();
+        band.bandIndex = r.I32();
+        for (auto& triple : band.levels)
+            for (int16_t& v : triple) v = r.I16();
+        for (auto& triple : band.counts)
+            for (int16_t& v : triple) v = r.I16();
+    }
+    out = profile;
+    return true;
+}
+
+void ResetProfile(NoiseProfile& profile, bool keepValues) {
+    profile.bandCount = kProfileBands;
+    for (int b = 0; b < kProfileBands; ++b) {   // the fifth record is never touched
+        ProfileBand& band = profile.bands[b];
+        band.binCount = kProfileBins;
+        band.bandIndex = b;
+        if (!keepValues) {
+            std::memset(band.levels, 0, sizeof band.levels);
+            std::memset(band.counts, 0, sizeof band.counts);
+        }
+    }
+}
+
+void SmoothProfile(NoiseProfile& profile) {
+    const int bands = std::clamp<int>(profile.bandCount, 0, kProfileBandSlots);
+    for (int b = 0; b < bands; ++b) {
+        ProfileBand& band = profile.bands[b];
+        const int n = ClampedBinCount(band);
+        if (n < 2) continue;
+        for (int c = 0; c < 3; ++c) {
+            for (int pass = 0; pass < 2; ++pass) {
+                int32_t before[kProfileBinSlots];
+                for (int k = 0; k < n; ++k) before[k] = band.levels[k][c];
+                for (int k = 0; k < n; ++k) {
+                    int32_t v;
+                    if (k == 0)
+                        v = (before[0] + before[1]) / 2;
+                    else if (k == n - 1)
+                        v = (before[k] + before[k - 1]) / 2;
+                    else
+                        v = (before[k - 1] + before[k] + before[k + 1]) / 3;
+                    band.levels[k][c] = static_cast<int16_t>(std::min<int32_t>(v, kMaxLevel));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace stillpix
