@@ -16,13 +16,8 @@ namespace stillpix {
 namespace {
 
 using test::FakeExifSource;
-using Rows = std::vector<std::pair<std::string, std::string>>;
-
-Rows RowsOf(const CExifFormatter& f) {
-    Rows rows;
-    for (std::size_t i = 0; i < f.Labels().size(); ++i) rows.emplace_back(f.Labels()[i], f.Values()[i]);
-    return rows;
-}
+using test::Rows;
+using test::RowsOf;
 
 FakeExifSource FullBlock() {
     FakeExifSource exif;

@@ -1,10 +1,13 @@
-// An ExifSource whose tags the test sets one by one; an unset tag is a failing getter.
+// An ExifSource whose tags the test sets one by one (an unset tag is a failing getter), and the
+// formatter's rows in a comparable form.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "exif/exif_formatter.h"
 #include "exif/exif_source.h"
 
 namespace stillpix::test {
@@ -43,5 +46,14 @@ struct FakeExifSource : ExifSource {
     bool GetMakerNote(std::vector<uint8_t>& out) const override { return Give(makerNote, out); }
     bool GetMakerNoteOffset(int32_t& out) const override { return Give(makerNoteOffset, out); }
 };
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// The formatter's rows as (label, value) pairs.
+inline Rows RowsOf(const CExifFormatter& f) {
+    Rows rows;
+    for (std::size_t i = 0; i < f.Labels().size(); ++i) rows.emplace_back(f.Labels()[i], f.Values()[i]);
+    return rows;
+}
 
 }  // namespace stillpix::test

@@ -20,14 +20,9 @@ namespace {
 using test::FakeExifSource;
 using test::TestEntry;
 using test::TiffBlockWriter;
-using Rows = std::vector<std::pair<std::string, std::string>>;
+using test::Rows;
+using test::RowsOf;
 using EntryMaker = std::function<std::vector<TestEntry>(const TiffBlockWriter&)>;
-
-Rows RowsOf(const CExifFormatter& f) {
-    Rows rows;
-    for (std::size_t i = 0; i < f.Labels().size(); ++i) rows.emplace_back(f.Labels()[i], f.Values()[i]);
-    return rows;
-}
 
 // A TIFF block with IFD0 (make, model) and then the note, whose offsets count from the TIFF header.
 FakeExifSource CanonExif(bool bigEndian, const EntryMaker& noteEntries, std::size_t* noteStartOut = nullptr) {
