@@ -1,6 +1,9 @@
-// The commands of stillpix-cli, one source file each. Each gets the arguments after its name
-// and returns the process exit status.
+// The commands of stillpix-cli, one source file each. A command file registers itself with a
+// namespace-scope `CommandRegistration`; main() dispatches on the name. Each command gets the
+// arguments after its name and returns the process exit status.
 #pragma once
+
+#include <vector>
 
 namespace stillpix::cli {
 
@@ -10,11 +13,13 @@ struct Command {
     int (*run)(int argc, char** argv);
 };
 
-int RunFilterCommand(int argc, char** argv);
+// Commands in registration order (the order of the object files; main() sorts by name).
+std::vector<Command>& Commands();
 
-// The table main() dispatches on; a new command adds one line here.
-inline constexpr Command kCommands[] = {
-    {"filter", "filter a PPM/PGM image with a given or built-in profile", RunFilterCommand},
+struct CommandRegistration {
+    CommandRegistration(const char* name, const char* summary, int (*run)(int, char**)) {
+        Commands().push_back({name, summary, run});
+    }
 };
 
 }  // namespace stillpix::cli
