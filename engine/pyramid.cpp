@@ -33,7 +33,7 @@ void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& c
     const int pw = parent.width;
     const int ph = parent.height;
     const int cw = child.width;
-    std::vector<Wide> columnSums(std::size_t(pw));
+    std::vector<Wide> columnSums(static_cast<std::size_t>(pw));
     for (int c = 0; c < 3; ++c) {
         const Sample* src = parent.P(Plane(kSrcY + c));
         Sample* out = child.P(Plane(kSrcY + c));
