@@ -14,6 +14,8 @@ bool CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& value
     bool onlyPositional = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
+        // "-o" is the short spelling of "--o".
+        if (!onlyPositional && arg.size() == 2 && arg[0] == '-' && arg[1] != '-') arg = "-" + arg;
         if (onlyPositional || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             if (arg == "--") { onlyPositional = true; continue; }
             positional_.push_back(arg);
