@@ -1,0 +1,74 @@
+// Synthetic images for the engine tests: smooth scenes with deterministic Gaussian noise, in the
+// document's layouts (8-bit bottom-up padded rows, 16-bit unpadded samples).
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/noise_profile.h"
+
+namespace stillpix::test {
+
+inline int Stride24(int width) { return (width * 3 + 3) / 4 * 4; }
+
+// A smooth colour scene (gradients and a soft disc) in 0..1 per channel.
+inline double Scene(int x, int y, int c, int width, int height) {
+    const double u = double(x) / width, v = double(y) / height;
+    const double disc = std::exp(-((u - 0.5) * (u - 0.5) + (v - 0.5) * (v - 0.5)) * 12.0);
+    return 0.15 + 0.5 * (c == 0 ? u : c == 1 ? v : 1.0 - u) * 0.6 + 0.3 * disc;
+}
+
+// 8-bit B, G, R rows of `stride` bytes, noise of `sigma` (in 8-bit steps) added when sigma > 0.
+inline std::vector<uint8_t> ColourImage8(int width, int height, double sigma, unsigned seed = 1) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, sigma > 0 ? sigma : 1.0);
+    const int stride = Stride24(width);
+    std::vector<uint8_t> image(std::size_t(stride) * height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                double v = Scene(x, y, c, width, height) * 255.0 + (sigma > 0 ? noise(rng) : 0.0);
+                image[std::size_t(y) * stride + x * 3 + c] = uint8_t(std::lround(std::clamp(v, 0.0, 255.0)));
+            }
+    return image;
+}
+
+inline std::vector<uint16_t> ColourImage16(int width, int height, double sigma, unsigned seed = 1) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, sigma > 0 ? sigma : 1.0);
+    std::vector<uint16_t> image(std::size_t(width) * height * 3);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        const int pixel = int(i / 3);
+        double v = Scene(pixel % width, pixel / width, int(i % 3), width, height) * 65535.0 +
+                   (sigma > 0 ? noise(rng) : 0.0);
+        image[i] = uint16_t(std::lround(std::clamp(v, 0.0, 65535.0)));
+    }
+    return image;
+}
+
+// Peak signal to noise ratio over the first `count` samples of two buffers of the same layout.
+template <class T>
+double Psnr(const std::vector<T>& a, const std::vector<T>& b, double peak) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) sum += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
+    const double mse = sum / double(a.size());
+    return mse == 0 ? 200.0 : 10.0 * std::log10(peak * peak / mse);
+}
+
+// Every band and bin at `level` for Y, Cr and Cb.
+inline NoiseProfile FlatTestProfile(int16_t level) {
+    NoiseProfile profile;
+    ResetProfile(profile, false);
+    for (int k = 0; k < kProfileBands; ++k)
+        for (int b = 0; b < kProfileBins; ++b)
+            for (int c = 0; c < 3; ++c) {
+                profile.bands[k].levels[b][c] = level;
+                profile.bands[k].counts[b][c] = 1;
+            }
+    return profile;
+}
+
+}  // namespace stillpix::test
