@@ -1,0 +1,75 @@
+// FilterImage on 24-megapixel images: 8-bit colour, 8-bit grey, 16-bit colour.
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_images.h"
+#include "engine/engine.h"
+
+namespace stillpix::bench {
+namespace {
+
+NoiseProfile BenchProfile() {
+    NoiseProfile profile;
+    ResetProfile(profile, false);
+    for (int k = 0; k < kProfileBands; ++k)
+        for (int b = 0; b < kProfileBins; ++b)
+            for (int c = 0; c < 3; ++c) profile.bands[k].levels[b][c] = int16_t(24 - 4 * k);
+    return profile;
+}
+
+NoiseFilterParams BenchParams() {
+    NoiseFilterParams params;
+    for (auto& band : params.suppression)
+        for (auto& v : band) v = 110;
+    params.sharpening = 5;
+    return params;
+}
+
+void Report(benchmark::State& state) {
+    state.counters["MP/s"] = benchmark::Counter(double(kWidth) * kHeight / 1e6 * state.iterations(),
+                                                benchmark::Counter::kIsRate);
+}
+
+void FilterEightBit(benchmark::State& state, int channels) {
+    const auto& source = NoisyImage8(channels);
+    std::vector<uint8_t> destination(source.size());
+    const int stride = int(source.size() / kHeight);
+    NoiseProfile profile = BenchProfile();
+    const NoiseFilterParams params = BenchParams();
+    for (auto _ : state) {
+        TileGrid grid;
+        CreateTileGrid(kWidth, kHeight, grid);
+        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride, source.data(), destination.data(), nullptr,
+                                             nullptr, channels * 8, grid, profile, &params, nullptr, nullptr,
+                                             nullptr));
+        FreeTileGrid(grid);
+    }
+    Report(state);
+}
+
+void BM_FilterColour8(benchmark::State& state) { FilterEightBit(state, 3); }
+void BM_FilterGrey8(benchmark::State& state) { FilterEightBit(state, 1); }
+
+void BM_FilterColour16(benchmark::State& state) {
+    const auto& source = NoisyImage16();
+    std::vector<uint16_t> destination(source.size());
+    const int stride8 = (kWidth * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> display(std::size_t(stride8) * kHeight);
+    NoiseProfile profile = BenchProfile();
+    const NoiseFilterParams params = BenchParams();
+    for (auto _ : state) {
+        TileGrid grid;
+        CreateTileGrid(kWidth, kHeight, grid);
+        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride8, nullptr, display.data(), source.data(),
+                                             destination.data(), 48, grid, profile, &params, nullptr, nullptr,
+                                             nullptr));
+        FreeTileGrid(grid);
+    }
+    Report(state);
+}
+
+BENCHMARK(BM_FilterColour8)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_FilterGrey8)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_FilterColour16)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+}  // namespace stillpix::bench
