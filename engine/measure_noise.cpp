@@ -191,8 +191,8 @@ void StoreSelected(const Acceptance& acc, int level, ProfileBand& band, ProfileA
             const uint32_t w = acc.weightSum[bin][c];
             if (w == 0) continue;
             const uint32_t n = std::max<uint32_t>(1, w >> 8);
-            band.counts[bin][c] =
-                static_cast<int16_t>(std::min<uint32_t>(kMaxProfileCount, band.counts[bin][c] + n));
+            band.counts[bin][c] = static_cast<int16_t>(
+                std::min<int64_t>(kMaxProfileCount, int64_t{band.counts[bin][c]} + n));
             firsts.clear();
             for (const Accepted& a : acc.lists[bin][c]) {
                 const uint32_t take = std::min<uint32_t>(a.weight, n - firsts.size());

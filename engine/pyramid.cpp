@@ -86,7 +86,7 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
     if (profiling) {
         if constexpr (std::is_same_v<Sample, int16_t>) {
             const LevelPlanes16 planes{level.P(kSrcY), level.P(kSrcCr), level.P(kSrcCb), level.width,
-                                       level.height};
+                                       level.height, level.grey};
             MeasureLevel(planes, levelIndex, tileCount, profile->bands[levelIndex], *accumulator);
             if (levelIndex < last) {
                 auto child = makeChild();
