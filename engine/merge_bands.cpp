@@ -2,6 +2,7 @@
 // thresholds and the band's suppression amounts.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "engine/pyramid_level.h"
 
@@ -30,21 +31,23 @@ inline int32_t ReduceChroma(int32_t d, int cls, bool deepest) {
     }
 }
 
-// One row of the child, upsampled to the parent's column x.
+// Row y of the parent's view of a child plane: columns interpolated, and for odd rows the
+// floor mean with the next child row where there is one.
 template <class Sample>
-inline int32_t RowValue(const Sample* row, int x, int childWidth) {
-    const int j = x >> 1;
-    if ((x & 1) == 0 || j == childWidth - 1) return row[j];
-    return (int32_t(row[j]) + int32_t(row[j + 1])) >> 1;
-}
-
-template <class Sample>
-inline int32_t Upsampled(const Sample* plane, int x, int y, int childWidth, int childHeight) {
+void UpsampleRow(const Sample* plane, int y, int childWidth, int childHeight, int width, int32_t* out) {
     const int i = y >> 1;
     const Sample* row = plane + std::size_t(i) * childWidth;
-    const int32_t top = RowValue(row, x, childWidth);
-    if ((y & 1) == 0 || i + 1 >= childHeight) return top;
-    return (top + RowValue(row + childWidth, x, childWidth)) >> 1;
+    const bool twoRows = (y & 1) != 0 && i + 1 < childHeight;
+    const Sample* next = twoRows ? row + childWidth : row;
+    for (int x = 0; x < width; ++x) {
+        const int j = x >> 1;
+        int32_t top = row[j], bottom = next[j];
+        if ((x & 1) != 0 && j != childWidth - 1) {
+            top = (top + int32_t(row[j + 1])) >> 1;
+            bottom = (bottom + int32_t(next[j + 1])) >> 1;
+        }
+        out[x] = twoRows ? (top + bottom) >> 1 : top;
+    }
 }
 
 }  // namespace
@@ -62,13 +65,20 @@ void MergeChildLevel(PyramidLevel<Sample>& child) {
     const uint8_t* yClass = parent.M(kLumaClassMap);
     const uint8_t* cClass[2] = {parent.M(kCrClassMap), parent.M(kCbClassMap)};
 
+    std::vector<int32_t> rows(std::size_t(w) * 6);
+    int32_t* up[6];
+    for (int k = 0; k < 6; ++k) up[k] = rows.data() + std::size_t(w) * k;
     for (int y = 0; y < parent.height; ++y) {
+        for (int k = 0; k < 3; ++k) {
+            UpsampleRow(child.P(Plane(kResY + k)), y, cw, ch, w, up[k]);
+            UpsampleRow(child.P(Plane(kSrcY + k)), y, cw, ch, w, up[3 + k]);
+        }
         for (int x = 0; x < w; ++x) {
             const std::size_t p = std::size_t(y) * w + x;
             int32_t fu[3], su[3], f[3], s[3], d[3];
             for (int k = 0; k < 3; ++k) {
-                fu[k] = Upsampled(child.P(Plane(kResY + k)), x, y, cw, ch);
-                su[k] = Upsampled(child.P(Plane(kSrcY + k)), x, y, cw, ch);
+                fu[k] = up[k][x];
+                su[k] = up[3 + k][x];
                 f[k] = parent.P(Plane(kResY + k))[p];
                 s[k] = parent.P(Plane(kSrcY + k))[p];
                 d[k] = fu[k] - f[k];
