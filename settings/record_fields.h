@@ -1,0 +1,38 @@
+// A record's 32-bit fields as one table (offset, member, range), read by its encoder and decoder
+// alike. A reserved field's range is its default alone, so it is always written as described.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "settings/record_codec.h"
+
+namespace stillpix {
+
+template <class Record>
+struct IntField {
+    std::size_t offset;
+    int32_t Record::*member;
+    int32_t low;
+    int32_t high;
+};
+
+template <class Record, std::size_t N>
+void PutFields(const Record& record, const IntField<Record> (&fields)[N], std::span<uint8_t> bytes) {
+    for (const IntField<Record>& f : fields) PutI32(bytes, f.offset, std::clamp(record.*f.member, f.low, f.high));
+}
+
+template <class Record, std::size_t N>
+void GetFields(std::span<const uint8_t> bytes, const IntField<Record> (&fields)[N], Record& record) {
+    for (const IntField<Record>& f : fields) record.*f.member = std::clamp(GetI32(bytes, f.offset), f.low, f.high);
+}
+
+// The text of a fixed field, without its tail: the bytes after it stay as they are (zero).
+inline void PutText(std::span<uint8_t> bytes, std::size_t offset, std::span<const char> field) {
+    const std::string_view text = FieldText(field);
+    std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+}  // namespace stillpix
