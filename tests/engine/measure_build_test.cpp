@@ -1,0 +1,376 @@
+// BuildImageProfile end to end: refusals, the tile callbacks, and the levels of flat, patterned
+// and noisy images, worked out from the colour transform and the measurement rules.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tests/engine/test_images.h"
+
+namespace stillpix {
+namespace {
+
+constexpr int kY = 0, kCr = 1, kCb = 2;
+
+NoiseProfile Fresh() {
+    NoiseProfile p;
+    ResetProfile(p, false);
+    return p;
+}
+
+struct Grid {
+    TileGrid grid;
+    Grid(int w, int h) { CreateTileGrid(w, h, grid); }
+    ~Grid() { FreeTileGrid(grid); }
+};
+
+bool Measure(const std::vector<uint8_t>& image, int w, int h, int bpp, NoiseProfile& p,
+             TileCallback callback = nullptr, void* data = nullptr, TileBufferCallback buffers = nullptr) {
+    Grid g(w, h);
+    return BuildImageProfile(g.grid, w, h, int(image.size() / h), bpp, image.data(), p, data, callback, buffers);
+}
+
+// The 8-bit Y of a grey value: (3226 + 1645 + 627) v >> 6.
+int GreyY(int v) { return (5498 * v) >> 6; }
+
+// Grey stripes of 48 rows, one per luminosity bin, each at the grey value whose Y lies in the
+// middle of its bin, plus `noise(x, y)`. 256 x 528: one tile.
+constexpr int kStripesW = 256, kStripesH = 11 * 48;
+int StripeGrey(int bin) { return int(std::lround((2048.0 * bin + 1024.0) * 64.0 / 5498.0)); }
+
+template <class Noise>
+std::vector<uint8_t> Stripes(Noise noise, int firstBin = 0, int lastBin = 10) {
+    std::vector<uint8_t> image(std::size_t(kStripesW) * kStripesH);
+    for (int y = 0; y < kStripesH; ++y) {
+        const int bin = std::clamp(y / 48, firstBin, lastBin);
+        for (int x = 0; x < kStripesW; ++x)
+            image[std::size_t(y) * kStripesW + x] =
+                uint8_t(std::clamp<long>(std::lround(StripeGrey(bin) + noise(x, y)), 0, 255));
+    }
+    return image;
+}
+
+// +3 and -3 on the squares of a checkerboard of 2 x 2 pixel cells: at distance 2 the four axial
+// neighbours lie on the other sign and the four diagonal ones on the same.
+double CellPattern(int x, int y) { return ((x >> 1) + (y >> 1)) & 1 ? 3.0 : -3.0; }
+
+TEST(BuildImageProfile, RefusesWithoutTouchingAnything) {
+    const std::vector<uint8_t> image(64 * 64 * 6, 128);
+    NoiseProfile p = Fresh();
+    p.bands[0].binCount = 3;   // a reset would make this 11
+    int calls = 0;
+    auto counting = [](ProgressRecord& r) { return ++*static_cast<int*>(r.callerData), 1; };
+    Grid g(64, 64);
+    const NoiseProfile before = p;
+    for (int bpp : {48, 16})   // measurement exists on 8-bit data only
+        EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64 * bpp / 8, bpp, image.data(), p, &calls, counting,
+                                       nullptr));
+    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64 * 3 - 1, 24, image.data(), p, &calls, counting, nullptr));
+    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64, 8, nullptr, p, &calls, counting, nullptr));
+    EXPECT_FALSE(BuildImageProfile(g.grid, 0, 64, 64, 8, image.data(), p, &calls, counting, nullptr));
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+
+    NoiseProfile bandless = Fresh();
+    bandless.bandCount = 0;
+    const NoiseProfile bandlessBefore = bandless;
+    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64, 8, image.data(), bandless, &calls, counting, nullptr));
+    EXPECT_EQ(std::memcmp(&bandless, &bandlessBefore, sizeof bandless), 0);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(g.grid.tiles[0].profiled, 0);
+}
+
+TEST(BuildImageProfile, FlatColourImageGivesLevelOneAndItsBlockCounts) {
+    // 62 x 64, B, G, R = 60, 120, 200, rows padded to 188 bytes. Y = (3226 x 120 + 1645 x 200
+    // + 627 x 60) >> 6 = 11777: bin 5 at every level (box means of a constant are the constant).
+    // Every difference is 0, so pass 1 takes every measured block; n = W >> 8 (at least 1):
+    // level 0: 7 x 8 blocks, G = 2 -> 4 x 4; Y 16 x 768 -> 48, Cr, Cb 16 x 32 -> 2.
+    // level 1 (31 x 32): 3 x 4 blocks, G = 1; Y 12 x 96 x 4 -> 18, Cr, Cb 384 -> 1.
+    // level 2 (16 x 16): 4 blocks; Y 4 x 48 x 4 -> 3, Cr, Cb 1. level 3 (8 x 8): Y 12 x 4 -> 1.
+    const int w = 62, h = 64, stride = 188;
+    std::vector<uint8_t> image(std::size_t(stride) * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* px = &image[std::size_t(y) * stride + 3 * x];
+            px[0] = 60, px[1] = 120, px[2] = 200;
+        }
+    NoiseProfile p = Fresh();
+    ASSERT_TRUE(Measure(image, w, h, 24, p));
+    const int16_t expected[4][3] = {{48, 2, 2}, {18, 1, 1}, {3, 1, 1}, {1, 1, 1}};
+    for (int b = 0; b < 4; ++b)
+        for (int k = 0; k < 11; ++k)
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(p.bands[b].levels[k][c], 1) << b << " " << k << " " << c;
+                EXPECT_EQ(p.bands[b].counts[k][c], k == 5 ? expected[b][c] : 1) << b << " " << k << " " << c;
+            }
+}
+
+TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBin) {
+    // Each stripe alternates v - 3 and v + 3; the largest neighbour difference at every point is
+    // Y(v + 3) - Y(v - 3) = 5498 x 6 / 64 = 515.4, so 515 or 516, and 515 >> 4 = 516 >> 4 = 32.
+    // Blocks that see two stripes have a spread far above 128 and are not taken. With every bin
+    // measured at 32 the curve is flat and the trend correction leaves it. Chrominance of grey is
+    // v >> 6, constant in each stripe: level 0, lifted to 1.
+    for (int bin = 0; bin < 11; ++bin) {   // the set-up keeps v - 3 and v + 3 inside the bin
+        ASSERT_EQ(GreyY(StripeGrey(bin) - 3) >> 11, bin);
+        ASSERT_EQ(std::min(GreyY(StripeGrey(bin) + 3) >> 11, 10), bin);
+        ASSERT_EQ((StripeGrey(bin) - 3) >> 6, (StripeGrey(bin) + 3) >> 6);
+    }
+    NoiseProfile p = Fresh();
+    ASSERT_TRUE(Measure(Stripes(CellPattern), kStripesW, kStripesH, 8, p));
+    for (int k = 0; k < 11; ++k) {
+        EXPECT_EQ(p.bands[0].levels[k][kY], 32) << "bin " << k;
+        EXPECT_GT(p.bands[0].counts[k][kY], 1) << "bin " << k;
+        EXPECT_EQ(p.bands[0].levels[k][kCr], 1);
+        EXPECT_EQ(p.bands[0].levels[k][kCb], 1);
+    }
+}
+
+// The median of the largest of the 8 neighbour differences of Gaussian noise of `sigma`
+// rounded to whole 8-bit steps: the smallest m with P(max |x_i - x_c| <= m) >= 1/2.
+int MedianLargestDifference(double sigma) {
+    std::map<int, double> p;
+    for (int k = -int(8 * sigma) - 2; k <= int(8 * sigma) + 2; ++k)
+        p[k] = 0.5 * (std::erfc(-(k + 0.5) / sigma / std::sqrt(2.0)) - std::erfc(-(k - 0.5) / sigma / std::sqrt(2.0)));
+    for (int m = 0;; ++m) {
+        double below = 0;
+        for (const auto& [c, pc] : p) {
+            double near = 0;
+            for (int k = c - m; k <= c + m; ++k) near += p.count(k) ? p.at(k) : 0.0;
+            below += pc * std::pow(near, 8);
+        }
+        if (below >= 0.5) return m;
+    }
+}
+
+std::vector<uint8_t> GaussianStripes(double sigma, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> normal(0.0, sigma);
+    std::vector<double> noise(std::size_t(kStripesW) * kStripesH);
+    for (double& v : noise) v = normal(rng);
+    return Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; });
+}
+
+int MedianOfBand(const NoiseProfile& p, int band) {
+    std::vector<int> v;
+    for (int k = 0; k < 11; ++k) v.push_back(p.bands[band].levels[k][kY]);
+    std::nth_element(v.begin(), v.begin() + 5, v.end());
+    return v[5];
+}
+
+TEST(BuildImageProfile, GaussianNoiseLandsWithinAStepOfItsMedianLargestDifference) {
+    // Each tile's value of a bin comes from its first few accepted blocks, so one bin can be a
+    // step off; the median over the 11 bins stays within one 8-bit step of the arithmetic.
+    for (double sigma : {1.0, 2.0, 3.0, 5.0}) {
+        const int m = MedianLargestDifference(sigma);
+        NoiseProfile p = Fresh();
+        ASSERT_TRUE(Measure(GaussianStripes(sigma, 11), kStripesW, kStripesH, 8, p));
+        const int level = MedianOfBand(p, 0);
+        EXPECT_GE(level, (5498 * (m - 1) / 64) >> 4) << "sigma " << sigma << ", m " << m;
+        EXPECT_LE(level, (5498 * (m + 1) / 64 + 1) >> 4) << "sigma " << sigma << ", m " << m;
+    }
+    EXPECT_EQ(MedianLargestDifference(1.0), 2);   // the arithmetic itself, for the record
+    EXPECT_EQ(MedianLargestDifference(5.0), 11);
+}
+
+TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
+    // The smooth colour scene with independent noise per colour sample, 640 x 480 (two tiles).
+    const int w = 640, h = 480;
+    double previous[3][3] = {};
+    for (double sigma : {2.0, 5.0, 10.0, 20.0}) {
+        NoiseProfile p = Fresh();
+        ASSERT_TRUE(Measure(test::ColourImage8(w, h, sigma, 7), w, h, 24, p));
+        for (int b = 0; b < 3; ++b)
+            for (int c = 0; c < 3; ++c) {
+                double mean = 0;
+                for (int k = 0; k < 11; ++k) mean += p.bands[b].levels[k][c] / 11.0;
+                EXPECT_GT(mean, previous[b][c]) << "band " << b << ", channel " << c << ", sigma " << sigma;
+                previous[b][c] = mean;
+            }
+    }
+}
+
+TEST(BuildImageProfile, MeasuringTheSameImageTwiceDoublesTheSupportAndKeepsTheLevels) {
+    // Counts stay far below 1024, so the second run measures the same blocks again and its
+    // lists are the first run's. Levels are rebuilt from the second run's lists alone.
+    const auto image = Stripes(CellPattern);
+    NoiseProfile once = Fresh();
+    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, once));
+    NoiseProfile twice = once;
+    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, twice));
+    for (int k = 0; k < 11; ++k) {
+        ASSERT_LT(once.bands[0].counts[k][kY], 1024);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(twice.bands[0].levels[k][c], once.bands[0].levels[k][c]) << k << c;
+        EXPECT_EQ(twice.bands[0].counts[k][kY], 2 * once.bands[0].counts[k][kY]);
+    }
+}
+
+TEST(BuildImageProfile, TwoHalvesAddTheirSupportButTheLevelsAreTheLastHalfs) {
+    // Two 256 x 264 images: the top one holds bins 0..4 and 24 rows of bin 5, the bottom one
+    // 72 rows of bin 6 and bins 7..10.
+    const int half = kStripesH / 2;
+    const auto top = Stripes(CellPattern, 0, 5);
+    const auto bottom = Stripes(CellPattern, 6, 10);
+    const std::vector<uint8_t> topHalf(top.begin(), top.begin() + std::size_t(half) * kStripesW);
+    const std::vector<uint8_t> bottomHalf(bottom.end() - std::size_t(half) * kStripesW, bottom.end());
+
+    NoiseProfile topOnly = Fresh(), bottomOnly = Fresh(), combined = Fresh();
+    ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, topOnly));
+    ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, bottomOnly));
+    ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, combined));
+    ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, combined));
+    for (int k = 0; k < 11; ++k) {
+        // The first run's unmeasured bins left it with count 1, which the second run adds to.
+        const int16_t fromTop = k <= 5 ? topOnly.bands[0].counts[k][kY] : 1;
+        const int16_t fromBottom = k >= 6 ? bottomOnly.bands[0].counts[k][kY] : 0;
+        EXPECT_EQ(combined.bands[0].counts[k][kY], fromTop + fromBottom) << "bin " << k;
+    }
+    // The top half's bins had measurements, so nothing fills them, and the second run's lists
+    // hold nothing for them: their levels fall to 1 and the curve keeps only the bottom half.
+    for (int k = 0; k <= 5; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 1) << "bin " << k;
+    for (int k = 9; k <= 10; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 32) << "bin " << k;
+    EXPECT_GT(topOnly.bands[0].levels[2][kY], 1);   // what the top half alone had given
+}
+
+// Callbacks: a 700 x 300 image is two tiles; record 0 is the right tile, record 1 the left.
+struct Calls {
+    std::vector<std::pair<int, int>> seen;   // (tile index, stage)
+    int skipBefore = -1;
+    int stopAfter = -1;
+    bool profilingFlagSeen = false;
+    TileGrid* grid = nullptr;
+    bool gridSeen = true;
+};
+
+int Record(ProgressRecord& r) {
+    auto& calls = *static_cast<Calls*>(r.callerData);
+    calls.seen.emplace_back(r.tileIndex, r.stage);
+    calls.profilingFlagSeen = calls.profilingFlagSeen || r.filtering != 0;
+    calls.gridSeen = calls.gridSeen && r.tiles == calls.grid;
+    if (r.stage == 0 && r.tileIndex == calls.skipBefore) return 0;
+    if (r.stage == 1 && r.tileIndex == calls.stopAfter) return 0;
+    return 1;
+}
+
+struct CallbackRun {
+    bool result;
+    uint8_t profiled[2];
+    NoiseProfile profile;
+    Calls calls;
+};
+
+CallbackRun RunWith(int skipBefore, int stopAfter) {
+    const int w = 700, h = 300;
+    const auto image = test::ColourImage8(w, h, 6.0, 9);
+    CallbackRun run{};
+    run.profile = Fresh();
+    run.calls.skipBefore = skipBefore;
+    run.calls.stopAfter = stopAfter;
+    Grid g(w, h);
+    EXPECT_EQ(g.grid.count, 2);
+    run.calls.grid = &g.grid;
+    run.result = BuildImageProfile(g.grid, w, h, test::Stride24(w), 24, image.data(), run.profile, &run.calls,
+                                   Record, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        run.profiled[i] = g.grid.tiles[i].profiled;
+        EXPECT_EQ(g.grid.tiles[i].filtered, 0);
+    }
+    return run;
+}
+
+bool Finished(const NoiseProfile& p) {
+    for (int b = 0; b < 4; ++b)
+        for (int k = 0; k < 11; ++k)
+            for (int c = 0; c < 3; ++c)
+                if (p.bands[b].levels[k][c] < 1 || p.bands[b].counts[k][c] < 1) return false;
+    return true;
+}
+
+bool AnyCount(const NoiseProfile& p) {
+    for (int k = 0; k < 11; ++k)
+        if (p.bands[0].counts[k][kY] > 0) return true;
+    return false;
+}
+
+TEST(BuildImageProfileCallbacks, ACompleteRunProfilesEveryTileAndFinishes) {
+    const CallbackRun run = RunWith(-1, -1);
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(run.profiled[0], 1);
+    EXPECT_EQ(run.profiled[1], 1);
+    EXPECT_TRUE(Finished(run.profile));
+    const std::vector<std::pair<int, int>> order = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    EXPECT_EQ(run.calls.seen, order);
+    EXPECT_FALSE(run.calls.profilingFlagSeen);   // the record says "profiling" (0)
+    EXPECT_TRUE(run.calls.gridSeen);
+}
+
+TEST(BuildImageProfileCallbacks, SkippingAnEarlierTileStillFinishes) {
+    const CallbackRun run = RunWith(0, -1);
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(run.profiled[0], 0);
+    EXPECT_EQ(run.profiled[1], 1);
+    EXPECT_TRUE(Finished(run.profile));
+}
+
+TEST(BuildImageProfileCallbacks, SkippingTheLastTileLeavesTheCurvesUnfinished) {
+    const CallbackRun run = RunWith(1, -1);
+    EXPECT_FALSE(run.result);
+    EXPECT_EQ(run.profiled[0], 1);
+    EXPECT_EQ(run.profiled[1], 0);
+    EXPECT_FALSE(Finished(run.profile));
+    EXPECT_TRUE(AnyCount(run.profile));   // what the measured tile raised stays
+    for (int k = 0; k < 11; ++k) EXPECT_EQ(run.profile.bands[0].levels[k][kY], 0);
+}
+
+TEST(BuildImageProfileCallbacks, AStopAfterATileEndsAtOnce) {
+    const CallbackRun run = RunWith(-1, 0);
+    EXPECT_FALSE(run.result);
+    EXPECT_EQ(run.profiled[0], 1);
+    EXPECT_EQ(run.profiled[1], 0);
+    const std::vector<std::pair<int, int>> order = {{0, 0}, {0, 1}};
+    EXPECT_EQ(run.calls.seen, order);
+    EXPECT_FALSE(Finished(run.profile));
+    EXPECT_TRUE(AnyCount(run.profile));
+}
+
+// A tile buffer callback that hands out a flat grey tile for every tile but record 0.
+struct FlatTiles {
+    std::vector<uint8_t> buffer;
+    std::vector<std::pair<int, int>> seen;
+};
+
+uint8_t* FlatTile(ProgressRecord& r) {
+    auto& flat = *static_cast<FlatTiles*>(r.callerData);
+    flat.seen.emplace_back(r.tileIndex, r.stage);
+    if (r.tileIndex == 0) return nullptr;
+    const TileRect& m = r.tiles->tiles[r.tileIndex].margin;
+    flat.buffer.assign(std::size_t(m.right - m.left) * (m.bottom - m.top), 128);
+    return flat.buffer.data();
+}
+
+TEST(BuildImageProfileCallbacks, TileBuffersFromTheCallerAreMeasuredAndNullSkips) {
+    const int w = 700, h = 300;
+    std::mt19937 rng(4);
+    std::vector<uint8_t> noisy(std::size_t(w) * h);
+    for (auto& v : noisy) v = uint8_t(rng() & 0xFF);
+    FlatTiles flat;
+    NoiseProfile p = Fresh();
+    Grid g(w, h);
+    ASSERT_TRUE(BuildImageProfile(g.grid, w, h, w, 8, noisy.data(), p, &flat, nullptr, FlatTile));
+    const std::vector<std::pair<int, int>> order = {{0, 0}, {1, 0}, {1, 1}};
+    EXPECT_EQ(flat.seen, order);
+    EXPECT_EQ(g.grid.tiles[0].profiled, 0);
+    EXPECT_EQ(g.grid.tiles[1].profiled, 1);
+    // Only the flat grey 128 (Y 10996, bin 5) was measured, not the random image.
+    for (int k = 0; k < 11; ++k) {
+        EXPECT_EQ(p.bands[0].levels[k][kY], 1);
+        EXPECT_EQ(p.bands[0].counts[k][kY] > 1, k == 5) << "bin " << k;
+    }
+}
+
+}  // namespace
+}  // namespace stillpix
