@@ -1,0 +1,166 @@
+// Learning into the store (appending, merging, refusing) and combining learned profiles.
+#include <gtest/gtest.h>
+
+#include "learned_fixtures.h"
+#include "settings/profile_matching.h"
+#include "settings/profile_store.h"
+#include "temp_folder.h"
+
+namespace stillpix {
+namespace {
+
+using test::Descriptor;
+using test::Record;
+using test::UniformProfile;
+
+class Learning : public ::testing::Test {
+protected:
+    LearnResult Learn(const std::string& path, const test::Shot& shot, const NoiseProfile& profile) {
+        return store_.LearnFromImage(path, Descriptor(shot), profile, true);
+    }
+    std::filesystem::path File() const { return temp_.Path() / "sxprofiles.sxp"; }
+
+    test::TempFolder temp_;
+    LearnedProfileStore store_{temp_.Path()};
+};
+
+TEST_F(Learning, SameImageTwiceIsLearnedOnceButTheFileIsRewritten) {
+    EXPECT_EQ(Learn("/p/a.jpg", {}, UniformProfile(100, 10)).outcome, LearnOutcome::kAppended);
+    std::filesystem::remove(File());
+    const LearnResult again = Learn("/p/a.jpg", {}, UniformProfile(300, 10));
+    EXPECT_EQ(again.outcome, LearnOutcome::kAlreadyLearned);
+    EXPECT_TRUE(again.saved);
+    EXPECT_TRUE(std::filesystem::exists(File()));
+    const auto records = store_.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].contributors, 1);
+    EXPECT_EQ(records[0].imageIds[0], ImageId("/p/a.jpg"));
+    EXPECT_EQ(records[0].profile.bands[0].levels[0][0], 100);
+}
+
+TEST_F(Learning, SameConditionsMergeAsCountWeightedMeans) {
+    NoiseProfile first = UniformProfile(100, 3);
+    first.bands[0].levels[1][0] = 100, first.bands[0].counts[1][0] = 1;
+    first.bands[0].levels[2][1] = 40, first.bands[0].counts[2][1] = 0;
+    first.bands[1].counts[0][2] = 30000;
+    NoiseProfile second = UniformProfile(111, 1);
+    second.bands[0].levels[1][0] = 101;
+    second.bands[0].levels[2][1] = 2, second.bands[0].counts[2][1] = 0;
+    second.bands[1].counts[0][2] = 30000;
+    ASSERT_EQ(Learn("/p/1.jpg", {}, first).outcome, LearnOutcome::kAppended);
+    // 1/150 s against 1/125 s: light values 0.26 apart, same ISO: merged.
+    ASSERT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 150}, second).outcome, LearnOutcome::kMerged);
+
+    const auto records = store_.Records();
+    ASSERT_EQ(records.size(), 1u);
+    const LearnedProfileRecord& r = records[0];
+    EXPECT_EQ(r.contributors, 2);
+    EXPECT_EQ(r.imageIds[1], ImageId("/p/2.jpg"));
+    EXPECT_EQ(r.descriptor.exposureTime, 1.0 / 125);   // the first image's shooting data stays
+    const ProfileBand& band0 = r.profile.bands[0];
+    EXPECT_EQ(band0.levels[0][0], 103);    // (100 x 3 + 111) / 4 = 102.75
+    EXPECT_EQ(band0.counts[0][0], 4);
+    EXPECT_EQ(band0.levels[1][0], 101);    // 100.5 rounds up
+    EXPECT_EQ(band0.levels[2][1], 42);     // no counts at all: the levels add up
+    EXPECT_EQ(band0.counts[2][1], 0);
+    EXPECT_EQ(r.profile.bands[1].counts[0][2], 32767);   // held at the largest count
+}
+
+TEST_F(Learning, LightValuesAFullStepApartMakeTwoRecords) {
+    ASSERT_EQ(Learn("/p/1.jpg", {.exposure = 1.0 / 100}, UniformProfile(100, 10)).outcome, LearnOutcome::kAppended);
+    // 1.4462 ln 1.5 = 0.59: truncated to 0, merged.
+    EXPECT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 150}, UniformProfile(100, 10)).outcome, LearnOutcome::kMerged);
+    // 1.4462 ln 3 = 1.59: a record of its own.
+    EXPECT_EQ(Learn("/p/3.jpg", {.exposure = 1.0 / 300}, UniformProfile(100, 10)).outcome, LearnOutcome::kAppended);
+    // Another ISO is another record, however close the rest.
+    EXPECT_EQ(Learn("/p/4.jpg", {.exposure = 1.0 / 100, .iso = 500}, UniformProfile(100, 10)).outcome,
+              LearnOutcome::kAppended);
+    EXPECT_EQ(store_.Count(), 3);
+}
+
+TEST_F(Learning, AnImageKnownToAnyMatchingRecordIsNotLearnedAgain) {
+    Learn("/p/1.jpg", {.exposure = 1.0 / 100}, UniformProfile(100, 10));
+    // 1.4462 ln 2.3 = 1.20 apart (score 39): a second record.
+    ASSERT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 230}, UniformProfile(100, 10)).outcome, LearnOutcome::kAppended);
+    // 1/150 s lies 0.59 from the first (score 70) and 0.62 from the second (69): the first is
+    // the candidate, but the second already holds this image.
+    EXPECT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 150}, UniformProfile(100, 10)).outcome,
+              LearnOutcome::kAlreadyLearned);
+    EXPECT_EQ(store_.Records()[0].contributors, 1);
+    EXPECT_EQ(Learn("/p/3.jpg", {.exposure = 1.0 / 150}, UniformProfile(100, 10)).outcome, LearnOutcome::kMerged);
+    EXPECT_EQ(store_.Records()[0].contributors, 2);
+}
+
+TEST_F(Learning, NinetyNineContributorsAtMost) {
+    for (int i = 0; i < 99; ++i)
+        store_.AddLearnedProfile("/p/" + std::to_string(i) + ".jpg", Record(Descriptor({}), UniformProfile(100, 1)));
+    ASSERT_EQ(store_.Count(), 1);
+    ASSERT_EQ(store_.Records()[0].contributors, 99);
+    EXPECT_EQ(Learn("/p/hundredth.jpg", {}, UniformProfile(100, 1)).outcome, LearnOutcome::kRefused);
+    EXPECT_EQ(store_.Count(), 1);
+    EXPECT_EQ(store_.Records()[0].contributors, 99);
+}
+
+TEST_F(Learning, NotEligibleImagesAndEmptyPaths) {
+    EXPECT_EQ(store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(1, 1), false).outcome,
+              LearnOutcome::kNotEligible);
+    EXPECT_EQ(Learn("/p/a.jpg", {.iso = 0}, UniformProfile(1, 1)).outcome, LearnOutcome::kNotEligible);
+    EXPECT_EQ(Learn("/p/a.jpg", {.software = "Veltrano Stillpix"}, UniformProfile(1, 1)).outcome,
+              LearnOutcome::kNotEligible);
+    EXPECT_EQ(store_.Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(File()));
+    // A pasted image has no path (id 0): always a record of its own.
+    EXPECT_TRUE(store_.AddLearnedProfile("", Record(Descriptor({}), UniformProfile(1, 1))));
+    EXPECT_TRUE(store_.AddLearnedProfile("", Record(Descriptor({}), UniformProfile(1, 1))));
+    EXPECT_EQ(store_.Count(), 2);
+    // A profile the store could not keep is refused rather than stored.
+    NoiseProfile broken = UniformProfile(1, 1);
+    broken.bandCount = 0;
+    EXPECT_FALSE(store_.AddLearnedProfile("/p/b.jpg", Record(Descriptor({}), broken)));
+    EXPECT_EQ(store_.Count(), 2);
+}
+
+TEST_F(Learning, CombiningReplaysRecordsByWeightedLowerMedian) {
+    // Weights per band: count >> (4 - b), held in 1..256. 1024 gives 64, 128, 256, 256;
+    // 2048 gives 128, 256, 256, 256.
+    store_.AddLearnedProfile("/p/1.jpg", Record(Descriptor({}), UniformProfile(400, 1024)));
+    store_.AddLearnedProfile("/p/2.jpg", Record(Descriptor({.iso = 500}), UniformProfile(600, 2048)));
+    // Against the second record's own shooting data: the first scores 66 (ISO 400 vs 500), the
+    // second 100. Band 0: 64 x 66 / 100 = 42 copies of 400, 128 of 600: lower median 600.
+    // Bands 2 and 3: 168 of 400, 256 of 600: 600. Band 1: 84 of 400, 256 of 600: 600.
+    NoiseProfile out;
+    ResetProfile(out, false);
+    ASSERT_TRUE(store_.BuildLearnedProfile(Descriptor({.iso = 500}), out, true));
+    for (int b = 0; b < kProfileBands; ++b) {
+        EXPECT_EQ(out.bands[b].levels[0][0], 600) << b;
+        EXPECT_EQ(out.bands[b].counts[5][1], 3072) << b;   // the counts add up
+    }
+    // Against the first: 256 copies of 400 in band 3 (score 100) and 256 x 66 / 100 = 168 of 600.
+    ASSERT_TRUE(store_.BuildLearnedProfile(Descriptor({}), out, true));
+    EXPECT_EQ(out.bands[3].levels[10][2], 400);
+    // Band 0: 64 of 400 and 128 x 66 / 100 = 84 of 600; lower median of 148 is entry 73: 600.
+    EXPECT_EQ(out.bands[0].levels[0][0], 600);
+}
+
+TEST_F(Learning, CombiningNeedsSelfLearningIsoAndAMatch) {
+    store_.AddLearnedProfile("/p/1.jpg", Record(Descriptor({}), UniformProfile(400, 1024)));
+    NoiseProfile out;
+    ResetProfile(out, false);
+    EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({}), out, false));
+    EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({.iso = 0}), out, true));
+    EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({.model = "other"}), out, true));
+    // Score 51 (f/5.6 against f/4) takes part, 24 (ISO 800 against 400) does not.
+    EXPECT_TRUE(store_.BuildLearnedProfile(Descriptor({.fNumber = 5.6}), out, true));
+    EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({.iso = 800}), out, true));
+}
+
+TEST_F(Learning, ClearingEmptiesTheStore) {
+    Learn("/p/1.jpg", {}, UniformProfile(100, 10));
+    store_.Clear();
+    EXPECT_EQ(store_.Count(), 0);
+    NoiseProfile out;
+    EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({}), out, true));
+}
+
+}  // namespace
+}  // namespace stillpix
