@@ -1,0 +1,301 @@
+// The codec's calls: handles, loading and thumbnails, pixel access and handover, ICC, blocks.
+// Saving lives in codec_save.cpp.
+#include "codec/codec.h"
+
+#include <cstring>
+#include <new>
+
+#include "codec/formats.h"
+#include "codec/icc.h"
+#include "codec/metadata_internal.h"
+#include "codec/session.h"
+
+namespace stillpix {
+namespace {
+
+using codec::DecodedImage;
+using codec::FileFormat;
+
+bool Fail(CodecSession& h, std::string message) {
+    h.error = std::move(message);
+    return false;
+}
+
+void DescribeBitmap(CodecSession& h) {
+    const DecodedImage& image = h.image;
+    BitmapInfo& info = h.bitmapInfo;
+    info = {};
+    info.header.width = image.width;
+    info.header.height = image.height;
+    info.header.bitCount = static_cast<uint16_t>(8 * image.Channels());
+    info.header.sizeImage = static_cast<uint32_t>(image.display.size());
+    if (image.grey) {
+        info.header.clrUsed = 256;
+        for (int i = 0; i < 256; ++i) info.colors[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    }
+}
+
+bool ReadFile(const std::filesystem::path& file, const codec::ReadOptions& options, FileFormat format,
+              DecodedImage& image, std::string& error) {
+    switch (format) {
+        case FileFormat::Jpeg: return codec::ReadJpeg(file, options, image, error);
+        case FileFormat::Png: return codec::ReadPng(file, options, image, error);
+        case FileFormat::Tiff: return codec::ReadTiff(file, options, image, error);
+        case FileFormat::Gif: return codec::ReadGif(file, options, image, error);
+        case FileFormat::Bmp: return codec::ReadBmp(file, options, image, error);
+        case FileFormat::Unknown: break;
+    }
+    error = "unknown image format";
+    return false;
+}
+
+bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions options) {
+    h.Clear();
+    h.error.clear();
+    std::string error;
+    const FileFormat format = codec::SniffFormat(file, options.fileSize, error);
+    if (format == FileFormat::Unknown) return Fail(h, error);
+    DecodedImage image;
+    try {
+        if (!ReadFile(file, options, format, image, error)) return Fail(h, error);
+        if (options.fitWidth > 0 && !codec::ReduceToFit(image, options.fitWidth, options.fitHeight, error))
+            return Fail(h, error);
+    } catch (const std::bad_alloc&) {
+        return Fail(h, "not enough memory to read " + file.string());
+    }
+    // Broken metadata costs only the metadata.
+    std::string ignored;
+    codec::ReadMetadata(file, format == FileFormat::Jpeg, &h.exif, &h.iptc, ignored);
+    h.image = std::move(image);
+    h.pixelProfile = h.image.icc;
+    h.loaded = true;
+    DescribeBitmap(h);
+    return true;
+}
+
+bool RequireImage(const CodecSession& h) { return h.loaded && !h.image.display.empty(); }
+
+// Takes over handed-in pixels as the image to save; the blocks and profile start empty.
+bool Adopt(CodecSession& h, DecodedImage&& image) {
+    h.Clear();
+    h.image = std::move(image);
+    h.image.fileWidth = h.image.width;
+    h.image.fileHeight = h.image.height;
+    h.loaded = true;
+    DescribeBitmap(h);
+    return true;
+}
+
+}  // namespace
+
+void CodecSessionDeleter::operator()(CodecSession* session) const { delete session; }
+
+CodecHandle cNewSession() { return CodecHandle(new (std::nothrow) CodecSession); }
+
+void cUnload(CodecSession& h) { h.Clear(); }
+
+void cDestroySession(CodecHandle& h) { h.reset(); }
+
+const std::string& cGetLastError(const CodecSession& h) { return h.error; }
+
+bool cSetJPEGParams(CodecSession& h, int quality, double, int, int) {
+    if (quality < 0 || quality > 100) return Fail(h, "the JPEG quality must lie in 0..100");
+    h.jpegQuality = quality;
+    return true;
+}
+
+bool cSet16BitComponentOptions(CodecSession& h, bool keepLoad, bool keepSave) {
+    h.keep16Load = keepLoad;
+    h.keep16Save = keepSave;
+    return true;
+}
+
+bool cLoadImage(CodecSession& h, const std::filesystem::path& file) {
+    codec::ReadOptions options;
+    options.keep16 = h.keep16Load;
+    return Load(h, file, options);
+}
+
+bool cLoadThumbnailEx(CodecSession& h, const std::filesystem::path& file, int width, int height) {
+    if (width <= 0 || height <= 0) return Fail(h, "the thumbnail size must be positive");
+    codec::ReadOptions options;
+    options.fitWidth = width;
+    options.fitHeight = height;
+    return Load(h, file, options);
+}
+
+bool cGetImageInfo(const CodecSession& h, ImageInfo& out) {
+    if (!RequireImage(h)) return false;
+    out.width = h.image.width;
+    out.height = h.image.height;
+    out.bitsPerPixel = h.image.BitsPerPixel();
+    out.grey = h.image.grey;
+    out.fileWidth = h.image.fileWidth;
+    out.fileHeight = h.image.fileHeight;
+    return true;
+}
+
+bool cGetBitsPtr(const CodecSession& h, const uint8_t*& bits) {
+    if (!RequireImage(h)) return false;
+    bits = h.image.display.data();
+    return true;
+}
+
+bool cGetBITMAPINFOPtr(const CodecSession& h, const BitmapInfo*& info) {
+    if (!RequireImage(h)) return false;
+    info = &h.bitmapInfo;
+    return true;
+}
+
+bool cGetDIB(const CodecSession& h, std::vector<uint8_t>& out) {
+    if (!RequireImage(h)) return false;
+    const std::size_t paletteBytes = h.image.grey ? sizeof h.bitmapInfo.colors : 0;
+    try {
+        out.resize(sizeof(BitmapInfoHeader) + paletteBytes + h.image.display.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::memcpy(out.data(), &h.bitmapInfo.header, sizeof(BitmapInfoHeader));
+    std::memcpy(out.data() + sizeof(BitmapInfoHeader), h.bitmapInfo.colors.data(), paletteBytes);
+    std::memcpy(out.data() + sizeof(BitmapInfoHeader) + paletteBytes, h.image.display.data(), h.image.display.size());
+    return true;
+}
+
+bool cGetImage16(const CodecSession& h, std::vector<uint8_t>& out) {
+    if (!RequireImage(h) || !h.image.has16) return false;
+    try {
+        out.resize(h.image.samples.size() * 2);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::size_t i = 0; i < h.image.samples.size(); ++i) {
+        out[2 * i] = static_cast<uint8_t>(h.image.samples[i]);
+        out[2 * i + 1] = static_cast<uint8_t>(h.image.samples[i] >> 8);
+    }
+    return true;
+}
+
+bool cGetImageICCProfile(const CodecSession& h, std::vector<uint8_t>& out) {
+    if (!RequireImage(h) || h.image.icc.empty()) return false;
+    out = h.image.icc;
+    return true;
+}
+
+bool cGetICCProfileName(std::span<const uint8_t> profile, std::string& out) {
+    return codec::ProfileName(profile, out);
+}
+
+const std::vector<uint8_t>& SrgbProfile() { return codec::BuiltInSrgb(); }
+
+bool cLoadICCProfile(CodecSession& h, std::span<const uint8_t> profile) {
+    std::string name;
+    if (!codec::ProfileName(profile, name)) return Fail(h, "the ICC profile cannot be read");
+    h.pixelProfile.assign(profile.begin(), profile.end());
+    return true;
+}
+
+bool cApplyICCProfile(CodecSession& h, std::span<const uint8_t> target) {
+    if (!RequireImage(h)) return Fail(h, "no image to convert");
+    std::string error;
+    if (!codec::ConvertPixels(h.image, h.pixelProfile, target, error)) return Fail(h, error);
+    h.pixelProfile.assign(target.begin(), target.end());
+    return true;
+}
+
+bool cSaveICCProfileEnabled(CodecSession& h, bool enabled) {
+    h.saveIcc = enabled;
+    return true;
+}
+
+bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<const uint8_t> bits) {
+    const int bitCount = header.bitCount;
+    if ((bitCount != 24 && bitCount != 32) || header.compression != 0 || header.width <= 0 || header.height == 0)
+        return Fail(h, "only uncompressed 24- and 32-bit bitmaps can be handed over");
+    const int64_t rows = header.height < 0 ? -int64_t{header.height} : header.height;
+    std::string error;
+    if (!codec::CheckImageSize(header.width, rows, UINT64_MAX, error)) return Fail(h, error);
+    const int width = header.width;
+    const int height = static_cast<int>(rows);
+    const std::size_t stride = BitmapStride(width, bitCount);
+    if (bits.size() / stride < static_cast<std::size_t>(height)) return Fail(h, "the bitmap's bits are too short");
+    DecodedImage image;
+    if (!image.Allocate(width, height, false, false, error)) return Fail(h, error);
+    for (int row = 0; row < height; ++row) {
+        // A negative height means rows stored from the top.
+        const int y = header.height < 0 ? row : height - 1 - row;
+        const uint8_t* in = bits.data() + stride * row;
+        uint8_t* out = image.DisplayRow(y);
+        if (bitCount == 24) {
+            std::memcpy(out, in, std::size_t(width) * 3);
+        } else {
+            for (int x = 0; x < width; ++x) std::memcpy(out + 3 * x, in + 4 * x, 3);
+        }
+    }
+    return Adopt(h, std::move(image));
+}
+
+bool cLoadImage8(CodecSession& h, std::span<const uint8_t> grey, int width, int height) {
+    DecodedImage image;
+    std::string error;
+    if (!image.Allocate(width, height, true, false, error)) return Fail(h, error);
+    if (grey.size() / static_cast<std::size_t>(width) < static_cast<std::size_t>(height))
+        return Fail(h, "the grey rows are too short for the image size");
+    for (int y = 0; y < height; ++y) std::memcpy(image.DisplayRow(y), grey.data() + std::size_t(y) * width, width);
+    return Adopt(h, std::move(image));
+}
+
+bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height, bool grey) {
+    DecodedImage image;
+    std::string error;
+    if (!image.Allocate(width, height, grey, true, error)) return Fail(h, error);
+    if (samples.size() / 2 < image.samples.size()) return Fail(h, "the 16-bit samples are too short for the image size");
+    for (std::size_t i = 0; i < image.samples.size(); ++i)
+        image.samples[i] = static_cast<uint16_t>(samples[2 * i] | samples[2 * i + 1] << 8);
+    image.DisplayFromSamples();
+    return Adopt(h, std::move(image));
+}
+
+bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out) {
+    if (!h.loaded) return false;
+    out = h.exif;
+    return true;
+}
+
+bool cGetImageIPTC_Info(const CodecSession& h, IptcBlock& out) {
+    if (!h.loaded) return false;
+    out = h.iptc;
+    return true;
+}
+
+bool cPutImageEXIF_Info(CodecSession& h, const ExifBlock& exif) {
+    h.exif = exif;
+    return true;
+}
+
+bool cPutImageIPTC_Info(CodecSession& h, const IptcBlock& iptc) {
+    h.iptc = iptc;
+    return true;
+}
+
+bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, ExifBlock* exif, IptcBlock* iptc,
+                         std::string* error) {
+    std::string message;
+    codec::ReadOptions options;
+    options.infoOnly = true;
+    const FileFormat format = codec::SniffFormat(file, options.fileSize, message);
+    DecodedImage image;
+    if (format == FileFormat::Unknown || !ReadFile(file, options, format, image, message)) {
+        if (error != nullptr) *error = message;
+        return false;
+    }
+    out.width = image.width;
+    out.height = image.height;
+    out.bitsPerPixel = image.BitsPerPixel();
+    out.grey = image.grey;
+    out.format = codec::FormatName(format);
+    out.fileSize = options.fileSize;
+    if (exif != nullptr || iptc != nullptr) codec::ReadMetadata(file, format == FileFormat::Jpeg, exif, iptc, message);
+    return true;
+}
+
+}  // namespace stillpix

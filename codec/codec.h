@@ -1,0 +1,112 @@
+// The image codec library: reads JPEG, TIFF, PNG, BMP and GIF files, writes JPEG, TIFF and PNG,
+// carries EXIF, IPTC and ICC data, converts pixels between ICC profiles and makes thumbnails.
+// One handle (H) holds one image for one load, save or thumbnail. Every call returns false on
+// failure, with a message in cGetLastError; nothing throws.
+//
+// Pixels come in two layouts: the display bitmap (bottom-up, rows padded to 4 bytes, 8-bit
+// B, G, R or 8-bit grey) and, for 16-bit files, the 16-bit samples (top-down, unpadded,
+// little-endian B, G, R or grey). The display bitmap of a 16-bit image holds the high byte of
+// every sample.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "codec/bitmap_info.h"
+#include "codec/metadata.h"
+
+namespace stillpix {
+
+class CodecSession;
+struct CodecSessionDeleter {
+    void operator()(CodecSession* session) const;
+};
+using CodecHandle = std::unique_ptr<CodecSession, CodecSessionDeleter>;
+
+// Format codes of cSave besides a JPEG quality of 0..100.
+constexpr int kSaveCodeTiff = 18;
+constexpr int kSaveCodePng = 11;
+
+CodecHandle cNewSession();
+// Drops the image, its profile and its blocks; the handle stays usable.
+void cUnload(CodecSession& h);
+void cDestroySession(CodecHandle& h);
+const std::string& cGetLastError(const CodecSession& h);
+
+// Quality 0..100 of a JPEG save; the other arguments are kept for the call's shape.
+bool cSetJPEGParams(CodecSession& h, int quality, double scale = 1.0, int a = 1, int b = 1);
+// keepLoad: a 16-bit file keeps its samples (48 or 16 bpp) instead of being reduced to 8 bits.
+// keepSave: 16-bit samples are written as 16 bits to TIFF and PNG.
+bool cSet16BitComponentOptions(CodecSession& h, bool keepLoad, bool keepSave);
+
+// Decodes the file (the format is told by its content, not its name), its embedded ICC profile
+// and its EXIF and IPTC blocks. A file whose metadata is broken still loads, without it.
+bool cLoadImage(CodecSession& h, const std::filesystem::path& file);
+// Decodes a reduced image that fits width x height, as fast as the format allows.
+bool cLoadThumbnailEx(CodecSession& h, const std::filesystem::path& file, int width, int height);
+
+struct ImageInfo {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;        // 8, 16, 24 or 48
+    bool grey = false;
+    int fileWidth = 0;           // of the file, before a thumbnail's reduction
+    int fileHeight = 0;
+};
+bool cGetImageInfo(const CodecSession& h, ImageInfo& out);
+
+// The display bitmap (a 48-bit image given as 24 bits, 16 as 8); valid until the handle changes.
+bool cGetBitsPtr(const CodecSession& h, const uint8_t*& bits);
+bool cGetBITMAPINFOPtr(const CodecSession& h, const BitmapInfo*& info);
+// Header, palette (8 bits only) and bits in one block, as the clipboard takes it.
+bool cGetDIB(const CodecSession& h, std::vector<uint8_t>& out);
+// The 16-bit samples of a 48- or 16-bit image: width x height x bits-per-pixel / 8 bytes.
+bool cGetImage16(const CodecSession& h, std::vector<uint8_t>& out);
+
+// The profile embedded in the loaded file; false when there is none.
+bool cGetImageICCProfile(const CodecSession& h, std::vector<uint8_t>& out);
+// The profile's description; false for bytes that are not a profile.
+bool cGetICCProfileName(std::span<const uint8_t> profile, std::string& out);
+// Declares the profile the pixels are in (after a load: the embedded one, else sRGB).
+bool cLoadICCProfile(CodecSession& h, std::span<const uint8_t> profile);
+// Converts the pixels from their profile into `target`, which then becomes their profile.
+bool cApplyICCProfile(CodecSession& h, std::span<const uint8_t> target);
+// When on, the pixels' profile is embedded on save.
+bool cSaveICCProfileEnabled(CodecSession& h, bool enabled);
+// The sRGB IEC61966-2.1 profile the program works in.
+const std::vector<uint8_t>& SrgbProfile();
+
+// Hand pixels over for a save. A 24- or 32-bit bitmap (bottom-up, padded rows; the fourth byte
+// of 32 bits is dropped); 8-bit grey rows, top-down and unpadded; 16-bit samples as above.
+bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<const uint8_t> bits);
+bool cLoadImage8(CodecSession& h, std::span<const uint8_t> grey, int width, int height);
+bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height, bool grey);
+
+// The image's blocks (empty ones for an image without them), and the blocks a save writes.
+bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out);
+bool cGetImageIPTC_Info(const CodecSession& h, IptcBlock& out);
+bool cPutImageEXIF_Info(CodecSession& h, const ExifBlock& exif);
+bool cPutImageIPTC_Info(CodecSession& h, const IptcBlock& iptc);
+
+// Writes the image: code kSaveCodeTiff (24 or 48 bits), kSaveCodePng, otherwise a JPEG of that
+// quality (0..100). The file is written under a temporary name and replaces `file` only when
+// complete, so a failed save leaves an existing file as it was.
+bool cSave(CodecSession& h, const std::filesystem::path& file, int code);
+
+struct ImageFileInfo {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    bool grey = false;
+    std::string format;          // "JPEG", "TIFF", "PNG", "BMP" or "GIF"
+    uint64_t fileSize = 0;
+};
+// Reads the file's size, format and blocks without decoding its pixels; a null block is not read.
+bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, ExifBlock* exif,
+                         IptcBlock* iptc, std::string* error = nullptr);
+
+}  // namespace stillpix

@@ -1,0 +1,55 @@
+// cSave: the pixels go to a temporary sibling of the target, the blocks are added to it, and
+// only the complete file is renamed over the target.
+#include <new>
+
+#include "codec/codec.h"
+#include "codec/formats.h"
+#include "codec/metadata_internal.h"
+#include "codec/session.h"
+#include "platform/atomic_file.h"
+
+namespace stillpix {
+
+bool cSave(CodecSession& h, const std::filesystem::path& file, int code) {
+    h.error.clear();
+    if (!h.loaded || h.image.display.empty()) {
+        h.error = "there is no image to save";
+        return false;
+    }
+    if (code != kSaveCodeTiff && code != kSaveCodePng && (code < 0 || code > 100)) {
+        h.error = "unknown save code " + std::to_string(code);
+        return false;
+    }
+    TemporarySibling temp(file);
+    if (!temp.Ok()) {
+        h.error = temp.Error();
+        return false;
+    }
+    const std::span<const uint8_t> icc = h.saveIcc ? std::span<const uint8_t>(h.pixelProfile) : std::span<const uint8_t>();
+    std::string error;
+    bool ok = false;
+    try {
+        if (code == kSaveCodeTiff)
+            ok = codec::WriteTiff(h.image, temp.Path(), h.keep16Save, h.exif.Internals().order == Exiv2::bigEndian, icc,
+                                  error);
+        else if (code == kSaveCodePng)
+            ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, error);
+        else
+            ok = codec::WriteJpeg(h.image, temp.Path(), code, icc, error);
+        ok = ok && codec::WriteMetadata(temp.Path(), h.exif, h.iptc, error);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        error = "not enough memory to write " + file.string();
+    }
+    if (!ok) {
+        h.error = error;
+        return false;
+    }
+    if (!temp.Commit()) {
+        h.error = temp.Error();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace stillpix

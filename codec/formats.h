@@ -1,0 +1,43 @@
+// Inside the codec: one reader a format and one writer a written format. Each returns false with
+// a message in `error`; none throws or lets a library error jump past its own frame.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "codec/decoded_image.h"
+
+namespace stillpix::codec {
+
+enum class FileFormat { Unknown, Jpeg, Png, Tiff, Gif, Bmp };
+
+// Told by the first bytes of the file; `error` says why when Unknown.
+FileFormat SniffFormat(const std::filesystem::path& file, uint64_t& fileSize, std::string& error);
+const char* FormatName(FileFormat format);
+
+struct ReadOptions {
+    uint64_t fileSize = 0;
+    bool keep16 = false;       // keep 16-bit samples; else only the display bitmap
+    bool infoOnly = false;     // size and layout only: width, height, grey, has16, no buffers
+    int fitWidth = 0;          // > 0: a thumbnail; the reader may decode reduced when it can
+    int fitHeight = 0;
+};
+
+bool ReadJpeg(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+bool ReadPng(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+bool ReadTiff(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+bool ReadGif(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+bool ReadBmp(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+
+// Writers take the display bitmap, or the 16-bit samples when `sixteen` (and the image has them).
+// `icc` is embedded when not empty.
+bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& file, int quality,
+               std::span<const uint8_t> icc, std::string& error);
+bool WritePng(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
+              std::span<const uint8_t> icc, std::string& error);
+bool WriteTiff(const DecodedImage& image, const std::filesystem::path& file, bool sixteen, bool bigEndian,
+               std::span<const uint8_t> icc, std::string& error);
+
+}  // namespace stillpix::codec

@@ -1,0 +1,70 @@
+// TIFF files through libtiff: RGB (24 or 48 bits) or grey (8 or 16), LZW with the horizontal
+// predictor, the ICC profile in its tag. The byte order follows the EXIF block that will be
+// added, so the metadata writer can keep the file's layout.
+#include <new>
+
+#include "codec/formats.h"
+#include "codec/tiff_handle.h"
+
+namespace stillpix::codec {
+
+bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, bool sixteen, bool bigEndian,
+               std::span<const uint8_t> icc, std::string& error) {
+    sixteen = sixteen && image.has16;
+    const int channels = image.Channels();
+    const std::size_t rowBytes = std::size_t(image.width) * channels * (sixteen ? 2 : 1);
+    // A classic TIFF counts in 32 bits; keep well inside that.
+    if (rowBytes * image.height > (uint64_t{1} << 32) - (uint64_t{64} << 20)) {
+        error = "the image is too large for a TIFF file";
+        return false;
+    }
+    std::vector<uint8_t> row;
+    try {
+        row.resize(rowBytes);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to write the TIFF file";
+        return false;
+    }
+    std::string tiffErrors;
+    TiffPtr tif = OpenTiff(path, bigEndian ? "wb" : "wl", tiffErrors);
+    if (tif == nullptr) {
+        error = "cannot write " + path.string() + ": " + tiffErrors;
+        return false;
+    }
+    TIFF* t = tif.get();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(sixteen ? 16 : 8));
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels));
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, image.grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+    if (!icc.empty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
+
+    for (int y = 0; y < image.height; ++y) {
+        if (sixteen) {
+            const uint16_t* in = image.SampleRow(y);
+            auto* out = reinterpret_cast<uint16_t*>(row.data());  // libtiff swaps to the file's order
+            for (int x = 0; x < image.width; ++x)
+                for (int c = 0; c < channels; ++c) out[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
+        } else {
+            const uint8_t* in = image.DisplayRow(y);
+            for (int x = 0; x < image.width; ++x)
+                for (int c = 0; c < channels; ++c) row[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
+        }
+        if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0) {
+            error = "cannot write the TIFF file: " + tiffErrors;
+            return false;
+        }
+    }
+    if (!TIFFFlush(t) || !tiffErrors.empty()) {
+        error = "cannot write the TIFF file: " + tiffErrors;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace stillpix::codec
