@@ -74,7 +74,6 @@ public:
         : settings_(QFile::decodeName(QByteArray::fromStdString(file.string())), QSettings::IniFormat) {}
     // A damaged file reads as far as it parses; only a file that cannot be read at all fails.
     bool Readable() const { return settings_.status() != QSettings::AccessError; }
-    QSettings& operator*() { return settings_; }
     QSettings* operator->() { return &settings_; }
     bool Sync() {
         settings_.sync();

@@ -20,7 +20,7 @@ struct LearnedProfileRecord {
     int32_t reserved = 0;              // written 0
     ImageDescriptor descriptor;        // of the first image
     NoiseProfile profile;
-    uint32_t link = 0;                 // a list link in the file's first home; written 0, never read
+    uint32_t link = 0;                 // the in-memory list link of the record; written 0, ignored on reading
     uint32_t imageIds[kImageIdSlots] = {};   // the first `contributors` are in use
 };
 static_assert(sizeof(LearnedProfileRecord) == 1816);
