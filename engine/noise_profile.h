@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 
 namespace stillpix {
 
@@ -27,6 +28,7 @@ struct NoiseProfile {
     ProfileBand bands[kProfileBandSlots];
 };
 static_assert(sizeof(NoiseProfile) == 1004);
+static_assert(std::is_trivially_copyable_v<NoiseProfile>);   // copied whole between subsystems
 
 constexpr std::size_t kNoiseProfileBytes = 1004;
 
