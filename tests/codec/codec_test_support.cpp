@@ -1,0 +1,228 @@
+#include "tests/codec/codec_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "tests/exif/tiff_block_writer.h"
+
+namespace stillpix::test {
+
+void CodecTest::SetUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "stillpix-codec-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+}
+
+void CodecTest::TearDown() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+std::string RunTool(const std::string& command, int* status) {
+    std::string out;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        if (status != nullptr) *status = -1;
+        return out;
+    }
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int result = ::pclose(pipe);
+    if (status != nullptr) *status = result;
+    return out;
+}
+
+namespace {
+
+std::string Quote(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+}  // namespace
+
+std::string ExifTool(const std::filesystem::path& file, const std::string& tag) {
+    std::string out = RunTool("exiftool -s3 -" + tag + " " + Quote(file) + " 2>/dev/null");
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+std::vector<uint16_t> MagickPixels(const std::filesystem::path& file, bool grey, int depth) {
+    int status = 0;
+    const std::string raw =
+        RunTool("/usr/bin/convert " + Quote(file) + "[0] -depth " + std::to_string(depth) + " -endian LSB " +
+                    (grey ? "gray:-" : "rgb:-") + " 2>/dev/null",
+                &status);
+    EXPECT_EQ(status, 0) << "ImageMagick cannot read " << file;
+    std::vector<uint16_t> samples;
+    if (depth == 8) {
+        for (unsigned char c : raw) samples.push_back(c);
+    } else {
+        for (std::size_t i = 0; i + 1 < raw.size(); i += 2)
+            samples.push_back(static_cast<uint16_t>(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8));
+    }
+    return samples;
+}
+
+Picture NoisePicture(int width, int height, bool grey, bool sixteen, uint32_t seed) {
+    Picture p{width, height, grey, sixteen, {}};
+    uint32_t state = seed * 2654435761u + 12345;
+    for (int i = 0; i < width * height * p.Channels(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        p.samples.push_back(static_cast<uint16_t>(sixteen ? state >> 16 : state >> 24));
+    }
+    return p;
+}
+
+Picture SmoothPicture(int width, int height, bool grey) {
+    Picture p{width, height, grey, false, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < p.Channels(); ++c)
+                p.samples.push_back(static_cast<uint16_t>(
+                    c == 0 ? 40 + 160 * x / width : c == 1 ? 30 + 180 * y / height : 200 - 100 * (x + y) / (width + height)));
+    return p;
+}
+
+CodecHandle HandOver(const Picture& picture, bool keep16) {
+    CodecHandle h = cNewSession();
+    cSet16BitComponentOptions(*h, keep16, keep16);
+    const int channels = picture.Channels();
+    bool ok = false;
+    if (picture.sixteen) {
+        std::vector<uint8_t> bytes;
+        for (uint16_t v : picture.samples) {
+            bytes.push_back(static_cast<uint8_t>(v));
+            bytes.push_back(static_cast<uint8_t>(v >> 8));
+        }
+        ok = cLoadImage16(*h, bytes, picture.width, picture.height, picture.grey);
+    } else if (picture.grey) {
+        std::vector<uint8_t> rows(picture.samples.begin(), picture.samples.end());
+        ok = cLoadImage8(*h, rows, picture.width, picture.height);
+    } else {
+        BitmapInfoHeader header;
+        header.width = picture.width;
+        header.height = picture.height;
+        header.bitCount = 24;
+        const std::size_t stride = BitmapStride(picture.width, 24);
+        std::vector<uint8_t> bits(stride * picture.height, 0);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width * channels; ++x)
+                bits[(picture.height - 1 - y) * stride + x] =
+                    static_cast<uint8_t>(picture.samples[std::size_t(y) * picture.width * channels + x]);
+        ok = cLoadDIBitmap(*h, header, bits);
+    }
+    EXPECT_TRUE(ok) << cGetLastError(*h);
+    return h;
+}
+
+Picture ReadBack(const CodecSession& h) {
+    ImageInfo info;
+    if (!cGetImageInfo(h, info)) {
+        ADD_FAILURE() << "no image in the handle";
+        return {};
+    }
+    Picture p{info.width, info.height, info.grey, info.bitsPerPixel == 48 || info.bitsPerPixel == 16, {}};
+    if (p.sixteen) {
+        std::vector<uint8_t> bytes;
+        EXPECT_TRUE(cGetImage16(h, bytes));
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            p.samples.push_back(static_cast<uint16_t>(bytes[i] | bytes[i + 1] << 8));
+        return p;
+    }
+    const uint8_t* bits = nullptr;
+    const BitmapInfo* bitmap = nullptr;
+    EXPECT_TRUE(cGetBitsPtr(h, bits));
+    EXPECT_TRUE(cGetBITMAPINFOPtr(h, bitmap));
+    const std::size_t stride = BitmapStride(info.width, bitmap->header.bitCount);
+    for (int y = 0; y < info.height; ++y)
+        for (int x = 0; x < info.width * p.Channels(); ++x)
+            p.samples.push_back(bits[(info.height - 1 - y) * stride + x]);
+    return p;
+}
+
+CodecHandle LoadFile(const std::filesystem::path& file, bool keep16) {
+    CodecHandle h = cNewSession();
+    cSet16BitComponentOptions(*h, keep16, keep16);
+    EXPECT_TRUE(cLoadImage(*h, file)) << file << ": " << cGetLastError(*h);
+    return h;
+}
+
+std::vector<uint16_t> InRgbOrder(const Picture& picture) {
+    std::vector<uint16_t> out = picture.samples;
+    if (!picture.grey)
+        for (std::size_t i = 0; i + 2 < out.size(); i += 3) std::swap(out[i], out[i + 2]);
+    return out;
+}
+
+std::vector<uint8_t> ExifTiffBlock(const MakerNoteSpec& spec) {
+    TiffBlockWriter w(spec.bigEndian);
+    w.TiffHeader();
+    const std::size_t ifd0 = w.Directory({w.Ascii(0x010F, spec.make), w.Ascii(0x0110, "Test Model"),
+                                          w.Long(0x8769, {0})},
+                                         0);
+    const std::size_t exifIfd = w.Size();
+    w.PatchU32(ifd0 + 2 + 12 * 2 + 8, static_cast<uint32_t>(exifIfd));
+    const std::size_t entries = (spec.iso > 0 ? 1 : 0) + (spec.note != nullptr ? 1 : 0);
+    const uint32_t notePosition = static_cast<uint32_t>(exifIfd + 2 + 12 * entries + 4);
+    const std::vector<uint8_t> note = spec.note != nullptr ? spec.note(spec.bigEndian, notePosition) : std::vector<uint8_t>{};
+    std::vector<TestEntry> exifEntries;
+    if (spec.iso > 0) exifEntries.push_back(w.Short(0x8827, {static_cast<uint16_t>(spec.iso)}));
+    if (spec.note != nullptr)
+        exifEntries.push_back(w.Pointing(0x927C, 7, static_cast<uint32_t>(note.size()), notePosition));
+    w.Directory(exifEntries, 0);
+    for (uint8_t b : note) w.U8(b);
+    return w.Bytes();
+}
+
+std::vector<uint8_t> CanonNote(bool bigEndian, uint32_t position) {
+    TiffBlockWriter w(bigEndian);
+    std::vector<uint16_t> settings(25, 0);
+    settings[0] = 50;
+    settings[13] = 65535;  // contrast low
+    settings[16] = 17;     // ISO 100
+    std::vector<uint16_t> shot(10, 0);
+    shot[0] = 20;
+    shot[7] = 1;           // sunny
+    w.Directory({w.Short(0x0001, settings), w.Short(0x0004, shot), w.Ascii(0x0006, "IMG:EOS 5D JPEG")},
+                -static_cast<int64_t>(position));
+    return w.Bytes();
+}
+
+std::vector<uint8_t> NikonNote(bool bigEndian, uint32_t) {
+    TiffBlockWriter w(bigEndian);
+    // signature, NUL, version 2.10, two zero bytes
+    static constexpr uint8_t kHeader[] = {'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
+    for (uint8_t b : kHeader) w.U8(b);
+    w.TiffHeader();
+    w.Directory({w.Short(0x0002, {0, 400}), w.Ascii(0x0004, "NORMAL ")}, 10);
+    return w.Bytes();
+}
+
+void WriteJpegWithExif(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& tiff, bool afterFirstSegment,
+                       const std::filesystem::path& out) {
+    ASSERT_GE(jpeg.size(), 6u);
+    std::size_t at = 2;
+    if (afterFirstSegment) at += 2 + (std::size_t(jpeg[4]) << 8 | jpeg[5]);
+    std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    const std::size_t length = segment.size() - 2;
+    segment[2] = static_cast<uint8_t>(length >> 8);
+    segment[3] = static_cast<uint8_t>(length);
+    std::vector<uint8_t> bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
+    bytes.insert(bytes.end(), segment.begin(), segment.end());
+    bytes.insert(bytes.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
+    WriteBytes(out, bytes);
+}
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace stillpix::test

@@ -1,0 +1,85 @@
+// Shared by the codec tests: a scratch folder, the independent tools (ImageMagick, exiftool),
+// test pictures handed to and read back from a codec handle, and hand-laid EXIF segments.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "codec/codec.h"
+
+namespace stillpix::test {
+
+// A folder of its own for each test, removed afterwards.
+class CodecTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::filesystem::path File(const std::string& name) const { return dir_ / name; }
+
+    std::filesystem::path dir_;
+};
+
+// Runs a shell command; its standard output, and its exit status in `status`.
+std::string RunTool(const std::string& command, int* status = nullptr);
+// exiftool's value of one tag ("-s3" form), "" when absent.
+std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
+// ImageMagick's decoding of a file as top-down samples, R, G, B (or grey) order, 8 or 16 bits
+// (16 bits as host-order values).
+std::vector<uint16_t> MagickPixels(const std::filesystem::path& file, bool grey, int depth);
+
+// A picture as the program holds it: top-down samples in B, G, R (or grey) order; 8-bit
+// pictures keep values 0..255.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    bool grey = false;
+    bool sixteen = false;
+    std::vector<uint16_t> samples;
+
+    int Channels() const { return grey ? 1 : 3; }
+    uint16_t At(int x, int y, int c) const { return samples[(std::size_t(y) * width + x) * Channels() + c]; }
+};
+
+// Every sample distinct-ish (a hash of its place) so that swapped rows or channels show.
+Picture NoisePicture(int width, int height, bool grey, bool sixteen, uint32_t seed = 1);
+// Smooth ramps, for the lossy format.
+Picture SmoothPicture(int width, int height, bool grey);
+
+// Hands the picture to a fresh handle the way the document does (bitmap, grey rows, samples).
+CodecHandle HandOver(const Picture& picture, bool keep16 = true);
+// The handle's picture: the 16-bit samples when it has them, else the display bitmap.
+Picture ReadBack(const CodecSession& h);
+// Loads a file with 16-bit samples kept; ADD_FAILURE with the codec's message on failure.
+CodecHandle LoadFile(const std::filesystem::path& file, bool keep16 = true);
+// The picture in R, G, B order, as ImageMagick gives it.
+std::vector<uint16_t> InRgbOrder(const Picture& picture);
+
+// An EXIF block as a camera lays it out: IFD0 with make and model, the EXIF IFD with the ISO tag
+// (when iso > 0) and a maker note whose out-of-line values count from the TIFF header.
+struct MakerNoteSpec {
+    bool bigEndian = false;
+    std::string make = "Canon";
+    int iso = 0;
+    // Builds the note's bytes given where the note will start in the TIFF block.
+    std::vector<uint8_t> (*note)(bool bigEndian, uint32_t position) = nullptr;
+};
+std::vector<uint8_t> ExifTiffBlock(const MakerNoteSpec& spec);
+// A Canon note: camera settings (element 13 contrast, 16 ISO code 17) and shot information
+// (element 7 white balance 1), one text value out of line.
+std::vector<uint8_t> CanonNote(bool bigEndian, uint32_t position);
+// A Nikon type 3 note with its own header; tag 2 holds (0, 400).
+std::vector<uint8_t> NikonNote(bool bigEndian, uint32_t position);
+
+// Writes `jpeg` with an EXIF segment holding `tiff` after the start marker, or after its first
+// segment (the JFIF APP0) when `afterFirstSegment`.
+void WriteJpegWithExif(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& tiff, bool afterFirstSegment,
+                       const std::filesystem::path& out);
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes);
+
+}  // namespace stillpix::test
