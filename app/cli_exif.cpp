@@ -130,7 +130,7 @@ int RunExifCommand(int argc, char** argv) {
     const auto unknown = args.Unknown({"help", "json"});
     if (!unknown.empty() || args.Positional().size() != 1) {
         std::fprintf(stderr, "stillpix-cli exif: %s\n%s",
-                     unknown.empty() ? "needs one image file" : ("unknown option --" + unknown[0]).c_str(), kUsage);
+                     unknown.empty() ? "needs one image file" : ("unknown option " + unknown[0]).c_str(), kUsage);
         return 2;
     }
     const std::string& file = args.Positional()[0];
