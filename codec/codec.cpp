@@ -100,7 +100,6 @@ const std::string& cGetLastError(const CodecSession& h) { return h.error; }
 
 bool cSetJPEGParams(CodecSession& h, int quality, double, int, int) {
     if (quality < 0 || quality > 100) return Fail(h, "the JPEG quality must lie in 0..100");
-    h.jpegQuality = quality;
     return true;
 }
 

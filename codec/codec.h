@@ -7,6 +7,9 @@
 // B, G, R or 8-bit grey) and, for 16-bit files, the 16-bit samples (top-down, unpadded,
 // little-endian B, G, R or grey). The display bitmap of a 16-bit image holds the high byte of
 // every sample.
+//
+// Clipboard exchange is left to the window side: it hands a pasted bitmap over with
+// cLoadDIBitmap and puts cGetDIB's block on the clipboard.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +40,8 @@ void cUnload(CodecSession& h);
 void cDestroySession(CodecHandle& h);
 const std::string& cGetLastError(const CodecSession& h);
 
-// Quality 0..100 of a JPEG save; the other arguments are kept for the call's shape.
+// Checks a JPEG quality of 0..100; the quality a save uses is cSave's code, which
+// callers set to the same value. The other arguments are kept for the call's shape.
 bool cSetJPEGParams(CodecSession& h, int quality, double scale = 1.0, int a = 1, int b = 1);
 // keepLoad: a 16-bit file keeps its samples (48 or 16 bpp) instead of being reduced to 8 bits.
 // keepSave: 16-bit samples are written as 16 bits to TIFF and PNG.

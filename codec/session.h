@@ -12,7 +12,6 @@ namespace stillpix {
 
 class CodecSession {
 public:
-    int jpegQuality = 90;
     bool keep16Load = false;
     bool keep16Save = false;
     bool saveIcc = false;

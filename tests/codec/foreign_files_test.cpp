@@ -79,6 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ForeignFile, ::testing::Values(
     ForeignCase{"PngOneBit",       "a.png", "",      "-monochrome",                                       8, 0},
     ForeignCase{"Bmp24",           "a.bmp", "BMP3:", "-depth 8",                                          24, 0},
     ForeignCase{"Bmp32",           "a.bmp", "",      "-depth 8 -alpha set -define bmp:format=bmp4",       24, 0},
+    ForeignCase{"Bmp565",            "a.bmp", "",      "-depth 8 -define bmp:subtype=RGB565",               24, 1},
+    ForeignCase{"Bmp555",            "a.bmp", "",      "-depth 8 -define bmp:subtype=RGB555",               24, 1},
     ForeignCase{"BmpPalette",      "a.bmp", "BMP3:", "-colors 60 -type Palette",                          24, 0},
     ForeignCase{"BmpRle8",         "a.bmp", "BMP3:", "-colors 60 -type Palette -compress RLE",            24, 0},
     ForeignCase{"BmpFourBit",      "a.bmp", "BMP3:", "-colors 12 -type Palette",                          24, 0},
