@@ -165,15 +165,8 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
     if (!CheckImageSize(h.width, h.height, options.fileSize, error)) return false;
     const bool grey = !h.palette.empty() && PaletteIsGrey(h.palette);
 
-    image = DecodedImage{};
-    image.fileWidth = static_cast<int>(h.width);
-    image.fileHeight = static_cast<int>(h.height);
-    if (options.infoOnly) {
-        image.width = image.fileWidth;
-        image.height = image.fileHeight;
-        image.grey = grey;
-        return true;
-    }
+    image = DecodedImage::Header(static_cast<int>(h.width), static_cast<int>(h.height), grey, false);
+    if (options.infoOnly) return true;
     const bool rle = h.compression == kRle8 || h.compression == kRle4;
     const uint64_t stride = (static_cast<uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
     if (!rle && !b.Has(h.dataOffset, stride * h.height)) {

@@ -41,6 +41,16 @@ struct DecodedImage {
         return samples.data() + static_cast<std::size_t>(y) * width * Channels();
     }
 
+    // A picture's size and layout without its buffers, as a file's header gives them.
+    static DecodedImage Header(int w, int h, bool isGrey, bool sixteen) {
+        DecodedImage image;
+        image.width = image.fileWidth = w;
+        image.height = image.fileHeight = h;
+        image.grey = isGrey;
+        image.has16 = sixteen;
+        return image;
+    }
+
     // Sizes the buffers (zeroed) for a width x height picture; false with a message when the size
     // is refused or memory runs out.
     bool Allocate(int w, int h, bool isGrey, bool with16, std::string& error);

@@ -96,15 +96,8 @@ bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, Deco
             palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
     const bool grey = PaletteIsGrey(palette);
 
-    image = DecodedImage{};
-    image.fileWidth = width;
-    image.fileHeight = height;
-    if (options.infoOnly) {
-        image.width = width;
-        image.height = height;
-        image.grey = grey;
-        return true;
-    }
+    image = DecodedImage::Header(width, height, grey, false);
+    if (options.infoOnly) return true;
     if (!image.Allocate(width, height, grey, false, error)) return false;
     for (int y = 0; y < height; ++y) std::fill_n(image.DisplayRow(y), image.Stride(), uint8_t{255});
 

@@ -108,15 +108,9 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
     const J_COLOR_SPACE space = d.info.jpeg_color_space;
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;
     const bool grey = space == JCS_GRAYSCALE;
-    image = DecodedImage{};
-    image.fileWidth = static_cast<int>(d.info.image_width);
-    image.fileHeight = static_cast<int>(d.info.image_height);
-    if (options.infoOnly) {
-        image.width = image.fileWidth;
-        image.height = image.fileHeight;
-        image.grey = grey;
-        return true;
-    }
+    image = DecodedImage::Header(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height), grey,
+                                 false);
+    if (options.infoOnly) return true;
 
     d.info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
     if (options.fitWidth > 0 && options.fitHeight > 0) {
@@ -140,8 +134,6 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         return false;
     }
     if (d.iccLength > 0) image.icc.assign(d.icc, d.icc + d.iccLength);
-    image.fileWidth = static_cast<int>(d.info.image_width);
-    image.fileHeight = static_cast<int>(d.info.image_height);
     return true;
 }
 

@@ -142,16 +142,8 @@ bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, Deco
 
     const bool grey = (d.colorType & PNG_COLOR_MASK_COLOR) == 0 || d.paletteGrey;
     const bool sixteen = d.bitDepth == 16;
-    image = DecodedImage{};
-    image.fileWidth = static_cast<int>(d.width);
-    image.fileHeight = static_cast<int>(d.height);
-    if (options.infoOnly) {
-        image.width = image.fileWidth;
-        image.height = image.fileHeight;
-        image.grey = grey;
-        image.has16 = sixteen;
-        return true;
-    }
+    image = DecodedImage::Header(static_cast<int>(d.width), static_cast<int>(d.height), grey, sixteen);
+    if (options.infoOnly) return true;
     if (!PrepareRows(d)) {
         error = std::string("cannot decode the PNG file: ") + d.message;
         return false;

@@ -273,16 +273,8 @@ bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, Dec
     if (!CheckImageSize(l.width, l.height, options.fileSize, error)) return false;
     const bool sixteen = l.direct && l.bitsPerSample == 16;
 
-    image = DecodedImage{};
-    image.fileWidth = static_cast<int>(l.width);
-    image.fileHeight = static_cast<int>(l.height);
-    if (options.infoOnly) {
-        image.width = image.fileWidth;
-        image.height = image.fileHeight;
-        image.grey = l.grey;
-        image.has16 = sixteen;
-        return true;
-    }
+    image = DecodedImage::Header(static_cast<int>(l.width), static_cast<int>(l.height), l.grey, sixteen);
+    if (options.infoOnly) return true;
     if (!image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.grey, sixteen && options.keep16,
                         error))
         return false;

@@ -9,8 +9,12 @@ namespace {
 class CliExif : public CodecTest {
 protected:
     static std::string Cli() {
+        // ctest names the build folder; run by hand, this binary sits in its tests/codec.
         const char* binary = std::getenv("STILLPIX_BINARY_DIR");
-        return std::string(binary != nullptr ? binary : ".") + "/app/stillpix-cli";
+        const std::filesystem::path root = binary != nullptr
+                                               ? std::filesystem::path(binary)
+                                               : std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../..";
+        return (root / "app/stillpix-cli").string();
     }
 
     std::filesystem::path TaggedJpeg() {
