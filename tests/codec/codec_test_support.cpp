@@ -155,20 +155,20 @@ std::vector<uint16_t> InRgbOrder(const Picture& picture) {
     return out;
 }
 
-std::vector<uint8_t> ExifTiffBlock(const MakerNoteSpec& spec) {
-    TiffBlockWriter w(spec.bigEndian);
+std::vector<uint8_t> ExifTiffBlock(const MakerNoteCase& noteCase) {
+    TiffBlockWriter w(noteCase.bigEndian);
     w.TiffHeader();
-    const std::size_t ifd0 = w.Directory({w.Ascii(0x010F, spec.make), w.Ascii(0x0110, "Test Model"),
+    const std::size_t ifd0 = w.Directory({w.Ascii(0x010F, noteCase.make), w.Ascii(0x0110, "Test Model"),
                                           w.Long(0x8769, {0})},
                                          0);
     const std::size_t exifIfd = w.Size();
     w.PatchU32(ifd0 + 2 + 12 * 2 + 8, static_cast<uint32_t>(exifIfd));
-    const std::size_t entries = (spec.iso > 0 ? 1 : 0) + (spec.note != nullptr ? 1 : 0);
+    const std::size_t entries = (noteCase.iso > 0 ? 1 : 0) + (noteCase.note != nullptr ? 1 : 0);
     const uint32_t notePosition = static_cast<uint32_t>(exifIfd + 2 + 12 * entries + 4);
-    const std::vector<uint8_t> note = spec.note != nullptr ? spec.note(spec.bigEndian, notePosition) : std::vector<uint8_t>{};
+    const std::vector<uint8_t> note = noteCase.note != nullptr ? noteCase.note(noteCase.bigEndian, notePosition) : std::vector<uint8_t>{};
     std::vector<TestEntry> exifEntries;
-    if (spec.iso > 0) exifEntries.push_back(w.Short(0x8827, {static_cast<uint16_t>(spec.iso)}));
-    if (spec.note != nullptr)
+    if (noteCase.iso > 0) exifEntries.push_back(w.Short(0x8827, {static_cast<uint16_t>(noteCase.iso)}));
+    if (noteCase.note != nullptr)
         exifEntries.push_back(w.Pointing(0x927C, 7, static_cast<uint32_t>(note.size()), notePosition));
     w.Directory(exifEntries, 0);
     for (uint8_t b : note) w.U8(b);

@@ -60,14 +60,14 @@ std::vector<uint16_t> InRgbOrder(const Picture& picture);
 
 // An EXIF block as a camera lays it out: IFD0 with make and model, the EXIF IFD with the ISO tag
 // (when iso > 0) and a maker note whose out-of-line values count from the TIFF header.
-struct MakerNoteSpec {
+struct MakerNoteCase {
     bool bigEndian = false;
     std::string make = "Canon";
     int iso = 0;
     // Builds the note's bytes given where the note will start in the TIFF block.
     std::vector<uint8_t> (*note)(bool bigEndian, uint32_t position) = nullptr;
 };
-std::vector<uint8_t> ExifTiffBlock(const MakerNoteSpec& spec);
+std::vector<uint8_t> ExifTiffBlock(const MakerNoteCase& noteCase);
 // A Canon note: camera settings (element 13 contrast, 16 ISO code 17) and shot information
 // (element 7 white balance 1), one text value out of line.
 std::vector<uint8_t> CanonNote(bool bigEndian, uint32_t position);

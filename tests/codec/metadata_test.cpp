@@ -118,11 +118,11 @@ protected:
         const auto plain = File("plain.jpg");
         CodecHandle h = HandOver(SmoothPicture(16, 8, false));
         EXPECT_TRUE(cSave(*h, plain, 90));
-        MakerNoteSpec spec;
-        spec.bigEndian = c.bigEndian;
-        spec.make = c.nikon ? "NIKON CORPORATION" : "Canon";
-        spec.note = c.nikon ? NikonNote : CanonNote;
-        block_ = ExifTiffBlock(spec);
+        MakerNoteCase noteCase;
+        noteCase.bigEndian = c.bigEndian;
+        noteCase.make = c.nikon ? "NIKON CORPORATION" : "Canon";
+        noteCase.note = c.nikon ? NikonNote : CanonNote;
+        block_ = ExifTiffBlock(noteCase);
         const auto file = File("note.jpg");
         WriteJpegWithExif(ReadBytes(plain), block_, c.afterApp0, file);
         return file;
@@ -200,13 +200,13 @@ INSTANTIATE_TEST_SUITE_P(Layouts, MakerNote,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Metadata, TiffFileTaggedByExiftoolHandsOverItsMakerNote) {
-    MakerNoteSpec spec;
-    spec.bigEndian = true;
-    spec.note = CanonNote;
+    MakerNoteCase noteCase;
+    noteCase.bigEndian = true;
+    noteCase.note = CanonNote;
     const auto plain = File("plain.jpg");
     CodecHandle h = HandOver(SmoothPicture(16, 8, false));
     ASSERT_TRUE(cSave(*h, plain, 90));
-    WriteJpegWithExif(ReadBytes(plain), ExifTiffBlock(spec), true, File("note.jpg"));
+    WriteJpegWithExif(ReadBytes(plain), ExifTiffBlock(noteCase), true, File("note.jpg"));
     // A TIFF file in the note's byte order (exiftool keeps a copied note's order).
     int status = 0;
     RunTool("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb '" + File("target.tif").string() + "'", &status);
@@ -224,12 +224,12 @@ TEST_F(Metadata, TiffFileTaggedByExiftoolHandsOverItsMakerNote) {
 }
 
 TEST_F(Metadata, MakerNoteReplacedByOneZeroByte) {
-    MakerNoteSpec spec;
-    spec.note = CanonNote;
+    MakerNoteCase noteCase;
+    noteCase.note = CanonNote;
     const auto plain = File("plain.jpg");
     CodecHandle h = HandOver(SmoothPicture(16, 8, false));
     ASSERT_TRUE(cSave(*h, plain, 90));
-    const std::vector<uint8_t> block = ExifTiffBlock(spec);
+    const std::vector<uint8_t> block = ExifTiffBlock(noteCase);
     WriteJpegWithExif(ReadBytes(plain), block, false, File("note.jpg"));
 
     CodecHandle loaded = LoadFile(File("note.jpg"));
