@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/cli_commands.h"
+#include "app/filter_choice.h"
 #include "app/filter_parameters.h"
+#include "app/user_context.h"
 #include "engine/engine.h"
 
 namespace stillpix::cli {
@@ -12,44 +14,50 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: stillpix-cli filter IN.ppm|IN.pgm -o OUT [options]\n"
-    "  8- and 16-bit binary PPM (colour) and PGM (grey).\n"
+    "  8- and 16-bit binary PPM (colour) and PGM (grey), straight through the engine.\n"
     "  --profile FILE        noise profile file (1004 bytes) to filter with\n"
     "  --flat-profile LEVEL  a flat test profile, every band and bin at LEVEL\n"
-    "                        (default: the image's own measured profile)\n"
-    "  --adjustment B,Y,CR,CB   noise-level adjustment of band B (0 High .. 3 Very Low), -128..1024\n"
-    "  --suppression B,Y,CR,CB  suppression of band B in 1/128, 0..128 (default 128)\n"
-    "  --sharpening S        0..20 (default 0)\n"
-    "  --degree-mode M       0 automatic, 1..3 degree 0..2 for every band (default 0)\n";
+    "                        (default: the image's own measured profile)\n";
+
+void PrintUsage(std::FILE* out) {
+    std::fputs(kUsage, out);
+    PrintFilterChoiceUsage(out);
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "stillpix-cli filter: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return 2;
+}
 
 int RunFilterCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
-    std::vector<std::string> valueOptions = kParameterValueOptions;
+    std::vector<std::string> valueOptions = kProfileValueOptions;
+    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(), kFilterChoiceOptions.end());
     valueOptions.push_back("o");
-    if (!args.Parse(argc, argv, valueOptions, error)) {
-        std::fprintf(stderr, "stillpix-cli filter: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
+    if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
-        std::fputs(kUsage, stdout);
+        PrintUsage(stdout);
         return 0;
     }
     const auto unknown = args.Unknown({"help"});
-    if (!unknown.empty() || args.Positional().size() != 1 || !args.Value("o")) {
-        std::fprintf(stderr, "stillpix-cli filter: %s\n%s",
-                     unknown.empty() ? "needs one input and -o OUT" : ("unknown option " + unknown[0]).c_str(),
-                     kUsage);
-        return 2;
-    }
-    NoiseFilterParams params;
+    if (!unknown.empty()) return Usage("unknown option " + unknown[0]);
+    if (args.Positional().size() != 1 || !args.Value("o")) return Usage("needs one input and -o OUT");
+
+    UserContext context;
+    OpenUserContext(context);
+    FilterSettings settings;
     EngineImage image;
     NoiseProfile profile;
-    if (!ParseFilterParams(args, params, error) || !ReadPnm(args.Positional()[0], image, error) ||
-        !ObtainProfile(args, image, profile, error)) {
+    if (!ChooseFilterSettings(args, context.presets, context.options.settings.defaultFilterSlot, settings,
+                              error) ||
+        !ReadPnm(args.Positional()[0], image, error) || !ObtainProfile(args, image, profile, error)) {
         std::fprintf(stderr, "stillpix-cli filter: %s\n", error.c_str());
         return 1;
     }
 
+    const NoiseFilterParams params = ToNoiseFilterParams(settings);
     const auto start = std::chrono::steady_clock::now();
     TileGrid grid;
     CreateTileGrid(image.width, image.height, grid);

@@ -5,6 +5,7 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_options.h"
+#include "app/filter_choice.h"
 #include "platform/qsettings_store.h"
 #include "platform/user_paths.h"
 #include "settings/custom_filters.h"
@@ -25,14 +26,9 @@ constexpr const char* kUsage =
     "  --delete NAME     delete the custom filter NAME\n"
     "  field options (one step is 5 %):\n";
 
-// The fields a user can set; the channel weights are fixed.
-bool Editable(const FilterFieldInfo& field) { return field.low != field.high; }
-
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
-    for (const FilterFieldInfo& field : kFilterFieldTable)
-        if (Editable(field))
-            std::fprintf(out, "    --%-22s %d..%d (neutral %d)\n", field.key, field.low, field.high, field.neutral);
+    PrintFilterFieldUsage(out);
 }
 
 // The dialog's texts break lines the way message boxes do.
@@ -63,17 +59,11 @@ int Save(SettingsStore& store, PresetTable& table, const CliArgs& args, const st
     const std::string fromText = args.Value("from").value_or("Custom");
     const auto from = FindPreset(table, fromText);
     if (!from) return Fail("no preset \"" + fromText + "\"");
-    auto values = FilterFieldValues(table.slots[*from].settings);
+    FilterSettings settings = table.slots[*from].settings;
     std::string error;
-    for (int i = 0; i < kFilterFields; ++i) {
-        const FilterFieldInfo& field = kFilterFieldTable[i];
-        if (!Editable(field)) continue;
-        std::optional<int> value;
-        if (!args.IntValue(field.key, field.low, field.high, value, error)) return Fail(error);
-        if (value) values[i] = *value;
-    }
+    if (!ApplyFilterFieldOptions(args, settings, error)) return Fail(error);
     // As in the pane: changed settings are "Custom", and that slot is what gets saved.
-    const int slot = NoteSettingsChange(table, *from, FilterSettingsFromValues(values));
+    const int slot = NoteSettingsChange(table, *from, settings);
     const SaveFilterResult result = SaveCustomFilter(store, table, name, slot, args.Flag("overwrite"));
     switch (result.outcome) {
     case SaveFilterOutcome::kSaved:
@@ -102,8 +92,7 @@ int Delete(SettingsStore& store, PresetTable& table, const std::string& name) {
 
 int RunPresetsCommand(int argc, char** argv) {
     std::vector<std::string> valueOptions = {"save", "from", "delete"};
-    for (const FilterFieldInfo& field : kFilterFieldTable)
-        if (Editable(field)) valueOptions.push_back(field.key);
+    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin() + 1, kFilterChoiceOptions.end());
     CliArgs args;
     std::string error;
     if (!args.Parse(argc, argv, valueOptions, error)) {

@@ -82,6 +82,18 @@ bool DecodeNoiseProfile(std::span<const uint8_t> bytes, NoiseProfile& out) {
     return true;
 }
 
+NoiseProfile FlatProfile(int16_t level) {
+    NoiseProfile profile;
+    ResetProfile(profile, false);
+    for (int b = 0; b < kProfileBands; ++b)
+        for (int k = 0; k < kProfileBins; ++k)
+            for (int c = 0; c < 3; ++c) {
+                profile.bands[b].levels[k][c] = level;
+                profile.bands[b].counts[k][c] = 1;
+            }
+    return profile;
+}
+
 void ResetProfile(NoiseProfile& profile, bool keepValues) {
     profile.bandCount = kProfileBands;
     for (int b = 0; b < kProfileBands; ++b) {   // the fifth record is never touched

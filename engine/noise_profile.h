@@ -40,6 +40,10 @@ bool DecodeNoiseProfile(std::span<const uint8_t> bytes, NoiseProfile& out);
 // Band count 4; each band gets bin count 11 and its index; levels and counts zeroed unless keepValues.
 void ResetProfile(NoiseProfile& profile, bool keepValues);
 
+// A reset profile whose every band and bin holds `level` for Y, Cr and Cb, each from one
+// measurement: a known threshold for filtering without measuring.
+NoiseProfile FlatProfile(int16_t level);
+
 // Two passes of three-tap curve smoothing per band and channel, capped at 21906.
 void SmoothProfile(NoiseProfile& profile);
 

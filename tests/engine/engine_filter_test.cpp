@@ -41,7 +41,7 @@ TEST(FilterImage, FlatColourStaysFlat) {
             uint8_t* p = &source[std::size_t(y) * Stride24(w) + x * 3];
             p[0] = 200, p[1] = 150, p[2] = 100;
         }
-    const auto out = Filter8(source, w, h, 24, Params(128, 10), FlatTestProfile(30));
+    const auto out = Filter8(source, w, h, 24, Params(128, 10), FlatProfile(30));
     const Ycc c = ForwardPixel(200, 150, 100, 6);
     const Bgr expected = InversePixel8(c.y, c.cr, c.cb);
     for (int y = 0; y < h; ++y)
@@ -56,7 +56,7 @@ TEST(FilterImage, FlatColourStaysFlat) {
 TEST(FilterImage, ZeroSuppressionWithoutSharpeningOnlyRoundTripsTheColours) {
     const int w = 320, h = 250;
     const auto source = ColourImage8(w, h, 12.0);
-    const auto out = Filter8(source, w, h, 24, Params(0, 0), FlatTestProfile(40));
+    const auto out = Filter8(source, w, h, 24, Params(0, 0), FlatProfile(40));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint8_t* s = &source[std::size_t(y) * Stride24(w) + x * 3];
@@ -74,7 +74,7 @@ TEST(FilterImage, NoiseIsReducedInColourAndGrey) {
     for (double sigma : {5.0, 10.0, 20.0}) {
         const auto clean = ColourImage8(w, h, 0.0);
         const auto noisy = ColourImage8(w, h, sigma, 7);
-        const auto out = Filter8(noisy, w, h, 24, Params(128, 5), FlatTestProfile(int16_t(3 * sigma)));
+        const auto out = Filter8(noisy, w, h, 24, Params(128, 5), FlatProfile(int16_t(3 * sigma)));
         EXPECT_GT(Psnr(clean, out, 255), Psnr(clean, noisy, 255) + 3.0) << sigma;
     }
     // Grey: the green channel alone, rows padded to 4.
@@ -87,7 +87,7 @@ TEST(FilterImage, NoiseIsReducedInColourAndGrey) {
             noisy[std::size_t(y) * stride + x] = noisy3[std::size_t(y) * Stride24(w) + x * 3 + 1];
         }
     // Grey noise is all luminance: twice the level of independent colour noise.
-    const auto out = Filter8(noisy, w, h, 8, Params(128, 5), FlatTestProfile(60));
+    const auto out = Filter8(noisy, w, h, 8, Params(128, 5), FlatProfile(60));
     EXPECT_GT(Psnr(clean, out, 255), Psnr(clean, noisy, 255) + 3.0);
 }
 
@@ -99,7 +99,7 @@ TEST(FilterImage, SixteenBitReducesNoiseAndWritesTheFlippedDisplayCopy) {
     const int stride8 = Stride24(w);
     std::vector<uint8_t> display(std::size_t(stride8) * h, 0xEE);
     const NoiseFilterParams params = Params(128, 5);
-    NoiseProfile profile = FlatTestProfile(30);
+    NoiseProfile profile = FlatProfile(30);
     TileGrid grid;
     CreateTileGrid(w, h, grid);
     ASSERT_TRUE(FilterImage(w, h, stride8, nullptr, display.data(), noisy.data(), out.data(), 48, grid, profile,

@@ -10,7 +10,7 @@
 namespace stillpix {
 namespace {
 
-using test::FlatTestProfile;
+
 using test::Stride24;
 
 NoiseFilterParams FullSuppression() {
@@ -25,7 +25,7 @@ struct TileRun {
     int width, height;
     std::vector<uint8_t> source, destination;
     TileGrid grid;
-    NoiseProfile profile = FlatTestProfile(20);
+    NoiseProfile profile = FlatProfile(20);
     NoiseFilterParams params = FullSuppression();
     TileRun(int w, int h, uint8_t value = 40) : width(w), height(h) {
         source.assign(std::size_t(Stride24(w)) * h, value);

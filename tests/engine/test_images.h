@@ -58,17 +58,4 @@ double Psnr(const std::vector<T>& a, const std::vector<T>& b, double peak) {
     return mse == 0 ? 200.0 : 10.0 * std::log10(peak * peak / mse);
 }
 
-// Every band and bin at `level` for Y, Cr and Cb.
-inline NoiseProfile FlatTestProfile(int16_t level) {
-    NoiseProfile profile;
-    ResetProfile(profile, false);
-    for (int k = 0; k < kProfileBands; ++k)
-        for (int b = 0; b < kProfileBins; ++b)
-            for (int c = 0; c < 3; ++c) {
-                profile.bands[k].levels[b][c] = level;
-                profile.bands[k].counts[b][c] = 1;
-            }
-    return profile;
-}
-
 }  // namespace stillpix::test

@@ -11,6 +11,7 @@
 #include "learned_fixtures.h"
 #include "platform/qsettings_store.h"
 #include "platform/user_paths.h"
+#include "settings/persisted_settings.h"
 #include "settings/filter_settings.h"
 #include "settings/preset_table.h"
 #include "settings/profile_store.h"
@@ -104,6 +105,57 @@ TEST_F(CliInTemporaryHome, PresetsRefusesBadLines) {
     EXPECT_EQ(tooLong.status, 1);
     EXPECT_NE(tooLong.err.find("Name cannot be longer then 64 symbols."), std::string::npos);
     EXPECT_EQ(Cli({"presets", "--help"}).status, 0);
+}
+
+// A noisy 64 x 48 colour PPM; every filter below runs on a flat profile so that only the
+// filter settings differ between runs.
+std::filesystem::path WriteNoisyPpm(const std::filesystem::path& folder) {
+    std::vector<uint8_t> bytes;
+    const std::string header = "P6\n64 48\n255\n";
+    bytes.assign(header.begin(), header.end());
+    uint32_t state = 12345;
+    for (int i = 0; i < 64 * 48 * 3; ++i) {
+        state = state * 1664525u + 1013904223u;
+        bytes.push_back(uint8_t(96 + (i % 96) / 3 + int(state >> 27)));
+    }
+    test::WriteFileBytes(folder / "noisy.ppm", bytes);
+    return folder / "noisy.ppm";
+}
+
+TEST_F(CliInTemporaryHome, FilterTakesPresetsByNameOrSlotWithFieldOverrides) {
+    test::TempFolder temp;
+    const std::string in = WriteNoisyPpm(temp.Path()).string();
+    auto filtered = [&](const std::string& name, std::vector<std::string> options) {
+        const std::string out = (temp.Path() / (name + ".ppm")).string();
+        std::vector<std::string> args = {"filter", in, "-o", out, "--flat-profile", "40"};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return test::ReadFileBytes(out);
+    };
+    const auto byName = filtered("name", {"--preset", "Night Scene"});
+    EXPECT_EQ(filtered("slot", {"--preset", "2"}), byName);
+    EXPECT_NE(filtered("default", {}), byName);
+
+    // A saved custom filter is found by its name and filters like its fields.
+    ASSERT_EQ(Cli({"presets", "--save", "Owl", "--from", "Night Scene", "--sharpening", "3"}).status, 0);
+    const auto owl = filtered("owl", {"--preset", "Owl"});
+    EXPECT_EQ(filtered("fields", {"--preset", "2", "--sharpening", "3"}), owl);
+    EXPECT_NE(owl, byName);
+
+    // Without --preset the "Default Filter Settings" option decides.
+    {
+        QSettingsStore store(UserSettingsFile());
+        AppOptions options = LoadSettings(store, DefaultProfileFolder());
+        options.settings.defaultFilterSlot = 2;
+        ASSERT_TRUE(SaveSettings(store, options));
+    }
+    EXPECT_EQ(filtered("stored-default", {}), byName);
+
+    const CliRun unknown = Cli({"filter", in, "-o", (temp.Path() / "x.ppm").string(), "--preset", "Owlet"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no preset \"Owlet\""), std::string::npos) << unknown.err;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "x.ppm"));
 }
 
 TEST_F(CliInTemporaryHome, ProfilesListsTheStoreAndDeletesIt) {
