@@ -100,6 +100,9 @@ bool cPutImageIPTC_Info(CodecSession& h, const IptcBlock& iptc);
 // quality (0..100). The file is written under a temporary name and replaces `file` only when
 // complete, so a failed save leaves an existing file as it was.
 bool cSave(CodecSession& h, const std::filesystem::path& file, int code);
+// cSave with the format apart from the quality, so that a JPEG of quality 11 or 18 stays a JPEG.
+enum class SaveFormat { kJpeg, kTiff, kPng };
+bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format, int jpegQuality);
 
 struct ImageFileInfo {
     int width = 0;

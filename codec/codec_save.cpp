@@ -11,13 +11,19 @@
 namespace stillpix {
 
 bool cSave(CodecSession& h, const std::filesystem::path& file, int code) {
+    if (code == kSaveCodeTiff) return cSaveAs(h, file, SaveFormat::kTiff, 0);
+    if (code == kSaveCodePng) return cSaveAs(h, file, SaveFormat::kPng, 0);
+    return cSaveAs(h, file, SaveFormat::kJpeg, code);
+}
+
+bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format, int jpegQuality) {
     h.error.clear();
     if (!h.loaded || h.image.display.empty()) {
         h.error = "there is no image to save";
         return false;
     }
-    if (code != kSaveCodeTiff && code != kSaveCodePng && (code < 0 || code > 100)) {
-        h.error = "unknown save code " + std::to_string(code);
+    if (format == SaveFormat::kJpeg && (jpegQuality < 0 || jpegQuality > 100)) {
+        h.error = "unknown save code " + std::to_string(jpegQuality);
         return false;
     }
     TemporarySibling temp(file);
@@ -29,13 +35,13 @@ bool cSave(CodecSession& h, const std::filesystem::path& file, int code) {
     std::string error;
     bool ok = false;
     try {
-        if (code == kSaveCodeTiff)
+        if (format == SaveFormat::kTiff)
             ok = codec::WriteTiff(h.image, temp.Path(), h.keep16Save, h.exif.Internals().order == Exiv2::bigEndian, icc,
                                   error);
-        else if (code == kSaveCodePng)
+        else if (format == SaveFormat::kPng)
             ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, error);
         else
-            ok = codec::WriteJpeg(h.image, temp.Path(), code, icc, error);
+            ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, error);
         ok = ok && codec::WriteMetadata(temp.Path(), h.exif, h.iptc, error);
     } catch (const std::bad_alloc&) {
         ok = false;

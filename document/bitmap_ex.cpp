@@ -1,0 +1,191 @@
+// Decoding into a CBitmapEx: from a file (with the embedded-profile rules) or from a clipboard
+// bitmap; every codec handle lives for one call.
+#include "document/bitmap_ex.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "codec/codec.h"
+#include "document/document_texts.h"
+
+namespace stillpix {
+
+static_assert(std::endian::native == std::endian::little, "16-bit samples are kept as the codec gives them");
+
+namespace {
+
+bool Fail(std::string* error, const std::string& message) {
+    if (error) *error = message;
+    return false;
+}
+
+// Closes the handle on every way out.
+struct Session {
+    CodecHandle h = cNewSession();
+    ~Session() {
+        if (h) {
+            cUnload(*h);
+            cDestroySession(h);
+        }
+    }
+    std::string Error() const { return h ? cGetLastError(*h) : "out of memory"; }
+};
+
+bool AcceptedDepth(const ImageInfo& info) {
+    return info.bitsPerPixel >= 24 || ((info.bitsPerPixel == 16 || info.bitsPerPixel == 8) && info.grey);
+}
+
+}  // namespace
+
+CBitmapEx::CBitmapEx() : formatter_(std::make_unique<CExifFormatter>()) {}
+CBitmapEx::~CBitmapEx() = default;
+
+void CBitmapEx::Clear() {
+    display_ = DisplayBitmap();
+    bitsPerPixel_ = 0;
+    bitsPerPixelText_.clear();
+    grey_ = false;
+    samples16_.clear();
+    unprocessed_.reset();
+    icc_.clear();
+    iccName_.clear();
+    iccConverted_ = false;
+    exif_.reset();
+    iptc_.reset();
+    formatter_ = std::make_unique<CExifFormatter>();
+}
+
+void CBitmapEx::CopyPixelsFrom(const CBitmapEx& other) {
+    display_ = other.display_;
+    bitsPerPixel_ = other.bitsPerPixel_;
+    bitsPerPixelText_ = other.bitsPerPixelText_;
+    grey_ = other.grey_;
+    samples16_ = other.samples16_;
+}
+
+void CBitmapEx::RestoreDisplayFromUnprocessed() {
+    if (unprocessed_ && unprocessed_->display_.bits.size() == display_.bits.size())
+        std::memcpy(display_.bits.data(), unprocessed_->display_.bits.data(), display_.bits.size());
+}
+
+// The display bitmap, the samples and the copy from a loaded handle; the blocks and the
+// formatter are set by the caller.
+static bool TakePixels(CodecSession& h, const ImageInfo& info, DisplayBitmap& display,
+                       std::vector<uint16_t>& samples, std::string* error) {
+    const uint8_t* bits = nullptr;
+    const BitmapInfo* bitmapInfo = nullptr;
+    if (!cGetBitsPtr(h, bits) || !cGetBITMAPINFOPtr(h, bitmapInfo)) return Fail(error, cGetLastError(h));
+    display.info = *bitmapInfo;
+    display.width = info.width;
+    display.height = info.height;
+    display.bitCount = bitmapInfo->header.bitCount;
+    display.stride = static_cast<int>(BitmapStride(info.width, display.bitCount));
+    display.bits.assign(bits, bits + std::size_t(display.stride) * info.height);
+    display.valid = true;
+    if (info.bitsPerPixel == 48 || (info.bitsPerPixel == 16 && info.grey)) {
+        std::vector<uint8_t> bytes;
+        if (!cGetImage16(h, bytes)) return Fail(error, cGetLastError(h));
+        samples.resize(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    }
+    return true;
+}
+
+bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& options, LoadReport* report,
+                     std::string* error) {
+    Clear();
+    try {
+        Session s;
+        if (!s.h) return Fail(error, s.Error());
+        CodecSession& h = *s.h;
+        if (!cSetJPEGParams(h, 100) || !cSet16BitComponentOptions(h, options.keep16, options.keep16) ||
+            !cLoadImage(h, path))
+            return Fail(error, s.Error());
+
+        if (cGetImageICCProfile(h, icc_)) {
+            if (!cGetICCProfileName(icc_, iccName_)) iccName_.clear();
+            if (iccName_.find("sRGB") == std::string::npos) {
+                bool apply = options.iccMode == IccMode::kApplyOnOpen;
+                if (options.iccMode == IccMode::kAsk && options.askIcc) {
+                    const IccAnswer answer = options.askIcc(iccName_);
+                    apply = answer.apply;
+                    if (report) {
+                        report->iccAsked = true;
+                        report->rememberIccMode = answer.remember;
+                        report->newIccMode = answer.apply ? IccMode::kApplyOnOpen : IccMode::kDoNotApply;
+                    }
+                }
+                // A profile that does not fit the pixels leaves them as they are.
+                if (apply) iccConverted_ = cApplyICCProfile(h, SrgbProfile());
+            }
+        }
+
+        ImageInfo info;
+        exif_ = cNewEXIF();
+        iptc_ = cNewIPTC();
+        if (!cGetImageInfo(h, info) || !cGetImageEXIF_Info(h, *exif_) || !cGetImageIPTC_Info(h, *iptc_)) {
+            const std::string reason = s.Error();
+            Clear();
+            return Fail(error, reason);
+        }
+        cEXIF_PutPixelXDimension(*exif_, static_cast<uint32_t>(info.width));
+        cEXIF_PutPixelYDimension(*exif_, static_cast<uint32_t>(info.height));
+        bitsPerPixel_ = info.bitsPerPixel;
+        bitsPerPixelText_ = std::to_string(info.bitsPerPixel) + " bpp";
+        grey_ = info.grey;
+        formatter_->SetColorProfile(iccName_);
+        formatter_->SetColorDepth(info.bitsPerPixel);
+        formatter_->Set(*exif_, info.width, info.height);
+
+        if (!AcceptedDepth(info)) {
+            Clear();
+            return Fail(error, "a colour image of " + std::to_string(info.bitsPerPixel) + " bits per pixel");
+        }
+        if (!TakePixels(h, info, display_, samples16_, error)) {
+            Clear();
+            return false;
+        }
+        if (options.keepUnprocessedCopy) {
+            unprocessed_ = std::make_unique<CBitmapEx>();
+            unprocessed_->CopyPixelsFrom(*this);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return Fail(error, "not enough memory for the image");
+    }
+}
+
+bool CBitmapEx::LoadFromBitmap(const BitmapInfoHeader& header, const std::vector<uint8_t>& bits,
+                               std::string* error) {
+    Clear();
+    try {
+        Session s;
+        if (!s.h) return Fail(error, s.Error());
+        CodecSession& h = *s.h;
+        ImageInfo info;
+        exif_ = cNewEXIF();
+        iptc_ = cNewIPTC();
+        if (!cSetJPEGParams(h, 100) || !cSet16BitComponentOptions(h, false, false) ||
+            !cLoadDIBitmap(h, header, bits) || !cGetImageInfo(h, info) || !cGetImageEXIF_Info(h, *exif_) ||
+            !cGetImageIPTC_Info(h, *iptc_) || !TakePixels(h, info, display_, samples16_, error)) {
+            const std::string reason = s.Error();
+            Clear();
+            return Fail(error, reason);
+        }
+        bitsPerPixel_ = info.bitsPerPixel;
+        bitsPerPixelText_ = std::to_string(info.bitsPerPixel) + " bpp";
+        grey_ = info.grey;
+        formatter_->SetColorDepth(info.bitsPerPixel);
+        formatter_->Set(*exif_, info.width, info.height);
+        unprocessed_ = std::make_unique<CBitmapEx>();
+        unprocessed_->CopyPixelsFrom(*this);
+        return true;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return Fail(error, "not enough memory for the image");
+    }
+}
+
+}  // namespace stillpix

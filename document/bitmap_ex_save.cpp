@@ -1,0 +1,100 @@
+// Encoding a CBitmapEx: the pixels handed to a fresh codec handle by bit depth, the embedded
+// profile restored, the blocks with the program's software tag, one atomic save.
+#include <cstring>
+#include <new>
+
+#include "codec/codec.h"
+#include "document/bitmap_ex.h"
+#include "document/document_texts.h"
+#include "document/save_names.h"
+
+namespace stillpix {
+namespace {
+
+// Above this a JPEG's EXIF segment cannot hold the block: the maker note gives way.
+constexpr uint32_t kMaxExifBlockBytes = 0x20000;
+
+bool Fail(std::string* error, const std::string& message) {
+    if (error) *error = message;
+    return false;
+}
+
+struct Session {
+    CodecHandle h = cNewSession();
+    ~Session() {
+        if (h) {
+            cUnload(*h);
+            cDestroySession(h);
+        }
+    }
+};
+
+// Encode step 2: 24/32 bits as the display bitmap, 48/16 bits as the samples, 8 bits as
+// top-down unpadded grey rows.
+bool HandOver(CodecSession& h, const CBitmapEx& image) {
+    const DisplayBitmap& display = image.Display();
+    const int bpp = image.BitsPerPixel();
+    if (bpp == 48 || bpp == 16) {
+        const auto& samples = image.Samples16();
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(samples.data()), samples.size() * 2);
+        return cLoadImage16(h, bytes, display.width, display.height, bpp == 16);
+    }
+    if (bpp == 8) {
+        std::vector<uint8_t> grey(std::size_t(display.width) * display.height);
+        for (int y = 0; y < display.height; ++y)
+            std::memcpy(grey.data() + std::size_t(y) * display.width, display.Row(y), std::size_t(display.width));
+        return cLoadImage8(h, grey, display.width, display.height);
+    }
+    return cLoadDIBitmap(h, display.info.header, display.bits);
+}
+
+}  // namespace
+
+bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit, std::string* error) const {
+    if (!Valid()) return Fail(error, "there is no image to save");
+    try {
+        Session s;
+        if (!s.h) return Fail(error, "out of memory");
+        CodecSession& h = *s.h;
+        const auto failed = [&] { return Fail(error, cGetLastError(h)); };
+        if (!cSet16BitComponentOptions(h, sixteenBit, sixteenBit) || !HandOver(h, *this)) return failed();
+        const SaveFormat format = SaveFormatForName(path.string());
+
+        if (!icc_.empty()) {
+            // Pixels converted on open go back into the profile they came in.
+            if (iccConverted_ && (!cLoadICCProfile(h, SrgbProfile()) || !cApplyICCProfile(h, icc_))) return failed();
+            if (!cLoadICCProfile(h, icc_) || !cSaveICCProfileEnabled(h, true)) return failed();
+        }
+        if (!cSetJPEGParams(h, jpegQuality)) return failed();
+
+        // The document's blocks stay as they were loaded; the file gets the rewritten copy.
+        ExifBlock exif = exif_ ? *exif_ : ExifBlock();
+        cEXIF_PutSoftware(exif, kSoftwareName);
+        if (formatter_->IsoSpeed() > 0) cEXIF_PutISOSpeed(exif, formatter_->IsoSpeed());
+        if (cEXIF_GetJPEGBlockSize(exif) > kMaxExifBlockBytes) {
+            const uint8_t zero = 0;
+            cEXIF_PutMakerNote(exif, std::span<const uint8_t>(&zero, 1));
+        }
+        const IptcBlock iptc = iptc_ ? *iptc_ : IptcBlock();
+        if (!cPutImageEXIF_Info(h, exif) || !cPutImageIPTC_Info(h, iptc) || !cSaveAs(h, path, format, jpegQuality))
+            return failed();
+        return true;
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "not enough memory to save the image");
+    }
+}
+
+bool CBitmapEx::CopyToDib(std::vector<uint8_t>& out, std::string* error) const {
+    if (!Valid()) return Fail(error, "there is no image to copy");
+    try {
+        Session s;
+        if (!s.h) return Fail(error, "out of memory");
+        if (!cSet16BitComponentOptions(*s.h, false, false) || !HandOver(*s.h, *this) || !cGetDIB(*s.h, out))
+            return Fail(error, cGetLastError(*s.h));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "not enough memory to copy the image");
+    }
+}
+
+}  // namespace stillpix

@@ -1,0 +1,203 @@
+// CNoiseCleanerDoc's file side: open, paste, save, copy and close, with their messages.
+#include "document/noise_cleaner_doc.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "document/document_texts.h"
+#include "document/progress_dialog_model.h"
+#include "document/save_names.h"
+
+namespace stillpix {
+
+namespace {
+
+constexpr char kUntitled[] = "Untitled";
+
+bool Readable(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+CNoiseCleanerDoc::CNoiseCleanerDoc(const DocumentContext& context, DocumentWindow& window)
+    : context_(context), window_(window), title_(kUntitled) {}
+
+CNoiseCleanerDoc::~CNoiseCleanerDoc() {
+    StopWorker();
+    FreeTileGrid(job_.tiles);
+}
+
+void CNoiseCleanerDoc::StopWorker() {
+    if (job_.workerRunning.load()) {
+        job_.cancelRequested.store(true);
+        job_.generation.fetch_add(1);
+    }
+    worker_.Join();
+    // A stop asked for the old image must not stop the new image's first run.
+    job_.cancelRequested.store(false);
+}
+
+void CNoiseCleanerDoc::WriteOptions() {
+    if (context_.store) SaveSettings(*context_.store, *context_.options);
+}
+
+void CNoiseCleanerDoc::Empty() {
+    StopWorker();
+    FreeTileGrid(job_.tiles);
+    job_.image = nullptr;
+    image_.reset();
+    job_.profileBuilt.store(false);
+    job_.processed.store(false);
+    job_.saved.store(false);
+    job_.savePath.clear();
+    loaded_ = false;
+    window_.ShowExifRows({}, {});
+    window_.RefreshFilterPane();
+}
+
+bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& path) {
+    if (!Readable(path)) {
+        window_.Show({MessageKind::kError, kFailedToOpenDocument});
+        return false;
+    }
+    Empty();
+    if (CommonLoad(&path)) pathName_ = path.string();
+    const AppSettings& settings = context_.options->settings;
+    window_.SelectPreset(settings.resetFilterOnOpen ? settings.defaultFilterSlot : window_.ShownPreset());
+    return true;
+}
+
+bool CNoiseCleanerDoc::CanPaste() const {
+    const Clipboard* clipboard = window_.GetClipboard();
+    return clipboard && clipboard->HasBitmap();
+}
+
+bool CNoiseCleanerDoc::Paste() {
+    Empty();
+    pathName_.clear();
+    title_ = kUntitled;
+    return CommonLoad(nullptr);
+}
+
+bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
+    sourcePath_ = path ? path->string() : std::string();
+    window_.SetWaitCursor(true);
+    auto image = std::make_unique<CBitmapEx>();
+    bool ok = false;
+    if (path) {
+        LoadOptions options;
+        options.iccMode = static_cast<IccMode>(context_.options->settings2.iccHandling);
+        options.askIcc = [this](const std::string& name) {
+            return window_.AskIcc({MessageKind::kQuestion, FormatText(kIccPromptFormat, name), MessageButtons::kYesNo});
+        };
+        LoadReport report;
+        ok = image->Load(*path, options, &report);
+        if (report.rememberIccMode) {
+            context_.options->settings2.iccHandling = static_cast<int32_t>(report.newIccMode);
+            WriteOptions();
+        }
+    } else {
+        Clipboard* clipboard = window_.GetClipboard();
+        BitmapInfoHeader header;
+        std::vector<uint8_t> bits;
+        ok = clipboard && clipboard->GetBitmap(header, bits) && image->LoadFromBitmap(header, bits);
+    }
+    window_.SetWaitCursor(false);
+    if (!ok) {
+        window_.Show({MessageKind::kError,
+                      path ? kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix : kUnableToPaste});
+        return false;
+    }
+
+    image_ = std::move(image);
+    job_.image = image_.get();
+    if (path) title_ = path->filename().string();
+    CreateTileGrid(image_->Width(), image_->Height(), job_.tiles);
+    job_.profileBuilt.store(false);
+    job_.saved.store(false);
+    job_.processed.store(false);
+    useIndividualProfile_ = false;
+    buildRequested_ = false;
+    loaded_ = true;
+
+    window_.SetStatusText(0, kStatusGo);
+    window_.SetStatusText(1, FormatText(kStatusSizeFormat, image_->Width(), image_->Height()));
+    window_.ShowExifRows(image_->Formatter().Labels(), image_->Formatter().Values());
+    window_.RefreshFilterPane();
+    return true;
+}
+
+std::string CNoiseCleanerDoc::SuggestedSaveName() const {
+    const std::string& base = !sourcePath_.empty() ? sourcePath_ : !pathName_.empty() ? pathName_ : title_;
+    const AppSettings& settings = context_.options->settings;
+    return stillpix::SuggestedSaveName(base, settings.appendSuffix != 0, settings.defaultSuffix);
+}
+
+bool CNoiseCleanerDoc::SaveAs(
+    const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath) {
+    const std::optional<std::filesystem::path> chosen = choosePath(SuggestedSaveName());
+    return chosen && SaveDocument(*chosen);
+}
+
+bool CNoiseCleanerDoc::SaveDocument(const std::filesystem::path& path) {
+    if (!image_) return false;
+    if (UnfilteredTiles() > 0 &&
+        window_.Show({MessageKind::kQuestion, kNotEntirelyProcessed, MessageButtons::kYesNo}) != MessageAnswer::kYes)
+        return false;
+    StopPendingWork();
+    // A stop asked earlier (an open request, a close) must not stop this save.
+    job_.cancelRequested.store(false);
+    job_.savePath = WithDefaultExtension(path.string());
+    job_.saveOutcome.store(SaveOutcome::kNone);
+    job_.profileJob.store(!job_.profileBuilt.load());
+    const std::string target = job_.savePath;
+    const DialogEnd end = RunFullRunDialog();
+    job_.savePath.clear();
+    const SaveOutcome outcome = job_.saveOutcome.load();
+    // A run that could not finish wrote nothing either: that is a failed save, not a cancel.
+    if (outcome == SaveOutcome::kFailed || (end != DialogEnd::kCancelled && outcome != SaveOutcome::kSaved))
+        window_.Show({MessageKind::kError, FormatText(kFailedToSaveFormat, target)});
+    return outcome == SaveOutcome::kSaved;
+}
+
+bool CNoiseCleanerDoc::CanCopy() const { return image_ && UnfilteredTiles() == 0; }
+
+bool CNoiseCleanerDoc::Copy() {
+    Clipboard* clipboard = window_.GetClipboard();
+    std::vector<uint8_t> packed;
+    return CanCopy() && clipboard && image_->CopyToDib(packed) && clipboard->SetBitmap(packed);
+}
+
+CloseAction CNoiseCleanerDoc::FileClose(
+    const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath) {
+    if (job_.workerRunning.load()) {
+        job_.cancelRequested.store(true);
+        job_.generation.fetch_add(1);
+        return CloseAction::kRetryLater;
+    }
+    job_.cancelRequested.store(false);
+    if (!SaveModified(choosePath)) return CloseAction::kKept;
+    Empty();
+    sourcePath_.clear();
+    pathName_.clear();
+    title_ = kUntitled;
+    window_.SetStatusText(0, kStatusHelp);
+    return CloseAction::kClosed;
+}
+
+bool CNoiseCleanerDoc::SaveModified(
+    const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath) {
+    if (!image_ || job_.saved.load() || !job_.profileBuilt.load() || !job_.processed.load()) return true;
+    StopPendingWork();
+    switch (window_.Show({MessageKind::kQuestion, kNotSavedQuestion, MessageButtons::kYesNoCancel})) {
+        case MessageAnswer::kNo: return true;
+        case MessageAnswer::kYes: return SaveAs(choosePath);
+        default: return false;
+    }
+}
+
+}  // namespace stillpix
