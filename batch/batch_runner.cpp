@@ -1,0 +1,181 @@
+#include "batch/batch_runner.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "batch/batch_image.h"
+#include "batch/batch_progress.h"
+#include "batch/file_rules.h"
+#include "batch/worker_priority.h"
+
+namespace stillpix {
+namespace {
+
+// What the tile callback needs: the stop words and the upper bar.
+struct TileWatch {
+    const BatchStop* stop = nullptr;
+    BatchProgress* progress = nullptr;
+    ProgressControl* bar = nullptr;
+    int done = 0;
+    int lastPosition = -1;
+};
+
+int WatchTile(ProgressRecord& record) {
+    auto& watch = *static_cast<TileWatch*>(record.callerData);
+    if (record.tileIndex == 0 && record.stage == 0) {
+        watch.done = 0;
+        watch.lastPosition = -1;
+    }
+    // A stop is honoured while measuring too: the file is dropped either way, so no tile more.
+    if (watch.stop->Requested()) return 0;
+    if (record.stage == 1) {
+        ++watch.done;
+        const int count = std::max(record.tiles ? record.tiles->count : 1, 1);
+        const int position = std::min(100, watch.done * 100 / count);
+        if (position != watch.lastPosition) {
+            if (watch.bar) {
+                if (watch.bar->IsVisible()) watch.bar->SetPosition(position);
+            } else if (watch.progress && watch.progress->IsWindow()) {
+                watch.progress->SetImagePosition(position);
+            }
+        }
+        watch.lastPosition = position;
+    }
+    return 1;
+}
+
+std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+class Runner {
+public:
+    Runner(BatchJob& job, const BatchRunOptions& options, const BatchStop& stop)
+        : job_(job), options_(options), stop_(stop), settings_(*job.settings) {
+        watch_.stop = &stop_;
+        watch_.progress = job.progress;
+        watch_.bar = options.imageProgress;
+        profileOptions_ = options.profileOptions;
+        profileOptions_.kind = ProfileRunKind::kBatchImage;
+    }
+
+    void Run() {
+        job_.elapsedText = FormatBatchTime(0);
+        const int total = static_cast<int>(std::min<std::size_t>(job_.fileList.size(),
+                                                                 static_cast<std::size_t>(std::max(job_.total, 0))));
+        for (int i = 0; i < total && !stop_.Requested(); ++i)
+            if (!RunFile(i, total)) break;
+        if (job_.progress && job_.progress->IsWindow()) job_.progress->Done();
+    }
+
+private:
+    bool WindowShown() const { return job_.progress && job_.progress->IsWindow(); }
+    void Send(int selector, const std::string& text) const {
+        if (WindowShown()) job_.progress->SetText(selector, text);
+    }
+
+    void Fail(const std::string& source, const std::string& reason) {
+        job_.failedList.push_back(source);
+        if (job_.progress) job_.progress->FileFailed(source, reason);
+    }
+
+    NoiseFilterParams FilterFor() const {
+        const std::optional<int> slot =
+            BatchFilterSlot(settings_.filter, options_.presets->count, options_.documentHasImage);
+        if (!slot) return options_.currentParams;
+        return ToNoiseFilterParams(options_.presets->slots[static_cast<std::size_t>(*slot)].settings);
+    }
+
+    // One file; false when a stop was noticed (the file counts as skipped).
+    bool RunFile(int i, int total) {
+        const NoiseFilterParams params = FilterFor();
+        const auto start = std::chrono::steady_clock::now();
+        const std::string& source = job_.fileList[static_cast<std::size_t>(i)];
+        const std::string name = FileNameOf(source);
+        std::error_code ec;
+        if (WindowShown() && std::filesystem::exists(source, ec)) {
+            Send(kTextFile, FileLabelText(name, BatchFileStage::kBuildingProfile));
+            Send(kTextCount, CountLabelText(i + 1, total));
+        }
+
+        const OutputPlan plan = PlanOutput(source, settings_);
+        if (!plan.refusal.empty()) {
+            Fail(source, plan.refusal);
+            return true;
+        }
+        BatchImage image;
+        std::string error;
+        if (!image.Load(source, plan.sixteenBits, error)) {
+            Fail(source, error);
+            return true;
+        }
+        if (stop_.Requested()) return false;
+
+        TileGrid tiles;
+        CreateTileGrid(image.Width(), image.Height(), tiles);
+        const Outcome outcome = Process(image, tiles, source, plan, params, error);
+        FreeTileGrid(tiles);
+        if (outcome == Outcome::kStopped) return false;   // nothing recorded for this file
+        if (outcome == Outcome::kWritten) {
+            job_.processedList.push_back(source);
+            if (job_.progress) job_.progress->FileProcessed(source, plan.path);
+        } else {
+            Fail(source, error);
+        }
+
+        if (WindowShown()) job_.progress->SetOverallPosition(OverallPosition(i + 1, total));
+        elapsedMs_ += std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                          .count();
+        job_.elapsedText = FormatBatchTime(elapsedMs_);
+        Send(kTextElapsed, job_.elapsedText);
+        Send(kTextRemaining, FormatBatchTime(RemainingMilliseconds(total, elapsedMs_, i + 1)));
+        return true;
+    }
+
+    enum class Outcome { kWritten, kFailed, kStopped };
+
+    // Profile, filter and write one loaded image; a message in `error` when it failed.
+    Outcome Process(BatchImage& image, TileGrid& tiles, const std::string& source, const OutputPlan& plan,
+                    const NoiseFilterParams& params, std::string& error) {
+        if (!PrepareOutputFolder(plan, error)) return Outcome::kFailed;
+
+        ProfileChoice choice;
+        const ProfileCallbacks callbacks{&watch_, WatchTile, nullptr};
+        // A build that does not finish leaves what it measured; filtering goes on with that.
+        ObtainImageProfile(image.Descriptor(), source, image.ProfileView(), tiles, callbacks, profileOptions_,
+                           *options_.profiles, choice);
+        NoiseProfile profile = choice.profile;
+
+        Send(kTextFile, FileLabelText(FileNameOf(source), BatchFileStage::kFiltering));
+        if (stop_.Requested()) return Outcome::kStopped;
+        const bool filtered = image.Filter(tiles, profile, params, &watch_, WatchTile);
+        if (stop_.Requested()) return Outcome::kStopped;
+        if (!filtered) {
+            // An unfiltered image must not be written as a result.
+            error = "the image could not be filtered (no usable noise profile)";
+            return Outcome::kFailed;
+        }
+        // Past the last stop test a written file is recorded, so no result goes unlisted.
+        return image.Save(plan.path, plan.jpegQuality, plan.sixteenBits, error) ? Outcome::kWritten
+                                                                                : Outcome::kFailed;
+    }
+
+    BatchJob& job_;
+    const BatchRunOptions& options_;
+    const BatchStop& stop_;
+    const BatchSettings settings_;   // one record for the whole run
+    ProfileChoiceOptions profileOptions_;
+    TileWatch watch_;
+    int64_t elapsedMs_ = 0;
+};
+
+}  // namespace
+
+bool RunBatchJob(BatchJob& job, const BatchRunOptions& options, const BatchStop& stop) {
+    if (!job.settings || !options.presets || options.presets->count <= 0 || !options.profiles) return false;
+    const ScopedIdlePriority priority(options.idlePriority);
+    Runner(job, options, stop).Run();
+    return true;
+}
+
+}  // namespace stillpix

@@ -1,0 +1,316 @@
+// The batch runner end to end on a temporary folder of small pictures of mixed formats and
+// depths: what it records, what it writes (read back with identify and exiftool), failures that
+// lose nothing, stopping between tiles, the filter choice, idle priority and the worker routine.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <mutex>
+
+#include "batch/batch_progress.h"
+#include "batch/batch_runner.h"
+#include "batch/batch_worker.h"
+#include "batch/worker_priority.h"
+#include "batch_test_support.h"
+#include "platform/atomic_file.h"
+#include "platform/qsettings_store.h"
+#include "temp_dir.h"
+
+namespace stillpix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Keeps what the worker reports; `onImagePosition` may stop the run from inside it.
+class Recorder final : public BatchProgress {
+public:
+    void SetText(int selector, const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        texts.emplace_back(selector, text);
+    }
+    void SetImagePosition(int position) override {
+        idleSeen = idleSeen || CurrentThreadIsIdle();
+        if (onImagePosition) onImagePosition(position);
+    }
+    void SetOverallPosition(int position) override { overall.push_back(position); }
+    void Done() override { ++doneCalls; }
+    void FileFailed(const std::string& source, const std::string& reason) override {
+        reasons.push_back(fs::path(source).filename().string() + ": " + reason);
+    }
+
+    std::mutex mutex_;
+    std::vector<std::pair<int, std::string>> texts;
+    std::vector<int> overall;
+    std::vector<std::string> reasons;
+    int doneCalls = 0;
+    bool idleSeen = false;
+    std::function<void(int)> onImagePosition;
+};
+
+BatchSettings Settings(int destination, const std::string& path, const char* suffix, int format, int tiffDepth) {
+    BatchSettings s;
+    s.destination = destination;
+    std::memset(s.destinationPath, 0, sizeof s.destinationPath);
+    std::strncpy(s.destinationPath, path.c_str(), kMaxBatchPathChars);
+    std::memset(s.suffix, 0, sizeof s.suffix);
+    std::strcpy(s.suffix, suffix);
+    s.outputFormat = format;
+    s.tiffDepth = tiffDepth;
+    s.jpegQuality = 85;
+    s.filter = 0;
+    return s;
+}
+
+class Runner : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sources_ = new test::TempDir;
+        const fs::path dir = sources_->Path();
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "a.jpg", 320, 240, "-quality 95"));
+        ASSERT_TRUE(test::TagImage(dir / "a.jpg", "Canon", "Canon EOS 5D", 400));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "t16.tif", 320, 240, "-depth 16"));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "p16.png", 320, 240, "-depth 16", "PNG48:"));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "grey.png", 320, 240, "-colorspace Gray -depth 8"));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "b.bmp", 320, 240, "", "BMP3:"));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "g.gif", 320, 240));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "wide.jpg", 1300, 700));   // six tiles
+        test::WriteText(dir / "bad.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + std::string(200, 'x'));
+    }
+    static void TearDownTestSuite() {
+        delete sources_;
+        sources_ = nullptr;
+    }
+
+    void SetUp() override {
+        // Copies, so a test may replace its sources.
+        for (const auto& entry : fs::directory_iterator(sources_->Path()))
+            fs::copy_file(entry.path(), Src(entry.path().filename().string()));
+        QSettingsStore store(work_.Path() / "settings.conf");
+        ASSERT_TRUE(BuildPresetTable(store, presets_));
+        options_.presets = &presets_;
+        options_.profiles = &profiles_;
+        options_.profileOptions.selfLearning = false;
+    }
+
+    std::string Src(const std::string& name) const { return (work_.Path() / name).string(); }
+
+    void Run(const BatchSettings& settings, const std::vector<std::string>& names) {
+        settings_ = settings;
+        std::vector<std::string> files;
+        for (const std::string& name : names) files.push_back(Src(name));
+        job_.Prepare(settings_, files);
+        job_.progress = &recorder_;
+        ASSERT_TRUE(RunBatchJob(job_, options_, stop_));
+    }
+
+    static test::TempDir* sources_;
+    test::TempDir work_;
+    PresetTable presets_;
+    LearnedProfileStore profiles_{work_.Path() / "profiles"};
+    BatchRunOptions options_;
+    std::atomic<uint32_t> generation_{5};
+    std::atomic<bool> cancel_{false};
+    BatchStop stop_{&generation_, 5, &cancel_};
+    BatchSettings settings_;
+    BatchJob job_;
+    Recorder recorder_;
+};
+test::TempDir* Runner::sources_ = nullptr;
+
+TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
+    Run(Settings(1, "Filtered", "_nr", 0, 1),
+        {"a.jpg", "bad.jpg", "t16.tif", "p16.png", "missing.jpg", "grey.png", "b.bmp", "g.gif"});
+    EXPECT_EQ(job_.processedList,
+              (std::vector<std::string>{Src("a.jpg"), Src("t16.tif"), Src("p16.png"), Src("grey.png"), Src("b.bmp"),
+                                        Src("g.gif")}));
+    EXPECT_EQ(job_.failedList, (std::vector<std::string>{Src("bad.jpg"), Src("missing.jpg")}));
+    EXPECT_EQ(recorder_.reasons.size(), 2u);
+    EXPECT_EQ(recorder_.doneCalls, 1);
+    // The bar moves after each file that loaded: 1, 3, 4, 6, 7, 8 of 8.
+    EXPECT_EQ(recorder_.overall, (std::vector<int>{12, 37, 50, 75, 87, 100}));
+
+    const fs::path out = work_.Path() / "Filtered";
+    // Nothing but the results: no temporary file is left behind.
+    EXPECT_EQ(test::FolderNames(out),
+              (std::vector<std::string>{"a_nr.jpg", "b_nr.jpg", "g_nr.jpg", "grey_nr.png", "p16_nr.png", "t16_nr.tif"}));
+    EXPECT_EQ(test::Identify(out / "a_nr.jpg"), "JPEG 8 srgb");
+    EXPECT_EQ(test::Identify(out / "t16_nr.tif"), "TIFF 16 srgb");
+    EXPECT_EQ(test::Identify(out / "p16_nr.png"), "PNG 16 srgb");
+    EXPECT_EQ(test::Identify(out / "grey_nr.png"), "PNG 8 gray");
+    EXPECT_EQ(test::Identify(out / "b_nr.jpg"), "JPEG 8 srgb");
+    EXPECT_EQ(test::Identify(out / "g_nr.jpg"), "JPEG 8 srgb");
+    // The shooting data goes along; the software names this program.
+    EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "Make"), "Canon");
+    EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "Model"), "Canon EOS 5D");
+    EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "ISO"), "400");
+    EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "Software"), "Veltrano Stillpix");
+    // The result is filtered, not a copy.
+    int status = -1;
+    const std::string differing = test::RunTool("compare -metric AE " + test::Quote(Src("a.jpg")) + " " +
+                                                    test::Quote(out / "a_nr.jpg") + " null: 2>&1",
+                                                &status);
+    EXPECT_NE(differing, "0") << differing;
+    // The sources are untouched.
+    EXPECT_EQ(test::FileBytes(Src("a.jpg")), test::FileBytes(sources_->Path() / "a.jpg"));
+
+    // Texts of the first file, in order; the missing file sent none.
+    ASSERT_GE(recorder_.texts.size(), 5u);
+    EXPECT_EQ(recorder_.texts[0], (std::pair<int, std::string>{1, "a.jpg - Building noise profile"}));
+    EXPECT_EQ(recorder_.texts[1], (std::pair<int, std::string>{2, "Please wait while processing image 1 of 8"}));
+    EXPECT_EQ(recorder_.texts[2], (std::pair<int, std::string>{1, "a.jpg - Filtering noise"}));
+    EXPECT_EQ(recorder_.texts[3].first, 3);
+    EXPECT_EQ(recorder_.texts[4].first, 4);
+    for (const auto& [selector, text] : recorder_.texts) EXPECT_EQ(text.find("missing.jpg"), std::string::npos);
+    EXPECT_EQ(recorder_.texts.back(), (std::pair<int, std::string>{4, "0 min. 0 sec. "}));
+    EXPECT_EQ(job_.elapsedText, recorder_.texts[recorder_.texts.size() - 2].second);
+}
+
+TEST_F(Runner, DepthFollowsTheTiffSetting) {
+    Run(Settings(2, (work_.Path() / "out").string(), "", 3, 0), {"t16.tif", "p16.png", "a.jpg"});
+    ASSERT_EQ(job_.processedList.size(), 3u);
+    EXPECT_EQ(test::Identify(work_.Path() / "out/t16.tif"), "TIFF 8 srgb");
+    EXPECT_EQ(test::Identify(work_.Path() / "out/p16.tif"), "TIFF 8 srgb");
+    EXPECT_EQ(test::Identify(work_.Path() / "out/a.tif"), "TIFF 8 srgb");
+    // JPEG output loads even 16-bit sources at 8 bits; PNG output keeps 8 bits too.
+    Run(Settings(1, "j", "", 2, 1), {"t16.tif"});
+    EXPECT_EQ(test::Identify(work_.Path() / "j/t16.jpg"), "JPEG 8 srgb");
+    Run(Settings(1, "p", "", 1, 1), {"p16.png"});
+    EXPECT_EQ(test::Identify(work_.Path() / "p/p16.png"), "PNG 8 srgb");
+}
+
+TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
+    const auto bmpBefore = test::FileBytes(Src("b.bmp"));
+    const auto gifBefore = test::FileBytes(Src("g.gif"));
+    const auto jpegBefore = test::FileBytes(Src("a.jpg"));
+    Run(Settings(0, "", "", 1, 1), {"a.jpg", "b.bmp", "g.gif", "p16.png"});
+    EXPECT_EQ(job_.processedList, (std::vector<std::string>{Src("a.jpg"), Src("p16.png")}));
+    EXPECT_EQ(job_.failedList, (std::vector<std::string>{Src("b.bmp"), Src("g.gif")}));
+    EXPECT_NE(recorder_.reasons[0].find("cannot be replaced in place"), std::string::npos) << recorder_.reasons[0];
+    EXPECT_EQ(test::FileBytes(Src("b.bmp")), bmpBefore);
+    EXPECT_EQ(test::FileBytes(Src("g.gif")), gifBefore);
+    // The JPEG is rewritten as JPEG (its name says so) though the format asks for PNG.
+    EXPECT_NE(test::FileBytes(Src("a.jpg")), jpegBefore);
+    EXPECT_EQ(test::Identify(Src("a.jpg")), "JPEG 8 srgb");
+    // Sixteen bits are kept only for TIFF or kept formats; PNG was chosen.
+    EXPECT_EQ(test::Identify(Src("p16.png")), "PNG 8 srgb");
+    for (const std::string& name : test::FolderNames(work_.Path())) EXPECT_NE(name.front(), '.') << name;
+}
+
+TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
+    Run(Settings(2, (work_.Path() / "no/such/folder").string(), "", 0, 1), {"a.jpg", "t16.tif"});
+    EXPECT_TRUE(job_.processedList.empty());
+    EXPECT_EQ(job_.failedList.size(), 2u);
+    EXPECT_FALSE(fs::exists(work_.Path() / "no"));
+    EXPECT_EQ(recorder_.overall, (std::vector<int>{50, 100}));   // loaded files still move the bar
+}
+
+TEST_F(Runner, FailedSaveKeepsTheEarlierResult) {
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg"});
+    const fs::path result = work_.Path() / "F/a.jpg";
+    const auto earlier = test::FileBytes(result);
+    ASSERT_FALSE(earlier.empty());
+    InjectWriteFailureAfter(1);   // the next commit fails as a full disk would
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg"});
+    InjectWriteFailureAfter(0);
+    EXPECT_TRUE(job_.processedList.empty());
+    EXPECT_EQ(job_.failedList, std::vector<std::string>{Src("a.jpg")});
+    EXPECT_EQ(test::FileBytes(result), earlier);
+    EXPECT_EQ(test::FolderNames(work_.Path() / "F"), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(Runner, CancelBetweenTilesLeavesCompletedResultsAndNoPartialFile) {
+    // Stop during the wide image's filtering, at its third tile.
+    int filteringTiles = 0;
+    recorder_.onImagePosition = [&](int) {
+        std::lock_guard lock(recorder_.mutex_);
+        if (!recorder_.texts.empty() && recorder_.texts.back().second == "wide.jpg - Filtering noise" &&
+            ++filteringTiles == 3)
+            generation_.fetch_add(1);
+    };
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "wide.jpg", "t16.tif", "grey.png"});
+    EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("a.jpg")});
+    EXPECT_TRUE(job_.failedList.empty());
+    EXPECT_EQ(CountBatch(job_.total, 1, 0).skipped, 3);
+    EXPECT_EQ(filteringTiles, 3);   // no tile after the stop
+    EXPECT_EQ(test::FolderNames(work_.Path() / "F"), std::vector<std::string>{"a.jpg"});
+    EXPECT_EQ(test::Identify(work_.Path() / "F/a.jpg"), "JPEG 8 srgb");
+    EXPECT_EQ(recorder_.doneCalls, 1);
+}
+
+TEST_F(Runner, CancelFlagBeforeTheRunSkipsEverything) {
+    cancel_ = true;
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "t16.tif"});
+    EXPECT_TRUE(job_.processedList.empty() && job_.failedList.empty());
+    EXPECT_EQ(job_.elapsedText, "0 min. 0 sec. ");
+    EXPECT_FALSE(fs::exists(work_.Path() / "F"));
+}
+
+TEST_F(Runner, FilterChoice) {
+    auto resultOf = [&](int32_t filter, bool imageOpen, int currentSlot, const std::string& folder) {
+        BatchSettings s = Settings(1, folder, "", 1, 1);
+        s.filter = filter;
+        options_.documentHasImage = imageOpen;
+        options_.currentParams = ToNoiseFilterParams(presets_.slots[currentSlot].settings);
+        Run(s, {"grey.png"});
+        return test::FileBytes(work_.Path() / folder / "grey.png");
+    };
+    const auto defaultFilter = resultOf(0, false, 0, "f0");
+    const auto fullSuppression = resultOf(9, false, 0, "f9");
+    ASSERT_FALSE(defaultFilter.empty());
+    EXPECT_NE(defaultFilter, fullSuppression);
+    EXPECT_EQ(resultOf(kUseCurrentFilter, false, 9, "current-none"), defaultFilter);   // no image: the first filter
+    EXPECT_EQ(resultOf(kUseCurrentFilter, true, 9, "current"), fullSuppression);
+    EXPECT_EQ(resultOf(presets_.count + 3, true, 9, "deleted"), fullSuppression);   // a deleted filter: "Use Current"
+    EXPECT_EQ(resultOf(presets_.count + 3, false, 9, "deleted-none"), defaultFilter);
+}
+
+TEST_F(Runner, IdlePriorityOnTheWorkerOnly) {
+    options_.idlePriority = true;
+    Run(Settings(1, "F", "", 0, 1), {"grey.png"});
+    EXPECT_TRUE(recorder_.idleSeen);
+    EXPECT_FALSE(CurrentThreadIsIdle());   // restored once the run is over
+    options_.idlePriority = false;
+    recorder_.idleSeen = false;
+    Run(Settings(1, "F", "", 0, 1), {"grey.png"});
+    EXPECT_FALSE(recorder_.idleSeen);
+}
+
+TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
+    options_.profileOptions.selfLearning = true;
+    options_.profileOptions.learnWhileBatch = false;
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg"});
+    EXPECT_EQ(profiles_.Count(), 0);
+    options_.profileOptions.learnWhileBatch = true;
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "t16.tif"});   // t16.tif has no ISO: never learned
+    EXPECT_EQ(profiles_.Count(), 1);
+    EXPECT_TRUE(fs::exists(work_.Path() / "profiles/sxprofiles.sxp"));
+    EXPECT_EQ(job_.processedList.size(), 2u);
+}
+
+TEST_F(Runner, RunsOnTheProcessingWorker) {
+    ImageJob image;
+    image.generation = 9;
+    image.workerRunning = true;
+    settings_ = Settings(1, "W", "", 0, 1);
+    job_.Prepare(settings_, {Src("grey.png"), Src("missing.jpg")});
+    job_.progress = &recorder_;
+    AtomicProgress bar;
+    JobRun run;
+    run.job = &image;
+    run.generation = 9;
+    run.batch = &job_;
+    run.progress = &bar;
+    run.settings.store = &profiles_;
+    ProcessingWorker worker;
+    ASSERT_TRUE(worker.Start(run, BatchWorkerRoutine(presets_, false)));
+    worker.Join();
+    EXPECT_FALSE(image.workerRunning.load());
+    EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("grey.png")});
+    EXPECT_EQ(job_.failedList, std::vector<std::string>{Src("missing.jpg")});
+    EXPECT_EQ(bar.Position(), 100);
+    EXPECT_TRUE(fs::exists(work_.Path() / "W/grey.png"));
+}
+
+}  // namespace
+}  // namespace stillpix
