@@ -1,0 +1,170 @@
+// stillpix-cli denoise: one image through the document flow without a window: open, noise
+// profile (learned or measured), full run, save with the metadata, under the user's options.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/cli_commands.h"
+#include "app/filter_choice.h"
+#include "app/user_context.h"
+#include "document/noise_cleaner_doc.h"
+#include "document/progress_dialog_model.h"
+#include "document/save_names.h"
+
+namespace stillpix::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: stillpix-cli denoise IN [-o OUT] [options]\n"
+    "  Opens a JPEG, TIFF, PNG, BMP or GIF image, gives it its noise profile (learned or\n"
+    "  measured), filters the whole image and saves it with its EXIF, IPTC and ICC data.\n"
+    "  The format follows OUT's extension (.tif/.tiff TIFF, .png PNG, else JPEG).\n"
+    "  -o OUT              default: IN without its extension, the \"Default suffix\" option, .jpg\n"
+    "  --quality Q         JPEG quality 0..100 (default: the \"JPEG Quality\" option)\n"
+    "  --tiff-depth 24|48  bits per pixel of a TIFF of a 16-bit image (default: the option)\n"
+    "  --icc apply|keep    convert an embedded ICC profile to sRGB while filtering, or filter\n"
+    "                      the pixels as they are (default: the option; \"Ask\" applies)\n"
+    "  --learn, --no-learn use and extend the learned profiles, or not (default: the option)\n";
+
+// Long images report their progress; small ones finish before it would be read.
+constexpr int kProgressFromTiles = 9;
+
+void PrintUsage(std::FILE* out) {
+    std::fputs(kUsage, out);
+    PrintFilterChoiceUsage(out);
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "stillpix-cli denoise: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return 2;
+}
+
+std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    return text;
+}
+
+// The document's window on a terminal: messages go to stderr, the only question (process the
+// rest before saving) is answered yes, the progress dialog runs without a timer.
+class CliWindow final : public DocumentWindow {
+public:
+    MessageAnswer Show(const UserMessage& message) override {
+        if (message.kind != MessageKind::kQuestion)
+            std::fprintf(stderr, "stillpix-cli denoise: %s\n", OneLine(message.text).c_str());
+        return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
+    }
+
+    bool RunProgressDialog(ProgressDialogModel& model) override {
+        const bool tty = isatty(STDERR_FILENO);
+        for (;;) {
+            const ProgressDialogModel::Step step = model.Tick();
+            if (step != ProgressDialogModel::Step::kWait) {
+                if (shown_ && tty) std::fputc('\n', stderr);
+                return step == ProgressDialogModel::Step::kEndOk;
+            }
+            while (doc_->WorkerRunning()) {
+                if (doc_->Job().tiles.count >= kProgressFromTiles) Report(model, tty);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            doc_->WaitForWorker();
+        }
+    }
+
+    CNoiseCleanerDoc* doc_ = nullptr;
+
+private:
+    void Report(ProgressDialogModel& model, bool tty) {
+        const int tenth = model.Bar().Position() / 10;
+        if (model.Text() == text_ && tenth == tenth_) return;
+        if (tty)
+            std::fprintf(stderr, "\r%s%3d%%", model.Text().c_str(), tenth * 10);
+        else
+            std::fprintf(stderr, "%s%d%%\n", model.Text().c_str(), tenth * 10);
+        text_ = model.Text();
+        tenth_ = tenth;
+        shown_ = true;
+    }
+
+    std::string text_;
+    int tenth_ = -1;
+    bool shown_ = false;
+};
+
+// The run's options: the user's, with the command line's changes for this run only.
+bool ApplyRunOptions(const CliArgs& args, AppOptions& options, std::string& error) {
+    std::optional<int> quality;
+    if (!args.IntValue("quality", 0, 100, quality, error)) return false;
+    if (quality) options.settings.jpegQuality = *quality;
+    if (const auto depth = args.Value("tiff-depth")) {
+        if (*depth != "24" && *depth != "48") return error = "--tiff-depth expects 24 or 48", false;
+        options.settings2.tiffDepth = *depth == "48" ? 1 : 0;
+    }
+    // There is nobody to ask: "Ask what to do" applies the profile.
+    if (options.settings2.iccHandling == static_cast<int32_t>(IccMode::kAsk))
+        options.settings2.iccHandling = static_cast<int32_t>(IccMode::kApplyOnOpen);
+    if (const auto icc = args.Value("icc")) {
+        if (*icc != "apply" && *icc != "keep") return error = "--icc expects apply or keep", false;
+        options.settings2.iccHandling =
+            static_cast<int32_t>(*icc == "apply" ? IccMode::kApplyOnOpen : IccMode::kDoNotApply);
+    }
+    if (args.Flag("learn") && args.Flag("no-learn")) return error = "--learn and --no-learn exclude each other", false;
+    if (args.Flag("learn")) options.settings2.selfLearning = 1;
+    if (args.Flag("no-learn")) options.settings2.selfLearning = 0;
+    return true;
+}
+
+int RunDenoiseCommand(int argc, char** argv) {
+    CliArgs args;
+    std::string error;
+    std::vector<std::string> valueOptions = kFilterChoiceOptions;
+    valueOptions.insert(valueOptions.end(), {"o", "quality", "tiff-depth", "icc"});
+    if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
+    if (args.Flag("help")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    const auto unknown = args.Unknown({"help", "learn", "no-learn"});
+    if (!unknown.empty()) return Usage("unknown option " + unknown[0]);
+    if (args.Positional().size() != 1) return Usage("needs exactly one input image");
+
+    UserContext user;
+    OpenUserContext(user);
+    AppOptions options = user.options;
+    FilterSettings settings;
+    if (!ApplyRunOptions(args, options, error) ||
+        !ChooseFilterSettings(args, user.presets, options.settings.defaultFilterSlot, settings, error))
+        return Usage(error);
+
+    const auto start = std::chrono::steady_clock::now();
+    CliWindow window;
+    // No store: the run's option changes are not written back.
+    CNoiseCleanerDoc doc({&options, nullptr, user.profiles.get(), nullptr}, window);
+    window.doc_ = &doc;
+    const std::string in = args.Positional()[0];
+    if (!doc.OnOpenDocument(in) || !doc.HasImage()) return 1;
+    doc.SetFilterParameters(ToNoiseFilterParams(settings));
+    const std::string out = args.Value("o") ? *args.Value("o") : doc.SuggestedSaveName();
+    if (!doc.Go()) {
+        std::fprintf(stderr, "stillpix-cli denoise: %s could not be processed\n", in.c_str());
+        return 1;
+    }
+    if (!doc.SaveDocument(out)) return 1;
+
+    const ProfileChoice& choice = doc.Job().profileChoice;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "denoised %s (%d x %d, %s profile, confidence %d) into %s in %.2f s\n", in.c_str(),
+                 doc.Image()->Width(), doc.Image()->Height(), choice.measured ? "measured" : "learned",
+                 choice.confidence, WithDefaultExtension(out).c_str(), seconds);
+    return 0;
+}
+
+CommandRegistration registration{"denoise", "open an image, filter it with its noise profile and save it",
+                                 RunDenoiseCommand};
+
+}  // namespace
+
+}  // namespace stillpix::cli
