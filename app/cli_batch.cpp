@@ -1,0 +1,286 @@
+// stillpix-cli batch: the batch runner over folders and files, with the program's batch
+// settings unless options override them.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <filesystem>
+#include <thread>
+
+#include "app/cli_commands.h"
+#include "app/filter_choice.h"
+#include "app/user_context.h"
+#include "batch/batch_progress.h"
+#include "batch/batch_queue.h"
+#include "batch/batch_runner.h"
+#include "batch/batch_settings_form.h"
+#include "batch/batch_texts.h"
+#include "batch/file_rules.h"
+#include "settings/record_codec.h"
+
+namespace stillpix::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: stillpix-cli batch PATH... [options]\n"
+    "  Filters every image of the given folders (their JPEG, TIFF, PNG and BMP files) and the\n"
+    "  given files, as the program's batch queue does, and writes each result by the batch\n"
+    "  settings (\"Edit Settings\" in the program) unless the options below say otherwise.\n"
+    "  Progress goes to stderr, the summary to stdout; the exit status is 1 when any file\n"
+    "  failed or was left out by an interruption (Ctrl-C stops between tiles).\n"
+    "  --subfolder NAME       write into the subfolder NAME of each source folder\n"
+    "  --to DIR               write into DIR\n"
+    "  --in-place             write beside the sources; without --suffix the results replace\n"
+    "                         them (the only way to let a run overwrite its sources)\n"
+    "  --suffix S             append S (at most 20 characters) to the name; \"\" for none\n"
+    "  --format keep|png|jpeg|tiff\n"
+    "  --quality Q            JPEG quality, 0..100\n"
+    "  --tiff-depth 24|48     48 keeps 16 bits per channel of 16-bit sources (TIFF or kept format)\n"
+    "  --recursive            also queue every subfolder (not hidden ones, nor the output subfolder)\n"
+    "  --idle                 run at idle priority (also when the batch priority option is \"Low\")\n";
+
+void PrintUsage(std::FILE* out) {
+    std::fputs(kUsage, out);
+    PrintFilterChoiceUsage(out);
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "stillpix-cli batch: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return 2;
+}
+
+std::atomic<bool> gInterrupted{false};
+void OnInterrupt(int) { gInterrupted.store(true); }
+
+bool SetText(char* field, std::size_t fieldSize, std::size_t maxBytes, const std::string& text,
+             const char* option, std::string& error) {
+    if (text.size() > maxBytes || text.find('\0') != std::string::npos) {
+        error = std::string("--") + option + " takes at most " + std::to_string(maxBytes) + " characters";
+        return false;
+    }
+    SetFieldText(std::span<char>(field, fieldSize).first(maxBytes + 1), text);
+    return true;
+}
+
+// The options that change the batch record for this run; the stored record stays as it is.
+bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& error) {
+    const int destinations = (args.Value("subfolder") ? 1 : 0) + (args.Value("to") ? 1 : 0) +
+                             (args.Flag("in-place") ? 1 : 0);
+    if (destinations > 1) {
+        error = "--subfolder, --to and --in-place exclude each other";
+        return false;
+    }
+    if (const auto name = args.Value("subfolder")) {
+        settings.destination = 1;
+        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars, *name,
+                     "subfolder", error))
+            return false;
+    }
+    if (const auto dir = args.Value("to")) {
+        settings.destination = 2;
+        const std::string absolute = dir->empty() ? std::string() : fs::absolute(*dir).lexically_normal().string();
+        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars, absolute, "to",
+                     error))
+            return false;
+    }
+    if (args.Flag("in-place")) {
+        settings.destination = 0;
+        std::fill(std::begin(settings.destinationPath), std::end(settings.destinationPath), '\0');
+        if (!args.Value("suffix")) std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
+    }
+    if (const auto suffix = args.Value("suffix"))
+        if (!SetText(settings.suffix, sizeof settings.suffix, kMaxBatchSuffixChars, *suffix, "suffix", error))
+            return false;
+    if (const auto format = args.Value("format")) {
+        if (*format == "keep") settings.outputFormat = 0;
+        else if (*format == "png") settings.outputFormat = 1;
+        else if (*format == "jpeg" || *format == "jpg") settings.outputFormat = 2;
+        else if (*format == "tiff" || *format == "tif") settings.outputFormat = 3;
+        else {
+            error = "--format expects keep, png, jpeg or tiff, not \"" + *format + "\"";
+            return false;
+        }
+    }
+    std::optional<int> quality;
+    if (!args.IntValue("quality", 0, 100, quality, error)) return false;
+    if (quality) settings.jpegQuality = *quality;
+    if (const auto depth = args.Value("tiff-depth")) {
+        if (*depth != "24" && *depth != "48") {
+            error = "--tiff-depth expects 24 or 48, not \"" + *depth + "\"";
+            return false;
+        }
+        settings.tiffDepth = *depth == "48" ? 1 : 0;
+    }
+    return true;
+}
+
+// Folders as folder entries (and, with --recursive, each folder below), anything else as a
+// single file: a missing one then fails at run time, as a vanished queued file does.
+void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& queue) {
+    const std::string outputSubfolder = settings.destination == 1 ? EffectiveDestinationPath(settings) : "";
+    for (const std::string& given : args.Positional()) {
+        const std::string path = fs::absolute(given).lexically_normal().string();
+        std::error_code ec;
+        if (!fs::is_directory(path, ec)) {
+            queue.AddSingleFileEntry(path);
+            continue;
+        }
+        queue.AddFolderEntry(path);
+        if (!args.Flag("recursive")) continue;
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (!it->is_directory(ec) || it->is_symlink(ec)) continue;
+            // Earlier results are not sources of this run, nor are hidden folders.
+            if (name.front() == '.' || (!outputSubfolder.empty() && name == outputSubfolder)) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            queue.AddFolderEntry(it->path().string());
+        }
+    }
+}
+
+bool FilterOptionGiven(const CliArgs& args) {
+    for (const std::string& option : kFilterChoiceOptions)
+        if (args.Value(option)) return true;
+    return false;
+}
+
+// Progress lines on stderr: one when a file starts, its outcome, the times after it.
+class StderrProgress final : public BatchProgress {
+public:
+    explicit StderrProgress(bool terminal) : terminal_(terminal) {}
+
+    void SetText(int selector, const std::string& text) override {
+        switch (selector) {
+            case kTextFile:
+                if (text.size() >= std::strlen(kBuildingProfileTail) &&
+                    text.compare(text.size() - std::strlen(kBuildingProfileTail), std::string::npos,
+                                 kBuildingProfileTail) == 0)
+                    pendingFile_ = text;   // printed with the count that follows
+                else
+                    Line("  " + text);
+                break;
+            case kTextCount: Line(text + ": " + pendingFile_); break;
+            case kTextElapsed: elapsed_ = text; break;
+            case kTextRemaining: Line("  Time Elapsed: " + elapsed_ + "  Time Remaining: " + text); break;
+            default: break;
+        }
+    }
+    void SetImagePosition(int position) override {
+        if (terminal_) std::fprintf(stderr, "\r  %3d%%", position), std::fflush(stderr);
+        barShown_ = terminal_;
+    }
+    void SetOverallPosition(int) override {}
+    void Done() override {}
+    void FileFailed(const std::string& source, const std::string& reason) override {
+        Line("  failed: " + source + (reason.empty() ? "" : ": " + reason));
+    }
+    void FileProcessed(const std::string&, const std::string& output) override { Line("  written: " + output); }
+
+private:
+    void Line(const std::string& text) {
+        if (barShown_) std::fputs("\r\033[K", stderr);
+        barShown_ = false;
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+
+    bool terminal_;
+    bool barShown_ = false;
+    std::string pendingFile_;
+    std::string elapsed_;
+};
+
+int RunBatchCommand(int argc, char** argv) {
+    CliArgs args;
+    std::string error;
+    std::vector<std::string> valueOptions = {"subfolder", "to", "suffix", "format", "quality", "tiff-depth"};
+    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(), kFilterChoiceOptions.end());
+    if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
+    if (args.Flag("help")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    const auto unknown = args.Unknown({"help", "in-place", "recursive", "idle"});
+    if (!unknown.empty()) return Usage("unknown option " + unknown[0]);
+    if (args.Positional().empty()) return Usage("needs at least one folder or file");
+
+    UserContext context;
+    OpenUserContext(context);
+    BatchSettings settings = LoadBatchSettings(*context.store, context.options.settings);
+    if (!ApplyOverrides(args, settings, error)) return Usage(error);
+
+    BatchRunOptions options;
+    options.presets = &context.presets;
+    options.profiles = context.profiles.get();
+    const AppSettings2& learning = context.options.settings2;
+    options.profileOptions.selfLearning = learning.selfLearning != 0;
+    options.profileOptions.learnWhileBatch = learning.learnWhileBatch != 0;
+    options.profileOptions.skipBuildWhenSufficient = learning.batchSkipBuildWhenLearned != 0;
+    options.idlePriority = args.Flag("idle") || context.options.settings3.batchPriority > 0;
+    std::string summary = BatchSettingsSummary(settings, context.presets);
+    for (std::size_t at; (at = summary.find("\r\n")) != std::string::npos;) summary.replace(at, 2, "\n");
+    if (FilterOptionGiven(args)) {
+        summary = "Noise Filter: as given on the command line" + summary.substr(summary.find('\n'));
+        // The filter chosen on the line plays the part of the document's current filter.
+        const int base = BatchFilterSlot(settings.filter, context.presets.count, false).value_or(0);
+        FilterSettings chosen;
+        if (!ChooseFilterSettings(args, context.presets, base, chosen, error)) return Usage(error);
+        options.currentParams = ToNoiseFilterParams(chosen);
+        options.documentHasImage = true;
+        settings.filter = kUseCurrentFilter;
+    }
+
+    BatchQueue queue;
+    QueuePaths(args, settings, queue);
+    const std::vector<std::string> files = queue.RunFileList();
+    if (OverwriteQuestionNeeded(settings, files) && !args.Flag("in-place")) {
+        std::fprintf(stderr,
+                     "stillpix-cli batch: according to the batch settings the original files would be "
+                     "overwritten; pass --in-place to allow it, or choose --subfolder, --to or --suffix\n");
+        return 2;
+    }
+    if (files.empty()) std::fprintf(stderr, "stillpix-cli batch: no image files found\n");
+
+    BatchJob job;
+    job.Prepare(settings, files);
+    StderrProgress progress(isatty(STDERR_FILENO));
+    job.progress = &progress;
+    std::fprintf(stderr, "%s\n", summary.c_str());
+
+    struct sigaction action {}, previousInt{}, previousTerm{};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousInt);
+    sigaction(SIGTERM, &action, &previousTerm);
+    const BatchStop stop{nullptr, 0, &gInterrupted};
+    bool ran = false;
+    // The run gets a worker thread of its own, so idle priority never reaches this one.
+    std::thread worker([&] { ran = RunBatchJob(job, options, stop); });
+    worker.join();
+    sigaction(SIGINT, &previousInt, nullptr);
+    sigaction(SIGTERM, &previousTerm, nullptr);
+    if (!ran) {
+        std::fprintf(stderr, "stillpix-cli batch: the run could not start\n");
+        return 1;
+    }
+
+    const BatchCounts counts = CountBatch(job.total, static_cast<int64_t>(job.processedList.size()),
+                                          static_cast<int64_t>(job.failedList.size()));
+    std::fputs(BatchSummaryText(job.elapsedText, counts).c_str(), stdout);
+    return counts.failed == 0 && counts.skipped == 0 ? 0 : 1;
+}
+
+CommandRegistration registration{"batch", "filter folders and files by the batch settings", RunBatchCommand};
+
+}  // namespace
+
+}  // namespace stillpix::cli

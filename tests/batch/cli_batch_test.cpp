@@ -1,0 +1,170 @@
+// stillpix-cli batch run as a program in a temporary home (isolated_home.cpp): the stored batch
+// record decides unless options override it, failures set the exit status, sources are never
+// overwritten unasked, and an interrupt leaves only complete results.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "batch_test_support.h"
+#include "platform/qsettings_store.h"
+#include "platform/user_paths.h"
+#include "settings/persisted_settings.h"
+#include "temp_dir.h"
+
+namespace stillpix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+    test::TempDir temp;
+    std::string command = test::Quote(STILLPIX_CLI) + " batch";
+    for (const std::string& arg : args) command += " " + test::Quote(arg);
+    command += " >" + test::Quote(temp / "out") + " 2>" + test::Quote(temp / "err");
+    CliRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto out = test::FileBytes(temp / "out"), err = test::FileBytes(temp / "err");
+    run.out.assign(out.begin(), out.end());
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+std::string Counts(int processed, int failed, int skipped) {
+    return "Images Processed Sucessfuly: " + std::to_string(processed) + "\nImages Failed: " + std::to_string(failed) +
+           "\nImages Skipped: " + std::to_string(skipped) + "\n";
+}
+
+class CliBatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove(UserSettingsFile());
+        fs::remove_all(DefaultProfileFolder());
+        fs::create_directories(Photos());
+        ASSERT_TRUE(test::MakeNoisyImage(Photos() / "a.jpg", 200, 150));
+        ASSERT_TRUE(test::MakeNoisyImage(Photos() / "b.tif", 200, 150, "-depth 16"));
+    }
+    fs::path Photos() const { return dir_.Path() / "photos"; }
+
+    test::TempDir dir_;
+};
+
+TEST_F(CliBatch, TheStoredRecordDecides) {
+    BatchSettings stored = DefaultBatchSettings(AppSettings{});
+    stored.destination = 2;
+    std::snprintf(stored.destinationPath, sizeof stored.destinationPath, "%s", (dir_.Path() / "out").c_str());
+    std::snprintf(stored.suffix, sizeof stored.suffix, "-x");
+    stored.outputFormat = 1;
+    {
+        QSettingsStore store(UserSettingsFile());
+        ASSERT_TRUE(SaveBatchSettings(store, stored));
+    }
+    const CliRun run = Cli({Photos().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::Identify(dir_.Path() / "out/a-x.png"), "PNG 8 srgb");
+    EXPECT_EQ(test::Identify(dir_.Path() / "out/b-x.png"), "PNG 8 srgb");
+    EXPECT_EQ(run.out.rfind("Batch processing has been completed in 0 min. ", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find(Counts(2, 0, 0)), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("Please wait while processing image 2 of 2: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Format: PNG"), std::string::npos) << run.err;
+}
+
+TEST_F(CliBatch, OptionsOverrideAndFailuresCount) {
+    test::WriteText(Photos() / "c.jpg", "not a picture");
+    const fs::path missing = dir_.Path() / "missing.png";
+    const CliRun run = Cli({Photos().string(), missing.string(), "--subfolder", "F", "--suffix", "", "--format",
+                            "tiff", "--tiff-depth", "48", "--preset", "Night Scene"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find(Counts(2, 2, 0)), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("failed: " + missing.string()), std::string::npos) << run.err;
+    EXPECT_EQ(test::FolderNames(Photos() / "F"), (std::vector<std::string>{"a.tif", "b.tif"}));
+    EXPECT_EQ(test::Identify(Photos() / "F/b.tif"), "TIFF 16 srgb");
+    EXPECT_EQ(test::Identify(Photos() / "F/a.tif"), "TIFF 8 srgb");
+    // The options were for this run: the stored record is not written.
+    QSettingsStore store(UserSettingsFile());
+    EXPECT_FALSE(store.ReadBytes(kOptionsGroup, kBatchValue).has_value());
+}
+
+TEST_F(CliBatch, SourcesAreOverwrittenOnlyWhenAsked) {
+    const auto before = test::FileBytes(Photos() / "a.jpg");
+    CliRun run = Cli({Photos().string(), "--to", Photos().string(), "--suffix", ""});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--in-place"), std::string::npos) << run.err;
+    EXPECT_EQ(test::FileBytes(Photos() / "a.jpg"), before);
+    run = Cli({(Photos() / "a.jpg").string(), "--in-place"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(test::FileBytes(Photos() / "a.jpg"), before);
+    EXPECT_EQ(test::Identify(Photos() / "a.jpg"), "JPEG 8 srgb");
+    EXPECT_EQ(test::FolderNames(Photos()), (std::vector<std::string>{"a.jpg", "b.tif"}));
+}
+
+TEST_F(CliBatch, RecursiveSkipsHiddenFoldersAndEarlierResults) {
+    fs::create_directories(Photos() / "day2/.cache");
+    fs::copy_file(Photos() / "a.jpg", Photos() / "day2/c.jpg");
+    fs::copy_file(Photos() / "a.jpg", Photos() / "day2/.cache/d.jpg");
+    ASSERT_EQ(Cli({Photos().string(), "--subfolder", "Filtered"}).status, 0);
+    const CliRun run = Cli({Photos().string(), "--subfolder", "Filtered", "--recursive"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(Counts(3, 0, 0)), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(Photos() / "day2/Filtered/c_filtered.jpg"));
+    EXPECT_FALSE(fs::exists(Photos() / "day2/.cache/Filtered"));
+    EXPECT_FALSE(fs::exists(Photos() / "Filtered/Filtered"));
+}
+
+TEST_F(CliBatch, UsageErrors) {
+    const std::vector<std::vector<std::string>> lines = {
+        {},
+        {Photos().string(), "--subfolder", "F", "--to", "/tmp"},
+        {Photos().string(), "--quality", "101"},
+        {Photos().string(), "--format", "gif"},
+        {Photos().string(), "--tiff-depth", "32"},
+        {Photos().string(), "--suffix", "123456789012345678901"},
+        {Photos().string(), "--preset", "No such preset"},
+        {Photos().string(), "--sharpening", "9"},
+        {Photos().string(), "--bogus"},
+    };
+    for (const auto& line : lines) {
+        const CliRun run = Cli(line);
+        EXPECT_EQ(run.status, 2) << (line.empty() ? "" : line.back());
+        EXPECT_NE(run.err.find("stillpix-cli batch: "), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(Photos() / "Filtered"));
+    EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+TEST_F(CliBatch, InterruptLeavesOnlyCompleteResults) {
+    for (int i = 0; i < 8; ++i) ASSERT_TRUE(test::MakeNoisyImage(Photos() / ("w" + std::to_string(i) + ".jpg"), 1800, 1200));
+    fs::remove(Photos() / "b.tif");
+    // Interrupt as soon as the first result is written.
+    const std::string err = (dir_.Path() / "err").string(), out = (dir_.Path() / "out").string();
+    const std::string script = test::Quote(STILLPIX_CLI) + " batch " + test::Quote(Photos()) + " >" + test::Quote(out) +
+                               " 2>" + test::Quote(err) + " & pid=$!; until grep -q written " + test::Quote(err) +
+                               "; do sleep 0.02; done; kill -INT $pid; wait $pid; echo $?";
+    const std::string status = test::RunTool("bash -c " + test::Quote(script));
+    EXPECT_EQ(status, "1\n");
+    const auto summary = test::FileBytes(out);
+    const std::string text(summary.begin(), summary.end());
+    EXPECT_NE(text.find("Images Failed: 0"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Images Skipped: 0"), std::string::npos) << text;
+    // Every file in the output folder is a whole picture, and no temporary file is left.
+    const auto names = test::FolderNames(Photos() / "Filtered");
+    EXPECT_FALSE(names.empty());
+    EXPECT_LT(names.size(), 9u);
+    for (const std::string& name : names) {
+        EXPECT_NE(name.front(), '.') << name;
+        EXPECT_EQ(test::Identify(Photos() / "Filtered" / name), "JPEG 8 srgb") << name;
+    }
+}
+
+}  // namespace
+}  // namespace stillpix
