@@ -1,0 +1,77 @@
+// Shared by the document tests: a window that records what the document shows and answers from
+// a script, a document on a temporary folder's settings and profile store, and the tools that
+// make and read back test files independently (ImageMagick, exiftool).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/noise_cleaner_doc.h"
+#include "document/progress_dialog_model.h"
+#include "platform/qsettings_store.h"
+#include "tests/settings/temp_folder.h"
+
+namespace stillpix::test {
+
+class FakeWindow : public DocumentWindow {
+public:
+    MessageAnswer Show(const UserMessage& message) override;
+    IccAnswer AskIcc(const UserMessage& message) override {
+        iccPrompts.push_back(message);
+        return iccAnswer;
+    }
+    void SetStatusText(int pane, const std::string& text) override { status[pane & 1] = text; }
+    bool RunProgressDialog(ProgressDialogModel& model) override { return RunProgressDialogHeadless(model, *doc); }
+    bool ShowSummary(const std::string& text) override {
+        summaries.push_back(text);
+        return false;
+    }
+    void SelectPreset(int slot) override { selectedPreset = slot; }
+    int ShownPreset() const override { return 7; }
+
+    CNoiseCleanerDoc* doc = nullptr;
+    std::vector<UserMessage> shown;
+    std::deque<MessageAnswer> answers;   // for questions; Yes when empty
+    std::vector<UserMessage> iccPrompts;
+    IccAnswer iccAnswer;
+    std::vector<std::string> summaries;
+    std::string status[2];
+    int selectedPreset = -1;
+};
+
+class DocumentTest : public ::testing::Test {
+protected:
+    DocumentTest();
+    std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
+    // Opens `file` and runs the profile run to its end.
+    void OpenAndProfile(const std::filesystem::path& file);
+
+    TempFolder folder_;
+    QSettingsStore store_{folder_.Path() / "settings.conf"};
+    AppOptions options_;
+    LearnedProfileStore profiles_{folder_.Path() / "profiles"};
+    FakeWindow window_;
+    std::unique_ptr<CNoiseCleanerDoc> doc_;
+};
+
+// A shell command's standard output (stderr joins it); the exit status in `status`.
+std::string Run(const std::string& command, int* status = nullptr);
+std::string Quoted(const std::string& text);
+// exiftool's value of one tag, "" when absent.
+std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
+// `convert` with the arguments; fails the test when it does.
+void Convert(const std::string& arguments);
+// ImageMagick's RMSE between two images (normalised 0..1).
+double Rmse(const std::filesystem::path& a, const std::filesystem::path& b);
+// A smooth colour scene of width x height into `file` (any format by its name), and a noisy one.
+void WriteScene(const std::filesystem::path& file, int width, int height, const std::string& extra = "");
+// Camera tags and an IPTC keyword, written by exiftool.
+void TagAsCamera(const std::filesystem::path& file, int iso);
+
+}  // namespace stillpix::test

@@ -1,0 +1,117 @@
+// Embedded ICC profiles under each "Embedded ICC profiles" mode: asked, converted or kept, and
+// the saved file carries the profile again with its pixels back in it.
+#include <lcms2.h>
+
+#include "codec/codec.h"
+#include "document_fixture.h"
+
+namespace stillpix::test {
+namespace {
+
+// A wide-gamut RGB profile named `name`, made by lcms2 itself.
+std::vector<uint8_t> MakeProfile(const char* name) {
+    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries = {{0.708, 0.292, 1.0}, {0.170, 0.797, 1.0}, {0.131, 0.046, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsMLU* description = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(description, "en", "US", name);
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, description);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsMLUfree(description);
+    cmsFreeToneCurve(gamma);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// A 24-bit gradient PNG carrying `profile`.
+void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t>& profile) {
+    constexpr int kW = 16, kH = 8;
+    BitmapInfoHeader header;
+    header.width = kW;
+    header.height = kH;
+    header.bitCount = 24;
+    std::vector<uint8_t> bits(BitmapStride(kW, 24) * kH);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            for (int c = 0; c < 3; ++c) bits[y * BitmapStride(kW, 24) + 3 * x + c] = uint8_t(30 + x * 8 + c * 20 + y * 5);
+    CodecHandle h = cNewSession();
+    ASSERT_TRUE(cLoadDIBitmap(*h, header, bits) && cLoadICCProfile(*h, profile) && cSaveICCProfileEnabled(*h, true) &&
+                cSave(*h, file, kSaveCodePng))
+        << cGetLastError(*h);
+}
+
+std::vector<int> RawRgb(const std::filesystem::path& file) {
+    const std::string raw = Run("convert " + Quoted(file.string()) + " -depth 8 rgb:-");
+    return std::vector<int>(reinterpret_cast<const unsigned char*>(raw.data()),
+                            reinterpret_cast<const unsigned char*>(raw.data()) + raw.size());
+}
+
+struct IccCase {
+    const char* label;
+    IccMode mode;
+    IccAnswer answer;
+    bool asked;
+    bool converted;
+    int storedMode;     // the option afterwards
+};
+
+class IccModes : public DocumentTest, public ::testing::WithParamInterface<IccCase> {};
+
+TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
+    const IccCase& c = GetParam();
+    const auto source = File("tagged.png");
+    WriteTaggedPng(source, MakeProfile("Wide Test RGB"));
+    options_.settings2.iccHandling = static_cast<int32_t>(c.mode);
+    window_.iccAnswer = c.answer;
+    ASSERT_TRUE(doc_->OnOpenDocument(source));
+    ASSERT_TRUE(doc_->HasImage());
+    const CBitmapEx& image = *doc_->Image();
+    EXPECT_EQ(image.IccProfileName(), "Wide Test RGB");
+    EXPECT_EQ(image.IccConverted(), c.converted);
+    ASSERT_EQ(window_.iccPrompts.size(), c.asked ? 1u : 0u);
+    if (c.asked)
+        EXPECT_EQ(window_.iccPrompts[0],
+                  (UserMessage{MessageKind::kQuestion,
+                               "An embedded ICC profile 'Wide Test RGB' has been detected. Do you want to apply the "
+                               "ICC profile?",
+                               MessageButtons::kYesNo}));
+    EXPECT_EQ(options_.settings2.iccHandling, c.storedMode);
+    EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling, c.answer.remember ? c.storedMode : 0);
+
+    // Converted pixels differ from the file's; saving puts them back and embeds the profile.
+    const auto original = RawRgb(source);
+    int shownDiff = 0;
+    for (int x = 0; x < 16; ++x) shownDiff = std::max(shownDiff, std::abs(image.Display().Row(0)[3 * x + 2] - original[3 * x]));
+    EXPECT_EQ(shownDiff > 4, c.converted) << shownDiff;
+    const auto saved = File("saved.png");
+    ASSERT_TRUE(image.Save(saved, 90, true));
+    EXPECT_EQ(ExifTool(saved, "ICC_Profile:ProfileDescription"), "Wide Test RGB");
+    const auto back = RawRgb(saved);
+    ASSERT_EQ(back.size(), original.size());
+    for (std::size_t i = 0; i < back.size(); ++i) ASSERT_NEAR(back[i], original[i], 2) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, IccModes, ::testing::Values(
+    IccCase{"AskYes", IccMode::kAsk, {true, false}, true, true, 0},
+    IccCase{"AskYesRemembered", IccMode::kAsk, {true, true}, true, true, 1},
+    IccCase{"AskNoRemembered", IccMode::kAsk, {false, true}, true, false, 2},
+    IccCase{"ApplyOnOpen", IccMode::kApplyOnOpen, {}, false, true, 1},
+    IccCase{"DoNotApply", IccMode::kDoNotApply, {}, false, false, 2}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(DocumentTest, AProfileNamedSrgbIsNeverAskedAboutNorConverted) {
+    WriteTaggedPng(File("srgb.png"), MakeProfile("My sRGB variant"));
+    options_.settings2.iccHandling = 0;
+    ASSERT_TRUE(doc_->OnOpenDocument(File("srgb.png")));
+    EXPECT_TRUE(window_.iccPrompts.empty());
+    EXPECT_FALSE(doc_->Image()->IccConverted());
+    EXPECT_EQ(doc_->Image()->IccProfileName(), "My sRGB variant");
+}
+
+}  // namespace
+}  // namespace stillpix::test

@@ -1,0 +1,129 @@
+// Opening every format and depth: the display bitmap (bottom-up, padded rows, grey as 8 bits)
+// and the 16-bit samples against ImageMagick's own decoding, and files that do not open.
+#include <cstring>
+
+#include "document/document_texts.h"
+#include "document_fixture.h"
+
+namespace stillpix::test {
+namespace {
+
+struct OpenCase {
+    const char* name;
+    const char* convertOptions;
+    int bitsPerPixel;      // of the file as the document reports it
+    int displayBits;
+    bool grey;
+    int tolerance;         // JPEG decoders may round; a 16-bit file shows its high bytes, ImageMagick rounds
+};
+
+// ImageMagick's top-down samples: R, G, B (or grey); 16 bits little-endian when `depth` is 16.
+std::vector<uint8_t> MagickSamples(const std::filesystem::path& file, bool grey, int depth) {
+    return [&] {
+        const std::string raw = Run("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
+                                    std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
+        return std::vector<uint8_t>(raw.begin(), raw.end());
+    }();
+}
+
+class OpenFormats : public DocumentTest, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenFormats, DisplayBitmapAndSamplesMatchAnIndependentDecoder) {
+    const OpenCase& c = GetParam();
+    constexpr int kWidth = 37, kHeight = 23;   // odd: every row is padded
+    const auto file = File(c.name);
+    WriteScene(file, kWidth, kHeight, c.convertOptions);
+    ASSERT_TRUE(doc_->OnOpenDocument(file));
+    ASSERT_TRUE(doc_->HasImage()) << window_.shown.back().text;
+    const CBitmapEx& image = *doc_->Image();
+    EXPECT_EQ(image.BitsPerPixel(), c.bitsPerPixel);
+    EXPECT_EQ(image.BitsPerPixelText(), std::to_string(c.bitsPerPixel) + " bpp");
+    EXPECT_EQ(image.Grey(), c.grey);
+    const DisplayBitmap& display = image.Display();
+    const int channels = c.grey ? 1 : 3;
+    EXPECT_EQ(display.bitCount, c.displayBits);
+    EXPECT_EQ(display.stride, (kWidth * channels + 3) / 4 * 4);
+    ASSERT_EQ(display.bits.size(), std::size_t(display.stride) * kHeight);
+    const bool sixteen = c.bitsPerPixel == 48 || c.bitsPerPixel == 16;
+    ASSERT_EQ(image.Samples16().size(), sixteen ? std::size_t(kWidth) * kHeight * channels : 0u);
+
+    const auto expected8 = MagickSamples(file, c.grey, 8);
+    const auto expected16 = sixteen ? MagickSamples(file, c.grey, 16) : std::vector<uint8_t>();
+    ASSERT_EQ(expected8.size(), std::size_t(kWidth) * kHeight * channels);
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            for (int ch = 0; ch < channels; ++ch) {
+                // Display rows run bottom-up in B, G, R order; ImageMagick's top-down in R, G, B.
+                const int shown = display.Row(y)[x * channels + (c.grey ? 0 : 2 - ch)];
+                const std::size_t at = (std::size_t(y) * kWidth + x) * channels + ch;
+                worst = std::max(worst, std::abs(shown - int(expected8[at])));
+                if (sixteen) {
+                    const uint16_t want = uint16_t(expected16[2 * at] | expected16[2 * at + 1] << 8);
+                    const uint16_t got = image.Samples16()[(std::size_t(y) * kWidth + x) * channels + (c.grey ? 0 : 2 - ch)];
+                    ASSERT_EQ(got, want) << x << "," << y;
+                    ASSERT_EQ(shown, got >> 8);
+                }
+            }
+    EXPECT_LE(worst, c.tolerance);
+    // The untouched copy starts equal to the image.
+    ASSERT_NE(image.Unprocessed(), nullptr);
+    EXPECT_EQ(image.Unprocessed()->Display().bits, display.bits);
+    EXPECT_EQ(image.Unprocessed()->Samples16(), image.Samples16());
+    EXPECT_EQ(window_.status[1], "Size: 37x23");
+    EXPECT_EQ(doc_->Job().tiles.count, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, OpenFormats, ::testing::Values(
+    OpenCase{"colour.jpg", "-quality 95", 24, 24, false, 3},
+    OpenCase{"grey.jpg", "-colorspace Gray -quality 95", 8, 8, true, 3},
+    OpenCase{"colour8.png", "-depth 8", 24, 24, false, 0},
+    OpenCase{"colour16.png", "-depth 16", 48, 24, false, 1},
+    OpenCase{"grey16.png", "-colorspace Gray -depth 16", 16, 8, true, 1},
+    OpenCase{"colour8.tif", "-depth 8", 24, 24, false, 0},
+    OpenCase{"colour16.tif", "-depth 16", 48, 24, false, 1},
+    OpenCase{"grey8.tif", "-colorspace Gray -depth 8", 8, 8, true, 0},
+    OpenCase{"colour.bmp", "-type TrueColor", 24, 24, false, 0},
+    OpenCase{"palette.gif", "-colors 64", 24, 24, false, 0},
+    // 32 bits with transparency: shown as it looks over white.
+    OpenCase{"alpha.png", "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24, false, 1},
+    OpenCase{"alpha.tif", "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24, false, 1}),
+    [](const auto& info) { std::string n = info.param.name; n[n.find('.')] = '_'; return n; });
+
+TEST_F(DocumentTest, AFileThatDoesNotDecodeLeavesTheDocumentEmpty) {
+    WriteScene(File("good.png"), 40, 30);
+    ASSERT_TRUE(doc_->OnOpenDocument(File("good.png")));
+    const auto broken = File("broken.jpg");
+    WriteFileBytes(broken, {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'});
+    // The step itself succeeds; the image is gone and the message names the file.
+    EXPECT_TRUE(doc_->OnOpenDocument(broken));
+    EXPECT_FALSE(doc_->HasImage());
+    EXPECT_FALSE(doc_->Loaded());
+    EXPECT_EQ(doc_->Job().tiles.count, 0);
+    ASSERT_FALSE(window_.shown.empty());
+    EXPECT_EQ(window_.shown.back(),
+              (UserMessage{MessageKind::kError,
+                           "Cannot open file " + broken.string() + ". \r\nUnsupported format or file not found."}));
+    // A file that cannot be read at all fails the step and keeps what was open.
+    WriteScene(File("good.png"), 40, 30);
+    ASSERT_TRUE(doc_->OnOpenDocument(File("good.png")));
+    EXPECT_FALSE(doc_->OnOpenDocument(File("missing.png")));
+    EXPECT_EQ(window_.shown.back(), (UserMessage{MessageKind::kError, "Failed to open document."}));
+    EXPECT_TRUE(doc_->HasImage());
+    EXPECT_EQ(doc_->IdleStatusText(), kStatusGo);
+}
+
+TEST_F(DocumentTest, OpeningSelectsTheDefaultPresetOrKeepsTheShownOne) {
+    WriteScene(File("a.png"), 20, 20);
+    options_.settings.defaultFilterSlot = 3;
+    options_.settings.resetFilterOnOpen = 1;
+    ASSERT_TRUE(doc_->OnOpenDocument(File("a.png")));
+    EXPECT_EQ(window_.selectedPreset, 3);
+    options_.settings.resetFilterOnOpen = 0;
+    ASSERT_TRUE(doc_->OnOpenDocument(File("a.png")));
+    EXPECT_EQ(window_.selectedPreset, 7);
+    EXPECT_EQ(doc_->Title(), "a.png");
+}
+
+}  // namespace
+}  // namespace stillpix::test
