@@ -7,6 +7,7 @@
 #include "document/document_texts.h"
 #include "document/progress_dialog_model.h"
 #include "document/save_names.h"
+#include "settings/filter_settings.h"
 
 namespace stillpix {
 
@@ -24,7 +25,7 @@ bool Readable(const std::filesystem::path& path) {
 }  // namespace
 
 CNoiseCleanerDoc::CNoiseCleanerDoc(const DocumentContext& context, DocumentWindow& window)
-    : context_(context), window_(window), title_(kUntitled) {}
+    : context_(context), window_(window), title_(kUntitled), params_(ToNoiseFilterParams(FilterSettings{})) {}
 
 CNoiseCleanerDoc::~CNoiseCleanerDoc() {
     StopWorker();

@@ -149,7 +149,7 @@ private:
     std::string pathName_;
     std::string title_;
     bool loaded_ = false;
-    NoiseFilterParams params_{};
+    NoiseFilterParams params_;   // the neutral filter until the pane sets one
     bool useIndividualProfile_ = false;
     bool buildRequested_ = false;
     ImageJob job_;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -45,6 +47,41 @@ public:
     int selectedPreset = -1;
 };
 
+// The window's side of a run, on the worker thread: counts, and can hold the worker after its
+// first preview tile until released.
+class FakeEvents : public JobEvents {
+public:
+    void RunStarted(const std::string& text, bool) override {
+        std::lock_guard lock(mutex_);
+        started.push_back(text);
+    }
+    void TileFiltered(const TileRect&) override {
+        std::unique_lock lock(mutex_);
+        ++tilesShown;
+        held_ = hold;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !hold; });
+    }
+    void WaitUntilHeld() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        hold = false;
+        changed_.notify_all();
+    }
+
+    bool hold = false;             // set before the run starts
+    std::vector<std::string> started;
+    int tilesShown = 0;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+};
+
 class DocumentTest : public ::testing::Test {
 protected:
     DocumentTest();
@@ -57,14 +94,16 @@ protected:
     AppOptions options_;
     LearnedProfileStore profiles_{folder_.Path() / "profiles"};
     FakeWindow window_;
+    FakeEvents events_;
     std::unique_ptr<CNoiseCleanerDoc> doc_;
 };
 
 // A shell command's standard output (stderr joins it); the exit status in `status`.
-std::string Run(const std::string& command, int* status = nullptr);
+std::string Shell(const std::string& command, int* status = nullptr);
 std::string Quoted(const std::string& text);
-// exiftool's value of one tag, "" when absent.
+// exiftool's value of one tag, "" when absent; several tags in one run ("-" when absent).
 std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
+std::vector<std::string> ExifTool(const std::filesystem::path& file, const std::vector<std::string>& tags);
 // `convert` with the arguments; fails the test when it does.
 void Convert(const std::string& arguments);
 // ImageMagick's RMSE between two images (normalised 0..1).
@@ -72,6 +111,6 @@ double Rmse(const std::filesystem::path& a, const std::filesystem::path& b);
 // A smooth colour scene of width x height into `file` (any format by its name), and a noisy one.
 void WriteScene(const std::filesystem::path& file, int width, int height, const std::string& extra = "");
 // Camera tags and an IPTC keyword, written by exiftool.
-void TagAsCamera(const std::filesystem::path& file, int iso);
+void TagAsCamera(const std::filesystem::path& file, int iso, const std::string& extra = "");
 
 }  // namespace stillpix::test

@@ -46,7 +46,7 @@ void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t
 }
 
 std::vector<int> RawRgb(const std::filesystem::path& file) {
-    const std::string raw = Run("convert " + Quoted(file.string()) + " -depth 8 rgb:-");
+    const std::string raw = Shell("convert " + Quoted(file.string()) + " -depth 8 rgb:-");
     return std::vector<int>(reinterpret_cast<const unsigned char*>(raw.data()),
                             reinterpret_cast<const unsigned char*>(raw.data()) + raw.size());
 }

@@ -20,7 +20,7 @@ struct OpenCase {
 // ImageMagick's top-down samples: R, G, B (or grey); 16 bits little-endian when `depth` is 16.
 std::vector<uint8_t> MagickSamples(const std::filesystem::path& file, bool grey, int depth) {
     return [&] {
-        const std::string raw = Run("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
+        const std::string raw = Shell("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
                                     std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
         return std::vector<uint8_t>(raw.begin(), raw.end());
     }();
