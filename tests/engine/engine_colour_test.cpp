@@ -6,19 +6,37 @@
 namespace stillpix {
 namespace {
 
-TEST(ColourTransform, EightBitWhiteAndBlackComeBackExactly) {
-    const Ycc white = ForwardPixel(255, 255, 255, 6);
-    EXPECT_EQ(white.y, 21906);
-    EXPECT_EQ(white.cr, 3);
-    EXPECT_EQ(white.cb, 3);
-    const Bgr back = InversePixel8(white.y, white.cr, white.cb);
-    EXPECT_EQ(back.b, 255);
-    EXPECT_EQ(back.g, 255);   // 25494969 -> 25494 -> 254 rounded up (94 > 50)
-    EXPECT_EQ(back.r, 255);
-    const Ycc black = ForwardPixel(0, 0, 0, 6);
-    EXPECT_EQ(black.y, 0);
-    const Bgr blackBack = InversePixel8(0, 0, 0);
-    EXPECT_EQ(blackBack.b + blackBack.g + blackBack.r, 0);
+struct ColourCase {
+    int32_t b, g, r, shift;
+    Ycc ycc;
+    Bgr back;   // the inverse of `ycc` for the depth of `shift`
+};
+
+TEST(ColourTransform, ExtremesGoThereAndBack) {
+    // clang-format off
+    const ColourCase cases[] = {
+        {255, 255, 255, 6, {21906, 3, 3}, {255, 255, 255}},   // G: 25494969 -> 25494 -> 254 rounded up (94 > 50)
+        {0, 0, 0, 6, {0, 0, 0}, {0, 0, 0}},
+        {0, 0, 255, 6, {6554, 11196, -3774}, {0, 0, 255}},    // Cb: -241485 >> 6 floors
+        {65535, 65535, 65535, 13, {43983, 7, 7}, {65535, 65520, 65535}},   // G: trunc(511.87777 x 128)
+        {0, 0, 0, 13, {0, 0, 0}, {0, 0, 0}},
+    };
+    // clang-format on
+    for (const ColourCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.b << "," << c.g << "," << c.r << " >> " << c.shift);
+        const Ycc ycc = ForwardPixel(c.b, c.g, c.r, c.shift);
+        EXPECT_EQ(ycc.y, c.ycc.y);
+        EXPECT_EQ(ycc.cr, c.ycc.cr);
+        EXPECT_EQ(ycc.cb, c.ycc.cb);
+        const Bgr back = c.shift == 6 ? InversePixel8(ycc.y, ycc.cr, ycc.cb) : InversePixel16(ycc.y, ycc.cr, ycc.cb);
+        EXPECT_EQ(back.b, c.back.b);
+        EXPECT_EQ(back.g, c.back.g);
+        EXPECT_EQ(back.r, c.back.r);
+    }
+    // Far outside the range: clamped, not wrapped.
+    EXPECT_EQ(InversePixel8(-5000, 0, 0).r, 0);
+    EXPECT_EQ(InversePixel8(30000, 0, 0).g, 255);
+    EXPECT_EQ(InversePixel16(-100, 0, 0).g, 0);
 }
 
 TEST(ColourTransform, PureGreyLeavesAFloorOfChrominance) {
@@ -27,34 +45,6 @@ TEST(ColourTransform, PureGreyLeavesAFloorOfChrominance) {
         EXPECT_EQ(c.cr, v / 64) << v;
         EXPECT_EQ(c.cb, v / 64) << v;
     }
-}
-
-TEST(ColourTransform, SaturatedRedUsesArithmeticShiftsAndClamps) {
-    const Ycc red = ForwardPixel(0, 0, 255, 6);
-    EXPECT_EQ(red.y, 6554);
-    EXPECT_EQ(red.cr, 11196);
-    EXPECT_EQ(red.cb, -3774);   // -241485 >> 6 floors
-    const Bgr back = InversePixel8(red.y, red.cr, red.cb);
-    EXPECT_EQ(back.r, 255);
-    EXPECT_EQ(back.g, 0);
-    EXPECT_EQ(back.b, 0);
-    // Far outside the range: clamped, not wrapped.
-    const Bgr clamped = InversePixel8(-5000, 0, 0);
-    EXPECT_EQ(clamped.r, 0);
-    EXPECT_EQ(InversePixel8(30000, 0, 0).g, 255);
-}
-
-TEST(ColourTransform, SixteenBitWhiteDividesBeforeScaling) {
-    const Ycc white = ForwardPixel(65535, 65535, 65535, 13);
-    EXPECT_EQ(white.y, 43983);
-    EXPECT_EQ(white.cr, 7);
-    EXPECT_EQ(white.cb, 7);
-    const Bgr back = InversePixel16(white.y, white.cr, white.cb);
-    EXPECT_EQ(back.b, 65535);
-    EXPECT_EQ(back.g, 65520);   // trunc(511.87777 x 128)
-    EXPECT_EQ(back.r, 65535);
-    EXPECT_EQ(InversePixel16(0, 0, 0).g, 0);
-    EXPECT_EQ(InversePixel16(-100, 0, 0).g, 0);
 }
 
 }  // namespace

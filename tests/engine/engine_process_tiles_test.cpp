@@ -2,41 +2,30 @@
 // rectangles reach the destination.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "engine/engine.h"
-#include "tests/engine/test_images.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace stillpix {
 namespace {
 
-
 using test::Stride24;
-
-NoiseFilterParams FullSuppression() {
-    NoiseFilterParams params;
-    for (auto& band : params.suppression)
-        for (auto& v : band) v = 128;
-    params.sharpening = 5;
-    return params;
-}
 
 struct TileRun {
     int width, height;
     std::vector<uint8_t> source, destination;
-    TileGrid grid;
+    test::Grid g;
     NoiseProfile profile = FlatProfile(20);
-    NoiseFilterParams params = FullSuppression();
-    TileRun(int w, int h, uint8_t value = 40) : width(w), height(h) {
-        source.assign(std::size_t(Stride24(w)) * h, value);
-        destination.assign(source.size(), 0xAA);
-        CreateTileGrid(w, h, grid);
+    NoiseFilterParams params = test::Params(128, 5);
+    TileRun(int w, int h, uint8_t value = 40)
+        : width(w), height(h), source(std::size_t(Stride24(w)) * h, value), destination(source.size(), 0xAA), g(w, h) {}
+    bool Go(void* data, TileCallback callback, TileBufferCallback bufferCallback = nullptr) {
+        return ProcessTiles(g.grid, width, height, destination.data(), source.data(), 24, destination.size(), &params,
+                            &profile, false, data, callback, nullptr, bufferCallback);
     }
-    ~TileRun() { FreeTileGrid(grid); }
-    bool Go(void* data, TileCallback callback, TileBufferCallback bufferCallback = nullptr,
-            const NoiseFilterParams* p = nullptr) {
-        return ProcessTiles(grid, width, height, destination.data(), source.data(), 24, destination.size(),
-                            p ? p : &params, &profile, false, data, callback, nullptr, bufferCallback);
+    bool Untouched() const {
+        return std::all_of(destination.begin(), destination.end(), [](uint8_t v) { return v == 0xAA; });
     }
 };
 
@@ -50,47 +39,37 @@ struct Script {
 int Scripted(ProgressRecord& record) {
     auto& s = *static_cast<Script*>(record.callerData);
     EXPECT_EQ(record.filtering, 1);
-    if (record.stage == 0) {
-        s.seen.push_back(record.tileIndex);
-        if (record.tileIndex == s.skipIndex) return 0;
-        if (s.keepOnly >= 0 && record.tileIndex != s.keepOnly) return 0;
-        return 1;
+    if (record.stage == 1) return record.tileIndex == s.stopIndex ? 0 : 1;
+    s.seen.push_back(record.tileIndex);
+    return record.tileIndex == s.skipIndex || (s.keepOnly >= 0 && record.tileIndex != s.keepOnly) ? 0 : 1;
+}
+
+TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
+    struct Case {
+        int skip, stop;
+        bool result;
+        std::vector<int> seen, filtered;
+    };
+    // 700 x 700 is 2 x 2 tiles; a tile in progress always completes, a stop ends the run at once.
+    for (const Case& c : {Case{3, -1, false, {0, 1, 2, 3}, {1, 1, 1, 0}}, Case{0, -1, true, {0, 1, 2, 3}, {0, 1, 1, 1}},
+                          Case{-1, 1, false, {0, 1}, {1, 1, 0, 0}}}) {
+        SCOPED_TRACE(testing::Message() << "skip " << c.skip << ", stop " << c.stop);
+        TileRun run(700, 700);
+        Script script;
+        script.skipIndex = c.skip, script.stopIndex = c.stop;
+        EXPECT_EQ(run.Go(&script, Scripted), c.result);
+        EXPECT_EQ(script.seen, c.seen);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(run.g.grid.tiles[i].filtered, c.filtered[i]) << i;
     }
-    return record.tileIndex == s.stopIndex ? 0 : 1;
-}
-
-TEST(ProcessTiles, SkippingTheLastTileMakesTheRunFalse) {
-    TileRun run(700, 700);   // 2 x 2 tiles
-    Script script;
-    script.skipIndex = 3;
-    EXPECT_FALSE(run.Go(&script, Scripted));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(run.grid.tiles[i].filtered, 1);
-    EXPECT_EQ(run.grid.tiles[3].filtered, 0);
-
-    Script other;
-    other.skipIndex = 0;   // an earlier skip does not decide the result
-    EXPECT_TRUE(run.Go(&other, Scripted));
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), other.seen);
-}
-
-TEST(ProcessTiles, StopAfterATileEndsTheRunAtOnce) {
-    TileRun run(700, 700);
-    Script script;
-    script.stopIndex = 1;
-    EXPECT_FALSE(run.Go(&script, Scripted));
-    EXPECT_EQ(run.grid.tiles[0].filtered, 1);
-    EXPECT_EQ(run.grid.tiles[1].filtered, 1);   // a tile in progress always completes
-    EXPECT_EQ(run.grid.tiles[2].filtered, 0);
-    EXPECT_EQ((std::vector<int>{0, 1}), script.seen);
 }
 
 TEST(ProcessTiles, OnlyInnerRectanglesOfFilteredTilesAreWritten) {
     TileRun run(701, 650);   // 2 x 1 tiles; stride 2104: one padding byte per row
-    ASSERT_EQ(run.grid.count, 2);
+    ASSERT_EQ(run.g.grid.count, 2);
     Script script;
     script.keepOnly = 1;
     run.Go(&script, Scripted);
-    const TileRect inner = run.grid.tiles[1].inner;
+    const TileRect inner = run.g.grid.tiles[1].inner;
     const int stride = Stride24(run.width);
     for (int y = 0; y < run.height; ++y)
         for (int x = 0; x < stride; ++x) {
@@ -98,15 +77,6 @@ TEST(ProcessTiles, OnlyInnerRectanglesOfFilteredTilesAreWritten) {
                                 y >= inner.top && y < inner.bottom;
             ASSERT_EQ(run.destination[std::size_t(y) * stride + x], inside ? 40 : 0xAA) << x << "," << y;
         }
-}
-
-uint8_t* NoBuffer(ProgressRecord&) { return nullptr; }
-
-TEST(ProcessTiles, BufferCallbackSkipsLeaveTheResultFalseAndTheDestinationAlone) {
-    TileRun run(300, 200);
-    EXPECT_FALSE(run.Go(nullptr, nullptr, NoBuffer));
-    EXPECT_EQ(run.grid.tiles[0].filtered, 0);
-    for (uint8_t v : run.destination) ASSERT_EQ(v, 0xAA);
 }
 
 struct CallerTile {
@@ -117,43 +87,47 @@ struct CallerTile {
 uint8_t* OwnBuffer(ProgressRecord& record) {
     auto& t = *static_cast<CallerTile*>(record.callerData);
     ++t.calls[record.stage];
-    return t.buffer.data();
+    return t.buffer.empty() ? nullptr : t.buffer.data();
 }
 
-TEST(ProcessTiles, CallerBufferIsFilteredInPlaceAndNotCopied) {
+TEST(ProcessTiles, CallerBuffersAreFilteredInPlaceAndNullSkips) {
     TileRun run(100, 80, 90);
-    CallerTile tile;
-    tile.buffer.assign(100 * 80 * 3, 90);
+    CallerTile tile{std::vector<uint8_t>(100 * 80 * 3, 90)};
     EXPECT_TRUE(run.Go(&tile, nullptr, OwnBuffer));
     EXPECT_EQ(tile.calls[0], 1);
     EXPECT_EQ(tile.calls[1], 1);
-    for (uint8_t v : run.destination) ASSERT_EQ(v, 0xAA);
-    for (uint8_t v : tile.buffer) ASSERT_EQ(v, 90);   // flat grey comes back as itself
+    EXPECT_TRUE(run.Untouched());
+    EXPECT_TRUE(std::all_of(tile.buffer.begin(), tile.buffer.end(), [](uint8_t v) { return v == 90; }));   // flat grey stays
+
+    TileRun skipped(100, 80, 90);
+    CallerTile none;
+    EXPECT_FALSE(skipped.Go(&none, nullptr, OwnBuffer));   // the last tile was skipped
+    EXPECT_EQ(none.calls[1], 0);
+    EXPECT_EQ(skipped.g.grid.tiles[0].filtered, 0);
+    EXPECT_TRUE(skipped.Untouched());
 }
 
 TEST(ProcessTiles, RefusedArgumentsTouchNothing) {
     TileRun run(64, 64);
-    EXPECT_FALSE(ProcessTiles(run.grid, 64, 64, run.destination.data(), run.source.data(), 24,
-                              run.destination.size(), nullptr, &run.profile, false, nullptr, nullptr,
-                              nullptr, nullptr));
-    EXPECT_FALSE(ProcessTiles(run.grid, 64, 64, run.destination.data(), run.source.data(), 12,
-                              run.destination.size(), &run.params, &run.profile, false, nullptr, nullptr,
-                              nullptr, nullptr));
-    EXPECT_FALSE(ProcessTiles(run.grid, 64, 64, run.destination.data(), run.source.data(), 48,
-                              run.destination.size(), nullptr, &run.profile, true, nullptr, nullptr,
-                              nullptr, nullptr));   // no 16-bit measurement
     NoiseProfile empty;
-    EXPECT_FALSE(ProcessTiles(run.grid, 64, 64, run.destination.data(), run.source.data(), 24,
-                              run.destination.size(), &run.params, &empty, false, nullptr, nullptr,
-                              nullptr, nullptr));
-    EXPECT_FALSE(ProcessTiles(run.grid, 64, 64, run.destination.data(), run.source.data(), 24, 100,
-                              &run.params, &run.profile, false, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_FALSE(FilterImage(64, 64, Stride24(64), run.source.data(), run.destination.data(), nullptr,
-                             nullptr, 24, run.grid, empty, &run.params, nullptr, nullptr, nullptr));
-    EXPECT_FALSE(FilterImage(64, 64, 10, run.source.data(), run.destination.data(), nullptr, nullptr, 24,
-                             run.grid, run.profile, &run.params, nullptr, nullptr, nullptr));
-    for (uint8_t v : run.destination) ASSERT_EQ(v, 0xAA);
-    EXPECT_EQ(run.grid.tiles[0].filtered, 0);
+    auto process = [&](int bpp, std::size_t size, const NoiseFilterParams* params, NoiseProfile* profile, bool profiling) {
+        return ProcessTiles(run.g.grid, 64, 64, run.destination.data(), run.source.data(), bpp, size, params, profile,
+                            profiling, nullptr, nullptr, nullptr, nullptr);
+    };
+    const std::size_t size = run.destination.size();
+    EXPECT_FALSE(process(24, size, nullptr, &run.profile, false));
+    EXPECT_FALSE(process(12, size, &run.params, &run.profile, false));
+    EXPECT_FALSE(process(48, size, nullptr, &run.profile, true));   // no 16-bit measurement
+    EXPECT_FALSE(process(24, size, &run.params, &empty, false));
+    EXPECT_FALSE(process(24, 100, &run.params, &run.profile, false));
+    auto filter = [&](int stride, NoiseProfile& profile) {
+        return FilterImage(64, 64, stride, run.source.data(), run.destination.data(), nullptr, nullptr, 24, run.g.grid,
+                           profile, &run.params, nullptr, nullptr, nullptr);
+    };
+    EXPECT_FALSE(filter(Stride24(64), empty));
+    EXPECT_FALSE(filter(10, run.profile));
+    EXPECT_TRUE(run.Untouched());
+    EXPECT_EQ(run.g.grid.tiles[0].filtered, 0);
 }
 
 }  // namespace

@@ -11,51 +11,46 @@ struct Level {
     PyramidLevel<Sample> level;
     FilterContext context;
     Level(int w, int h, int index, bool last) {
-        level.width = w;
-        level.height = h;
-        level.index = index;
-        level.last = last;
+        level.width = w, level.height = h, level.index = index, level.last = last;
         level.bytesPerPixel = 3;
         level.context = &context;
         level.AllocatePlanes(true);
         level.AllocateMaps();
-        for (int p = 0; p < kPlaneCount; ++p)
-            for (std::size_t i = 0; i < level.Pixels(); ++i) level.planes[p][i] = 0;
+        for (int p = 0; p < kPlaneCount; ++p) Fill(Plane(p), 0);
     }
     void Set(Plane plane, std::initializer_list<int> values) {
         int i = 0;
         for (int v : values) level.planes[plane][i++] = Sample(v);
     }
+    void Fill(Plane plane, int value) { std::fill_n(level.planes[plane], level.Pixels(), Sample(value)); }
     Sample At(Plane plane, int x, int y = 0) const { return level.planes[plane][y * level.width + x]; }
     void Thresholds(int band, int channel, int32_t value) {
         for (auto& t : context.threshold[band][channel]) t = value;
     }
+    void FullSuppression() {
+        for (int c = 0; c < 3; ++c) level.suppression[c] = 128;
+    }
 };
 
-TEST(Downsample, CornerAveragesFourAndHalvesRoundDownIn8Bit) {
-    Level<int16_t> parent(3, 3, 0, false);
-    parent.Set(kSrcY, {0, 0, 0, 0, 1, 2, 0, 3, 4});
-    parent.Set(kSrcCr, {0, 0, 0, 0, -1, -2, 0, -3, -4});
-    PyramidLevel<int16_t> child;
-    DownsampleLevel(parent.level, child, true);
-    ASSERT_EQ(child.width, 2);
-    ASSERT_EQ(child.height, 2);
-    EXPECT_EQ(child.P(kSrcY)[3], 2);     // 10 / 4 = 2.5 -> 2
-    EXPECT_EQ(child.P(kSrcCr)[3], -3);   // -2.5 -> -3
-    EXPECT_EQ(child.P(kResY)[3], 2);
-    EXPECT_EQ(child.P(kSrcY)[0], 0);     // 1 / 4
-    EXPECT_EQ(child.P(kSrcY)[1], 1);     // (0 + 0 + 1 + 2) / 4 = 0.75
-}
-
-TEST(Downsample, SixteenBitTruncates) {
-    Level<int32_t> parent(3, 3, 0, false);
-    parent.Set(kSrcY, {0, 0, 0, 0, 1, 2, 0, 3, 4});
-    parent.Set(kSrcCr, {0, 0, 0, 0, -1, -2, 0, -3, -4});
-    PyramidLevel<int32_t> child;
-    DownsampleLevel(parent.level, child, false);
-    EXPECT_EQ(child.P(kSrcY)[3], 2);
-    EXPECT_EQ(child.P(kSrcCr)[3], -2);
-    EXPECT_EQ(child.P(kResY), nullptr);
+TEST(Downsample, CornerAveragesFourHalvingDownIn8BitAndTruncatingIn16Bit) {
+    auto run = [](auto&& parent, bool eightBit, int expectedCr) {
+        parent.Set(kSrcY, {0, 0, 0, 0, 1, 2, 0, 3, 4});
+        parent.Set(kSrcCr, {0, 0, 0, 0, -1, -2, 0, -3, -4});
+        decltype(parent.level) child;
+        DownsampleLevel(parent.level, child, eightBit);
+        ASSERT_EQ(child.width, 2);
+        ASSERT_EQ(child.height, 2);
+        EXPECT_EQ(child.P(kSrcY)[3], 2);     // 10 / 4 = 2.5 -> 2
+        EXPECT_EQ(child.P(kSrcCr)[3], expectedCr);   // -2.5
+        EXPECT_EQ(child.P(kSrcY)[0], 0);     // 1 / 4
+        EXPECT_EQ(child.P(kSrcY)[1], eightBit ? 1 : 0);   // (0 + 0 + 1 + 2) / 4 = 0.75
+        EXPECT_EQ(child.P(kResY) != nullptr, eightBit);
+        if (eightBit) {
+            EXPECT_EQ(child.P(kResY)[3], 2);
+        }
+    };
+    run(Level<int16_t>(3, 3, 0, false), true, -3);
+    run(Level<int32_t>(3, 3, 0, false), false, -2);
 }
 
 // A 4 x 1 parent with a 2 x 1 child whose result planes hold `fu`.
@@ -70,10 +65,10 @@ struct Merge {
 
 TEST(MergeChildLevel, FullSuppressionInFlatAreasTakesTheUpsampledChild) {
     Merge m(0);
-    for (int c = 0; c < 3; ++c) m.parent.level.suppression[c] = 128;
+    m.parent.FullSuppression();
     m.child.Set(kResY, {10, -3});
     m.child.Set(kResCr, {-3, 0});
-    m.parent.Set(kResY, {50, 50, 50, 50});
+    m.parent.Fill(kResY, 50);
     MergeChildLevel(m.child.level);
     EXPECT_EQ(m.parent.At(kResY, 0), 10);
     EXPECT_EQ(m.parent.At(kResY, 1), 3);    // floor(7 / 2)
@@ -84,7 +79,7 @@ TEST(MergeChildLevel, FullSuppressionInFlatAreasTakesTheUpsampledChild) {
 
 TEST(MergeChildLevel, ZeroSuppressionKeepsTheParentsDetailOverTheLowerBand) {
     Merge m(0);
-    m.parent.Set(kSrcY, {5, 5, 5, 5});
+    m.parent.Fill(kSrcY, 5);
     m.child.Set(kResY, {8, 8});
     m.child.Set(kSrcY, {2, 2});
     MergeChildLevel(m.child.level);
@@ -93,29 +88,24 @@ TEST(MergeChildLevel, ZeroSuppressionKeepsTheParentsDetailOverTheLowerBand) {
 
 TEST(MergeChildLevel, EdgeClassesReduceTheDifference) {
     Merge m(0);
-    for (int c = 0; c < 3; ++c) m.parent.level.suppression[c] = 128;
-    m.parent.Set(kResY, {100, 100, 100, 100});
-    m.parent.Set(kResCr, {40, 40, 40, 40});
+    m.parent.FullSuppression();
+    m.parent.Fill(kResY, 100);
+    m.parent.Fill(kResCr, 40);
     m.child.Set(kResY, {20, 20});
-    for (int x = 0; x < 4; ++x) {
-        m.parent.level.M(kLumaClassMap)[x] = uint8_t(x);
-        m.parent.level.M(kCrClassMap)[x] = uint8_t(x);
-    }
+    for (int x = 0; x < 4; ++x) m.parent.level.M(kLumaClassMap)[x] = m.parent.level.M(kCrClassMap)[x] = uint8_t(x);
     MergeChildLevel(m.child.level);
     // d = -80 (Y), -40 (Cr); class 1: d >> 3 and 0; class 2: d >> 1, d >> 2; class 3: d - d >> 2, d >> 1.
-    EXPECT_EQ(m.parent.At(kResY, 0), 20);
-    EXPECT_EQ(m.parent.At(kResY, 1), 90);
-    EXPECT_EQ(m.parent.At(kResY, 2), 60);
-    EXPECT_EQ(m.parent.At(kResY, 3), 40);
-    EXPECT_EQ(m.parent.At(kResCr, 1), 40);
-    EXPECT_EQ(m.parent.At(kResCr, 2), 30);
-    EXPECT_EQ(m.parent.At(kResCr, 3), 20);
+    const int y[] = {20, 90, 60, 40}, cr[] = {0, 40, 30, 20};
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(m.parent.At(kResY, x), y[x]) << x;
+        EXPECT_EQ(m.parent.At(kResCr, x), cr[x]) << x;
+    }
 }
 
 TEST(MergeChildLevel, ChrominanceIsClampedByTheChildBandsThresholdFromLevelTwoOn) {
     for (int parentIndex : {0, 1}) {
         Merge m(parentIndex);
-        for (int c = 0; c < 3; ++c) m.parent.level.suppression[c] = 128;
+        m.parent.FullSuppression();
         m.parent.Thresholds(parentIndex + 1, kChannelCr, 5);
         m.child.Set(kResCr, {100, 100});
         MergeChildLevel(m.child.level);
@@ -132,18 +122,19 @@ TEST(SharpenLevel, StrengthAndOneEdgePixel) {
 
     Level<int16_t> l(5, 5, 0, false);
     l.level.sharpening = 10;
-    for (std::size_t i = 0; i < 25; ++i) l.level.planes[kResY][i] = 500;
+    l.Fill(kResY, 500);
     l.level.planes[kResY][12] = 1000;
     l.level.M(kLumaClassMap)[12] = 1;
     SharpenLevel(l.level);
     EXPECT_EQ(l.At(kResY, 2, 2), 1400);   // M = 6000 / 10; (128000 - 64 x 600) / 64
-
+    // The corners and edge middles of the 5 x 5 window.
+    const int ring[] = {0, 2, 4, 10, 14, 20, 22, 24};
     l.level.planes[kResY][12] = 21000;
-    for (int i : {0, 2, 4, 10, 14, 20, 22, 24}) l.level.planes[kResY][i] = 0;
+    for (int i : ring) l.level.planes[kResY][i] = 0;
     SharpenLevel(l.level);
     EXPECT_EQ(l.At(kResY, 2, 2), 21906);   // capped
     l.level.planes[kResY][12] = 0;
-    for (int i : {0, 2, 4, 10, 14, 20, 22, 24}) l.level.planes[kResY][i] = 10000;
+    for (int i : ring) l.level.planes[kResY][i] = 10000;
     SharpenLevel(l.level);
     EXPECT_EQ(l.At(kResY, 2, 2), 0);   // negative numerator taken as 0
 }
@@ -172,7 +163,7 @@ TEST(SmoothChroma, LastLevelMeanStopsAtNothingWithinTheThreshold) {
     SmoothChroma(l.level, false);
     EXPECT_EQ(l.At(kResCr, 2), 213);   // three clamped visits of 640 among nine: 1920 / 9
     l.level.grey = true;
-    l.Set(kResCr, {0, 0, 0, 0, 0});
+    l.Fill(kResCr, 0);
     SmoothChroma(l.level, false);
     EXPECT_EQ(l.At(kResCr, 2), 0);     // grey images keep their chrominance
 }
@@ -189,31 +180,26 @@ TEST(SmoothLuma, DegreeTwoAtLevelZeroLeavesClassedPixelsAlone) {
         l.level.M(kLumaClassMap)[i] = i % 2 ? 1 : 0;
     }
     SmoothLuma(l.level, true);
-    for (std::size_t i = 0; i < 36; ++i)
-        EXPECT_EQ(l.level.planes[kResY][i], i % 2 ? l.level.planes[kSrcY][i] : 7) << i;
+    for (std::size_t i = 0; i < 36; ++i) EXPECT_EQ(l.level.planes[kResY][i], i % 2 ? l.level.planes[kSrcY][i] : 7) << i;
 }
 
-TEST(ClassifyLevel, ASingleBrightPixelLeavesNoMarkAtLevelZero) {
-    Level<int16_t> l(20, 20, 0, true);
-    for (std::size_t i = 0; i < 400; ++i) l.level.planes[kResY][i] = 5000;
-    l.level.planes[kResY][10 * 20 + 10] = 9000;
-    l.Thresholds(0, kChannelY, 640);
-    ClassifyLevel(l.level);
-    for (std::size_t i = 0; i < 400; ++i) ASSERT_EQ(l.level.M(kLumaClassMap)[i], 0) << i;
-}
+TEST(ClassifyLevel, ASingleBrightPixelLeavesNoMarkAndAnEdgeIsRingedOnBothSides) {
+    Level<int16_t> dot(20, 20, 0, true);
+    dot.Fill(kResY, 5000);
+    dot.level.planes[kResY][10 * 20 + 10] = 9000;
+    dot.Thresholds(0, kChannelY, 640);
+    ClassifyLevel(dot.level);
+    for (std::size_t i = 0; i < 400; ++i) ASSERT_EQ(dot.level.M(kLumaClassMap)[i], 0) << i;
 
-TEST(ClassifyLevel, AnEdgeIsMarkedAndRingedOnBothSides) {
-    Level<int16_t> l(24, 24, 0, true);
+    Level<int16_t> edge(24, 24, 0, true);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 24; ++x) l.level.planes[kResY][y * 24 + x] = x < 12 ? 4000 : 9000;
-    l.Thresholds(0, kChannelY, 640);
-    ClassifyLevel(l.level);
-    const uint8_t* cls = l.level.M(kLumaClassMap);
+        for (int x = 0; x < 24; ++x) edge.level.planes[kResY][y * 24 + x] = x < 12 ? 4000 : 9000;
+    edge.Thresholds(0, kChannelY, 640);
+    ClassifyLevel(edge.level);
+    const uint8_t* cls = edge.level.M(kLumaClassMap);
     for (int y = 8; y < 16; ++y) {
-        EXPECT_NE(cls[y * 24 + 11], 0) << y;
-        EXPECT_NE(cls[y * 24 + 12], 0) << y;
-        EXPECT_EQ(cls[y * 24 + 2], 0) << y;
-        EXPECT_EQ(cls[y * 24 + 21], 0) << y;
+        EXPECT_TRUE(cls[y * 24 + 11] != 0 && cls[y * 24 + 12] != 0) << y;
+        EXPECT_TRUE(cls[y * 24 + 2] == 0 && cls[y * 24 + 21] == 0) << y;
     }
 }
 

@@ -9,30 +9,18 @@
 #include <random>
 #include <vector>
 
-#include "engine/engine.h"
-#include "tests/engine/test_images.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace stillpix {
 namespace {
 
+using test::FreshProfile;
+using test::Grid;
 constexpr int kY = 0, kCr = 1, kCb = 2;
 
-NoiseProfile Fresh() {
-    NoiseProfile p;
-    ResetProfile(p, false);
-    return p;
-}
-
-struct Grid {
-    TileGrid grid;
-    Grid(int w, int h) { CreateTileGrid(w, h, grid); }
-    ~Grid() { FreeTileGrid(grid); }
-};
-
-bool Measure(const std::vector<uint8_t>& image, int w, int h, int bpp, NoiseProfile& p,
-             TileCallback callback = nullptr, void* data = nullptr, TileBufferCallback buffers = nullptr) {
+bool Measure(const std::vector<uint8_t>& image, int w, int h, int bpp, NoiseProfile& p) {
     Grid g(w, h);
-    return BuildImageProfile(g.grid, w, h, int(image.size() / h), bpp, image.data(), p, data, callback, buffers);
+    return BuildImageProfile(g.grid, w, h, int(image.size() / h), bpp, image.data(), p, nullptr, nullptr, nullptr);
 }
 
 // The 8-bit Y of a grey value: (3226 + 1645 + 627) v >> 6.
@@ -46,12 +34,10 @@ int StripeGrey(int bin) { return int(std::lround((2048.0 * bin + 1024.0) * 64.0 
 template <class Noise>
 std::vector<uint8_t> Stripes(Noise noise, int firstBin = 0, int lastBin = 10) {
     std::vector<uint8_t> image(std::size_t(kStripesW) * kStripesH);
-    for (int y = 0; y < kStripesH; ++y) {
-        const int bin = std::clamp(y / 48, firstBin, lastBin);
+    for (int y = 0; y < kStripesH; ++y)
         for (int x = 0; x < kStripesW; ++x)
-            image[std::size_t(y) * kStripesW + x] =
-                uint8_t(std::clamp<long>(std::lround(StripeGrey(bin) + noise(x, y)), 0, 255));
-    }
+            image[std::size_t(y) * kStripesW + x] = uint8_t(
+                std::clamp<long>(std::lround(StripeGrey(std::clamp(y / 48, firstBin, lastBin)) + noise(x, y)), 0, 255));
     return image;
 }
 
@@ -61,24 +47,23 @@ double CellPattern(int x, int y) { return ((x >> 1) + (y >> 1)) & 1 ? 3.0 : -3.0
 
 TEST(BuildImageProfile, RefusesWithoutTouchingAnything) {
     const std::vector<uint8_t> image(64 * 64 * 6, 128);
-    NoiseProfile p = Fresh();
-    p.bands[0].binCount = 3;   // a reset would make this 11
     int calls = 0;
     auto counting = [](ProgressRecord& r) { return ++*static_cast<int*>(r.callerData), 1; };
     Grid g(64, 64);
-    const NoiseProfile before = p;
-    for (int bpp : {48, 16})   // measurement exists on 8-bit data only
-        EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64 * bpp / 8, bpp, image.data(), p, &calls, counting,
-                                       nullptr));
-    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64 * 3 - 1, 24, image.data(), p, &calls, counting, nullptr));
-    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64, 8, nullptr, p, &calls, counting, nullptr));
-    EXPECT_FALSE(BuildImageProfile(g.grid, 0, 64, 64, 8, image.data(), p, &calls, counting, nullptr));
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
-
-    NoiseProfile bandless = Fresh();
+    NoiseProfile p = FreshProfile(), bandless = FreshProfile();
+    p.bands[0].binCount = 3;   // a reset would make this 11
     bandless.bandCount = 0;
-    const NoiseProfile bandlessBefore = bandless;
-    EXPECT_FALSE(BuildImageProfile(g.grid, 64, 64, 64, 8, image.data(), bandless, &calls, counting, nullptr));
+    const NoiseProfile before = p, bandlessBefore = bandless;
+    auto build = [&](int w, int stride, int bpp, const uint8_t* bits, NoiseProfile& profile) {
+        return BuildImageProfile(g.grid, w, 64, stride, bpp, bits, profile, &calls, counting, nullptr);
+    };
+    EXPECT_FALSE(build(64, 64 * 6, 48, image.data(), p));   // measurement exists on 8-bit data only
+    EXPECT_FALSE(build(64, 64 * 2, 16, image.data(), p));
+    EXPECT_FALSE(build(64, 64 * 3 - 1, 24, image.data(), p));
+    EXPECT_FALSE(build(64, 64, 8, nullptr, p));
+    EXPECT_FALSE(build(0, 64, 8, image.data(), p));
+    EXPECT_FALSE(build(64, 64, 8, image.data(), bandless));
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
     EXPECT_EQ(std::memcmp(&bandless, &bandlessBefore, sizeof bandless), 0);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(g.grid.tiles[0].profiled, 0);
@@ -98,7 +83,7 @@ TEST(BuildImageProfile, FlatColourImageGivesLevelOneAndItsBlockCounts) {
             uint8_t* px = &image[std::size_t(y) * stride + 3 * x];
             px[0] = 60, px[1] = 120, px[2] = 200;
         }
-    NoiseProfile p = Fresh();
+    NoiseProfile p = FreshProfile();
     ASSERT_TRUE(Measure(image, w, h, 24, p));
     const int16_t expected[4][3] = {{48, 2, 2}, {18, 1, 1}, {3, 1, 1}, {1, 1, 1}};
     for (int b = 0; b < 4; ++b)
@@ -109,7 +94,7 @@ TEST(BuildImageProfile, FlatColourImageGivesLevelOneAndItsBlockCounts) {
             }
 }
 
-TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBin) {
+TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBinAndTwiceTheSupportWhenRepeated) {
     // Each stripe alternates v - 3 and v + 3; the largest neighbour difference at every point is
     // Y(v + 3) - Y(v - 3) = 5498 x 6 / 64 = 515.4, so 515 or 516, and 515 >> 4 = 516 >> 4 = 32.
     // Blocks that see two stripes have a spread far above 128 and are not taken. With every bin
@@ -120,13 +105,22 @@ TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBin) {
         ASSERT_EQ(std::min(GreyY(StripeGrey(bin) + 3) >> 11, 10), bin);
         ASSERT_EQ((StripeGrey(bin) - 3) >> 6, (StripeGrey(bin) + 3) >> 6);
     }
-    NoiseProfile p = Fresh();
-    ASSERT_TRUE(Measure(Stripes(CellPattern), kStripesW, kStripesH, 8, p));
+    const auto image = Stripes(CellPattern);
+    NoiseProfile once = FreshProfile();
+    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, once));
+    // Counts stay far below 1024, so a second run measures the same blocks again: the levels
+    // (rebuilt from the second run's lists alone) stay and the support doubles.
+    NoiseProfile twice = once;
+    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, twice));
     for (int k = 0; k < 11; ++k) {
-        EXPECT_EQ(p.bands[0].levels[k][kY], 32) << "bin " << k;
-        EXPECT_GT(p.bands[0].counts[k][kY], 1) << "bin " << k;
-        EXPECT_EQ(p.bands[0].levels[k][kCr], 1);
-        EXPECT_EQ(p.bands[0].levels[k][kCb], 1);
+        SCOPED_TRACE(testing::Message() << "bin " << k);
+        EXPECT_EQ(once.bands[0].levels[k][kY], 32);
+        EXPECT_GT(once.bands[0].counts[k][kY], 1);
+        ASSERT_LT(once.bands[0].counts[k][kY], 1024);
+        EXPECT_EQ(once.bands[0].levels[k][kCr], 1);
+        EXPECT_EQ(once.bands[0].levels[k][kCb], 1);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(twice.bands[0].levels[k][c], once.bands[0].levels[k][c]) << c;
+        EXPECT_EQ(twice.bands[0].counts[k][kY], 2 * once.bands[0].counts[k][kY]);
     }
 }
 
@@ -147,34 +141,26 @@ int MedianLargestDifference(double sigma) {
     }
 }
 
-std::vector<uint8_t> GaussianStripes(double sigma, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> normal(0.0, sigma);
-    std::vector<double> noise(std::size_t(kStripesW) * kStripesH);
-    for (double& v : noise) v = normal(rng);
-    return Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; });
-}
-
-int MedianOfBand(const NoiseProfile& p, int band) {
-    std::vector<int> v;
-    for (int k = 0; k < 11; ++k) v.push_back(p.bands[band].levels[k][kY]);
-    std::nth_element(v.begin(), v.begin() + 5, v.end());
-    return v[5];
-}
-
 TEST(BuildImageProfile, GaussianNoiseLandsWithinAStepOfItsMedianLargestDifference) {
     // Each tile's value of a bin comes from its first few accepted blocks, so one bin can be a
     // step off; the median over the 11 bins stays within one 8-bit step of the arithmetic.
-    for (double sigma : {1.0, 2.0, 3.0, 5.0}) {
-        const int m = MedianLargestDifference(sigma);
-        NoiseProfile p = Fresh();
-        ASSERT_TRUE(Measure(GaussianStripes(sigma, 11), kStripesW, kStripesH, 8, p));
-        const int level = MedianOfBand(p, 0);
-        EXPECT_GE(level, (5498 * (m - 1) / 64) >> 4) << "sigma " << sigma << ", m " << m;
-        EXPECT_LE(level, (5498 * (m + 1) / 64 + 1) >> 4) << "sigma " << sigma << ", m " << m;
-    }
     EXPECT_EQ(MedianLargestDifference(1.0), 2);   // the arithmetic itself, for the record
     EXPECT_EQ(MedianLargestDifference(5.0), 11);
+    for (double sigma : {1.0, 2.0, 3.0, 5.0}) {
+        const int m = MedianLargestDifference(sigma);
+        std::mt19937 rng(11);
+        std::normal_distribution<double> normal(0.0, sigma);
+        std::vector<double> noise(std::size_t(kStripesW) * kStripesH);
+        for (double& v : noise) v = normal(rng);
+        NoiseProfile p = FreshProfile();
+        ASSERT_TRUE(Measure(Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; }), kStripesW,
+                            kStripesH, 8, p));
+        std::vector<int> levels;
+        for (int k = 0; k < 11; ++k) levels.push_back(p.bands[0].levels[k][kY]);
+        std::nth_element(levels.begin(), levels.begin() + 5, levels.end());
+        EXPECT_GE(levels[5], (5498 * (m - 1) / 64) >> 4) << "sigma " << sigma << ", m " << m;
+        EXPECT_LE(levels[5], (5498 * (m + 1) / 64 + 1) >> 4) << "sigma " << sigma << ", m " << m;
+    }
 }
 
 TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
@@ -182,7 +168,7 @@ TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
     const int w = 640, h = 480;
     double previous[3][3] = {};
     for (double sigma : {2.0, 5.0, 10.0, 20.0}) {
-        NoiseProfile p = Fresh();
+        NoiseProfile p = FreshProfile();
         ASSERT_TRUE(Measure(test::ColourImage8(w, h, sigma, 7), w, h, 24, p));
         for (int b = 0; b < 3; ++b)
             for (int c = 0; c < 3; ++c) {
@@ -194,31 +180,14 @@ TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
     }
 }
 
-TEST(BuildImageProfile, MeasuringTheSameImageTwiceDoublesTheSupportAndKeepsTheLevels) {
-    // Counts stay far below 1024, so the second run measures the same blocks again and its
-    // lists are the first run's. Levels are rebuilt from the second run's lists alone.
-    const auto image = Stripes(CellPattern);
-    NoiseProfile once = Fresh();
-    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, once));
-    NoiseProfile twice = once;
-    ASSERT_TRUE(Measure(image, kStripesW, kStripesH, 8, twice));
-    for (int k = 0; k < 11; ++k) {
-        ASSERT_LT(once.bands[0].counts[k][kY], 1024);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(twice.bands[0].levels[k][c], once.bands[0].levels[k][c]) << k << c;
-        EXPECT_EQ(twice.bands[0].counts[k][kY], 2 * once.bands[0].counts[k][kY]);
-    }
-}
-
 TEST(BuildImageProfile, TwoHalvesAddTheirSupportButTheLevelsAreTheLastHalfs) {
     // Two 256 x 264 images: the top one holds bins 0..4 and 24 rows of bin 5, the bottom one
     // 72 rows of bin 6 and bins 7..10.
     const int half = kStripesH / 2;
-    const auto top = Stripes(CellPattern, 0, 5);
-    const auto bottom = Stripes(CellPattern, 6, 10);
+    const auto top = Stripes(CellPattern, 0, 5), bottom = Stripes(CellPattern, 6, 10);
     const std::vector<uint8_t> topHalf(top.begin(), top.begin() + std::size_t(half) * kStripesW);
     const std::vector<uint8_t> bottomHalf(bottom.end() - std::size_t(half) * kStripesW, bottom.end());
-
-    NoiseProfile topOnly = Fresh(), bottomOnly = Fresh(), combined = Fresh();
+    NoiseProfile topOnly = FreshProfile(), bottomOnly = FreshProfile(), combined = FreshProfile();
     ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, topOnly));
     ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, bottomOnly));
     ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, combined));
@@ -252,36 +221,10 @@ int Record(ProgressRecord& r) {
     calls.profilingFlagSeen = calls.profilingFlagSeen || r.filtering != 0;
     calls.gridSeen = calls.gridSeen && r.tiles == calls.grid;
     if (r.stage == 0 && r.tileIndex == calls.skipBefore) return 0;
-    if (r.stage == 1 && r.tileIndex == calls.stopAfter) return 0;
-    return 1;
+    return r.stage == 1 && r.tileIndex == calls.stopAfter ? 0 : 1;
 }
 
-struct CallbackRun {
-    bool result;
-    uint8_t profiled[2];
-    NoiseProfile profile;
-    Calls calls;
-};
-
-CallbackRun RunWith(int skipBefore, int stopAfter) {
-    const int w = 700, h = 300;
-    const auto image = test::ColourImage8(w, h, 6.0, 9);
-    CallbackRun run{};
-    run.profile = Fresh();
-    run.calls.skipBefore = skipBefore;
-    run.calls.stopAfter = stopAfter;
-    Grid g(w, h);
-    EXPECT_EQ(g.grid.count, 2);
-    run.calls.grid = &g.grid;
-    run.result = BuildImageProfile(g.grid, w, h, test::Stride24(w), 24, image.data(), run.profile, &run.calls,
-                                   Record, nullptr);
-    for (int i = 0; i < 2; ++i) {
-        run.profiled[i] = g.grid.tiles[i].profiled;
-        EXPECT_EQ(g.grid.tiles[i].filtered, 0);
-    }
-    return run;
-}
-
+// Every level and count of the four bands at least 1: the curves were finished.
 bool Finished(const NoiseProfile& p) {
     for (int b = 0; b < 4; ++b)
         for (int k = 0; k < 11; ++k)
@@ -290,51 +233,42 @@ bool Finished(const NoiseProfile& p) {
     return true;
 }
 
-bool AnyCount(const NoiseProfile& p) {
-    for (int k = 0; k < 11; ++k)
-        if (p.bands[0].counts[k][kY] > 0) return true;
-    return false;
-}
-
-TEST(BuildImageProfileCallbacks, ACompleteRunProfilesEveryTileAndFinishes) {
-    const CallbackRun run = RunWith(-1, -1);
-    EXPECT_TRUE(run.result);
-    EXPECT_EQ(run.profiled[0], 1);
-    EXPECT_EQ(run.profiled[1], 1);
-    EXPECT_TRUE(Finished(run.profile));
-    const std::vector<std::pair<int, int>> order = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-    EXPECT_EQ(run.calls.seen, order);
-    EXPECT_FALSE(run.calls.profilingFlagSeen);   // the record says "profiling" (0)
-    EXPECT_TRUE(run.calls.gridSeen);
-}
-
-TEST(BuildImageProfileCallbacks, SkippingAnEarlierTileStillFinishes) {
-    const CallbackRun run = RunWith(0, -1);
-    EXPECT_TRUE(run.result);
-    EXPECT_EQ(run.profiled[0], 0);
-    EXPECT_EQ(run.profiled[1], 1);
-    EXPECT_TRUE(Finished(run.profile));
-}
-
-TEST(BuildImageProfileCallbacks, SkippingTheLastTileLeavesTheCurvesUnfinished) {
-    const CallbackRun run = RunWith(1, -1);
-    EXPECT_FALSE(run.result);
-    EXPECT_EQ(run.profiled[0], 1);
-    EXPECT_EQ(run.profiled[1], 0);
-    EXPECT_FALSE(Finished(run.profile));
-    EXPECT_TRUE(AnyCount(run.profile));   // what the measured tile raised stays
-    for (int k = 0; k < 11; ++k) EXPECT_EQ(run.profile.bands[0].levels[k][kY], 0);
-}
-
-TEST(BuildImageProfileCallbacks, AStopAfterATileEndsAtOnce) {
-    const CallbackRun run = RunWith(-1, 0);
-    EXPECT_FALSE(run.result);
-    EXPECT_EQ(run.profiled[0], 1);
-    EXPECT_EQ(run.profiled[1], 0);
-    const std::vector<std::pair<int, int>> order = {{0, 0}, {0, 1}};
-    EXPECT_EQ(run.calls.seen, order);
-    EXPECT_FALSE(Finished(run.profile));
-    EXPECT_TRUE(AnyCount(run.profile));
+TEST(BuildImageProfileCallbacks, SkipsAndStopsDecideTheResultAndTheFinish) {
+    struct Case {
+        int skipBefore, stopAfter;
+        bool result;
+        uint8_t profiled[2];
+        std::vector<std::pair<int, int>> seen;
+    };
+    const auto image = test::ColourImage8(700, 300, 6.0, 9);
+    const std::vector<std::pair<int, int>> all = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    for (const Case& c : {Case{-1, -1, true, {1, 1}, all}, Case{0, -1, true, {0, 1}, {{0, 0}, {1, 0}, {1, 1}}},
+                          Case{1, -1, false, {1, 0}, {{0, 0}, {0, 1}, {1, 0}}}, Case{-1, 0, false, {1, 0}, {{0, 0}, {0, 1}}}}) {
+        SCOPED_TRACE(testing::Message() << "skip " << c.skipBefore << ", stop " << c.stopAfter);
+        NoiseProfile profile = FreshProfile();
+        Calls calls;
+        calls.skipBefore = c.skipBefore, calls.stopAfter = c.stopAfter;
+        Grid g(700, 300);
+        ASSERT_EQ(g.grid.count, 2);
+        calls.grid = &g.grid;
+        EXPECT_EQ(BuildImageProfile(g.grid, 700, 300, test::Stride24(700), 24, image.data(), profile, &calls, Record,
+                                    nullptr),
+                  c.result);
+        EXPECT_EQ(calls.seen, c.seen);
+        EXPECT_FALSE(calls.profilingFlagSeen);   // the record says "profiling" (0)
+        EXPECT_TRUE(calls.gridSeen);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(g.grid.tiles[i].profiled, c.profiled[i]) << i;
+            EXPECT_EQ(g.grid.tiles[i].filtered, 0) << i;
+        }
+        // Only a run whose last tile completed finishes the curves; what a measured tile raised
+        // stays either way.
+        EXPECT_EQ(Finished(profile), c.result);
+        int support = 0;
+        for (int k = 0; k < 11; ++k) support += profile.bands[0].counts[k][kY];
+        EXPECT_GT(support, 0);
+        for (int k = 0; k < 11 && !c.result; ++k) EXPECT_EQ(profile.bands[0].levels[k][kY], 0) << k;
+    }
 }
 
 // A tile buffer callback that hands out a flat grey tile for every tile but record 0.
@@ -358,11 +292,10 @@ TEST(BuildImageProfileCallbacks, TileBuffersFromTheCallerAreMeasuredAndNullSkips
     std::vector<uint8_t> noisy(std::size_t(w) * h);
     for (auto& v : noisy) v = uint8_t(rng() & 0xFF);
     FlatTiles flat;
-    NoiseProfile p = Fresh();
+    NoiseProfile p = FreshProfile();
     Grid g(w, h);
     ASSERT_TRUE(BuildImageProfile(g.grid, w, h, w, 8, noisy.data(), p, &flat, nullptr, FlatTile));
-    const std::vector<std::pair<int, int>> order = {{0, 0}, {1, 0}, {1, 1}};
-    EXPECT_EQ(flat.seen, order);
+    EXPECT_EQ(flat.seen, (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {1, 1}}));
     EXPECT_EQ(g.grid.tiles[0].profiled, 0);
     EXPECT_EQ(g.grid.tiles[1].profiled, 1);
     // Only the flat grey 128 (Y 10996, bin 5) was measured, not the random image.

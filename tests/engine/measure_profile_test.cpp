@@ -2,22 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
-#include "engine/noise_profile.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace stillpix {
 namespace {
 
-int16_t Le16(const std::array<uint8_t, kNoiseProfileBytes>& b, std::size_t at) {
-    return static_cast<int16_t>(b[at] | (b[at + 1] << 8));
-}
-int32_t Le32(const std::array<uint8_t, kNoiseProfileBytes>& b, std::size_t at) {
-    return static_cast<int32_t>(uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-                                uint32_t(b[at + 3]) << 24);
-}
-
+// Every field distinct: levels b x 1000 + k x 10 + c, counts their negatives less one.
 NoiseProfile Numbered() {
     NoiseProfile p;
     p.bandCount = 4;
@@ -33,39 +27,25 @@ NoiseProfile Numbered() {
     return p;
 }
 
-TEST(NoiseProfileBytes, FieldsSitWhereTheRecordPutsThem) {
-    const auto bytes = EncodeNoiseProfile(Numbered());
-    EXPECT_EQ(Le32(bytes, 0), 4);
-    for (int b = 0; b < kProfileBandSlots; ++b) {
-        const std::size_t band = 4 + 200 * std::size_t(b);
-        EXPECT_EQ(Le32(bytes, band), 11 + b);
-        EXPECT_EQ(Le32(bytes, band + 4), b);
-        // levels: 16 triples from offset 8, then counts: 16 triples from offset 8 + 96
-        EXPECT_EQ(Le16(bytes, band + 8 + 2 * (3 * 7 + 2)), b * 1000 + 72);
-        EXPECT_EQ(Le16(bytes, band + 104 + 2 * (3 * 15 + 1)), -(b * 1000 + 151) - 1);
-    }
-}
-
-TEST(NoiseProfileBytes, RoundTripKeepsEveryByte) {
+TEST(NoiseProfileBytes, LittleEndianFieldsInRecordOrderAndBack) {
+    static_assert(std::endian::native == std::endian::little, "the record is compared with the struct's bytes");
     const NoiseProfile p = Numbered();
-    NoiseProfile back;
     const auto bytes = EncodeNoiseProfile(p);
-    ASSERT_TRUE(DecodeNoiseProfile(bytes, back));
-    EXPECT_EQ(EncodeNoiseProfile(back), bytes);
-    EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
-}
+    // The struct has no padding (its size is checked at compile time), so on this machine the
+    // record is its memory image.
+    EXPECT_EQ(std::memcmp(bytes.data(), &p, sizeof p), 0);
+    auto at16 = [&](std::size_t at) { return int16_t(bytes[at] | bytes[at + 1] << 8); };
+    EXPECT_EQ(at16(4 + 200 * 3 + 8 + 2 * (3 * 7 + 2)), 3072);           // band 3, bin 7, Cb level
+    EXPECT_EQ(at16(4 + 200 * 4 + 104 + 2 * (3 * 15 + 1)), -4152);       // band 4, bin 15, Cr count
+    EXPECT_EQ(bytes[4 + 200 + 4], 1);                                   // band 1's index
 
-TEST(NoiseProfileBytes, WrongSizeIsRefusedAndLeavesTheTargetAlone) {
-    const auto bytes = EncodeNoiseProfile(Numbered());
-    NoiseProfile target;
-    target.bandCount = 77;
-    std::vector<uint8_t> shorter(bytes.begin(), bytes.end() - 1);
-    std::vector<uint8_t> longer(bytes.begin(), bytes.end());
-    longer.push_back(0);
-    EXPECT_FALSE(DecodeNoiseProfile(shorter, target));
-    EXPECT_FALSE(DecodeNoiseProfile(longer, target));
-    EXPECT_FALSE(DecodeNoiseProfile({}, target));
-    EXPECT_EQ(target.bandCount, 77);
+    NoiseProfile back;
+    back.bandCount = 77;
+    for (std::size_t size : {kNoiseProfileBytes - 1, kNoiseProfileBytes + 1, std::size_t(0)})
+        EXPECT_FALSE(DecodeNoiseProfile(std::vector<uint8_t>(size, 0), back)) << size;
+    EXPECT_EQ(back.bandCount, 77);   // refused sizes leave the target alone
+    ASSERT_TRUE(DecodeNoiseProfile(bytes, back));
+    EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
 }
 
 TEST(ResetProfile, SetsTheShapeAndClearsOnlyWhenAsked) {
@@ -79,60 +59,44 @@ TEST(ResetProfile, SetsTheShapeAndClearsOnlyWhenAsked) {
         EXPECT_EQ(p.bands[b].levels[3][1], b * 1000 + 31);
     }
     ResetProfile(p, /*keepValues=*/false);
-    for (int b = 0; b < 4; ++b)
-        for (int k = 0; k < kProfileBinSlots; ++k)
-            for (int c = 0; c < 3; ++c) {
-                EXPECT_EQ(p.bands[b].levels[k][c], 0);
-                EXPECT_EQ(p.bands[b].counts[k][c], 0);
-            }
+    const NoiseProfile fresh = test::FreshProfile();
+    EXPECT_EQ(std::memcmp(&p.bands, &fresh.bands, 4 * sizeof(ProfileBand)), 0);
     // The fifth record is not part of the profile's shape.
     EXPECT_EQ(p.bands[4].binCount, 15);
     EXPECT_EQ(p.bands[4].levels[2][2], 4022);
 }
 
-NoiseProfile Shaped() {
-    NoiseProfile p;
-    ResetProfile(p, false);
-    return p;
+std::array<int16_t, 11> CurveOf(const NoiseProfile& p, int band, int channel) {
+    std::array<int16_t, 11> curve;
+    for (int k = 0; k < 11; ++k) curve[k] = p.bands[band].levels[k][channel];
+    return curve;
 }
 
-TEST(SmoothProfile, ConstantCurvesStay) {
-    NoiseProfile p = Shaped();
+TEST(SmoothProfile, TwoPassesOfThreeTaps) {
+    NoiseProfile constant = test::FreshProfile();
     for (int b = 0; b < 4; ++b)
         for (int k = 0; k < 11; ++k)
-            for (int c = 0; c < 3; ++c) p.bands[b].levels[k][c] = int16_t(7 + b + c);
-    const NoiseProfile before = p;
-    SmoothProfile(p);
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
-}
+            for (int c = 0; c < 3; ++c) constant.bands[b].levels[k][c] = int16_t(7 + b + c);
+    const NoiseProfile before = constant;
+    SmoothProfile(constant);
+    EXPECT_EQ(std::memcmp(&constant, &before, sizeof before), 0);   // constant curves stay
 
-TEST(SmoothProfile, SpikeSpreadsOverTwoPasses) {
-    NoiseProfile p = Shaped();
-    p.bands[2].levels[5][1] = 300;
-    SmoothProfile(p);
-    const int16_t expected[11] = {0, 0, 0, 33, 66, 100, 66, 33, 0, 0, 0};
-    for (int k = 0; k < 11; ++k) EXPECT_EQ(p.bands[2].levels[k][1], expected[k]) << "bin " << k;
-    for (int k = 0; k < 11; ++k) EXPECT_EQ(p.bands[2].levels[k][0], 0);
-}
-
-TEST(SmoothProfile, EndBinsAverageWithTheirOneNeighbour) {
-    NoiseProfile p = Shaped();
-    // Pass 1: bin 0 = (90 + 0) / 2 = 45, bin 1 = 90 / 3 = 30, bin 10 = (0 + 61) / 2 = 30,
-    // bin 9 = 61 / 3 = 20. Pass 2: bin 0 = (45 + 30) / 2 = 37, bin 10 = (30 + 20) / 2 = 25.
+    NoiseProfile p = test::FreshProfile();
+    p.bands[2].levels[5][1] = 300;   // a spike spreads over two passes
+    // End bins average with their one neighbour. Pass 1: bin 0 = (90 + 0) / 2 = 45, bin 1 = 90 / 3
+    // = 30, bin 10 = (0 + 61) / 2 = 30, bin 9 = 61 / 3 = 20. Pass 2: bin 0 = (45 + 30) / 2 = 37,
+    // bin 1 = 75 / 3 = 25, bin 10 = (30 + 20) / 2 = 25, bin 9 = 50 / 3 = 16.
     p.bands[0].levels[0][0] = 90;
     p.bands[0].levels[10][0] = 61;
+    for (int k = 0; k < 11; ++k) p.bands[1].levels[k][2] = 30000;   // held at the largest luminance
     SmoothProfile(p);
-    EXPECT_EQ(p.bands[0].levels[0][0], 37);
-    EXPECT_EQ(p.bands[0].levels[1][0], (45 + 30 + 0) / 3);
-    EXPECT_EQ(p.bands[0].levels[10][0], 25);
-    EXPECT_EQ(p.bands[0].levels[9][0], (0 + 20 + 30) / 3);
-}
-
-TEST(SmoothProfile, ResultsAreHeldAtTheLargestLuminance) {
-    NoiseProfile p = Shaped();
-    for (int k = 0; k < 11; ++k) p.bands[1].levels[k][2] = 30000;
-    SmoothProfile(p);
-    for (int k = 0; k < 11; ++k) EXPECT_EQ(p.bands[1].levels[k][2], 21906);
+    using Curve = std::array<int16_t, 11>;
+    EXPECT_EQ(CurveOf(p, 2, 1), (Curve{0, 0, 0, 33, 66, 100, 66, 33, 0, 0, 0}));
+    EXPECT_EQ(CurveOf(p, 2, 0), Curve{});
+    EXPECT_EQ(CurveOf(p, 0, 0), (Curve{37, 25, 10, 0, 0, 0, 0, 0, 6, 16, 25}));
+    Curve held;
+    held.fill(21906);
+    EXPECT_EQ(CurveOf(p, 1, 2), held);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,150 +17,111 @@ namespace stillpix {
 namespace {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+fs::path MakeFolder() {
+    std::string pattern = (fs::temp_directory_path() / "stillpix-store-XXXXXX").string();
+    return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+}
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "stillpix-store-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = dir_ / "settings.conf";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
+    void TearDown() override { std::error_code ignored; fs::remove_all(dir_, ignored); }
     std::string FileText() const {
-        std::ifstream in(file_, std::ios::binary);
         std::ostringstream text;
-        text << in.rdbuf();
+        text << std::ifstream(file_, std::ios::binary).rdbuf();
         return text.str();
     }
+    std::vector<std::string> Names(const std::string& group) {
+        std::vector<std::string> names;
+        EXPECT_TRUE(QSettingsStore(file_).ValueNames(group, names));
+        return names;
+    }
 
-    fs::path dir_;
-    fs::path file_;
+    fs::path dir_ = MakeFolder();
+    fs::path file_ = dir_ / "settings.conf";
+    QSettingsStore store_{file_};
 };
 
-std::vector<uint8_t> EveryByteTwice() {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<uint8_t>(i));
-    for (int i = 255; i >= 0; --i) bytes.push_back(static_cast<uint8_t>(i));
-    // Escapes followed by hex digits and NULs at the end are the classic traps of INI quoting.
-    for (int b : {0x01, int('9'), 0x00, int('a'), 0x00, 0x00}) bytes.push_back(static_cast<uint8_t>(b));
-    return bytes;
-}
-
 TEST_F(StoreTest, RawBytesSurviveWriteReopenAndEnumeration) {
-    const std::vector<uint8_t> bytes = EveryByteTwice();
-    {
-        QSettingsStore store(file_);
-        ASSERT_TRUE(store.WriteBytes("Options", "Settings", bytes));
-        ASSERT_TRUE(store.WriteBytes("Options", "Empty", {}));
-    }
+    Bytes bytes;
+    for (int i = 0; i < 512; ++i) bytes.push_back(static_cast<uint8_t>(i < 256 ? i : 511 - i));
+    // Escapes followed by hex digits and NULs at the end are the classic traps of INI quoting.
+    bytes.insert(bytes.end(), {0x01, '9', 0x00, 'a', 0x00, 0x00});
+    ASSERT_TRUE(store_.WriteBytes("Options", "Settings", bytes));
+    ASSERT_TRUE(store_.WriteBytes("Options", "Empty", {}));
     QSettingsStore reopened(file_);
     EXPECT_EQ(reopened.ReadBytes("Options", "Settings"), bytes);
-    EXPECT_EQ(reopened.ReadBytes("Options", "Empty"), std::vector<uint8_t>{});
-    std::vector<std::string> names;
-    ASSERT_TRUE(reopened.ValueNames("Options", names));
-    EXPECT_EQ(names, (std::vector<std::string>{"Empty", "Settings"}));
-    for (const std::string& name : names) EXPECT_TRUE(reopened.ReadBytes("Options", name).has_value()) << name;
+    EXPECT_EQ(reopened.ReadBytes("Options", "Empty"), Bytes{});
+    EXPECT_EQ(Names("Options"), (std::vector<std::string>{"Empty", "Settings"}));
 }
 
 TEST_F(StoreTest, EveryWriteIsOnDiskBeforeItReturns) {
-    QSettingsStore store(file_);
-    ASSERT_TRUE(store.WriteText("Options", "Profile", "/home/me/Profiles"));
+    ASSERT_TRUE(store_.WriteText("Options", "Profile", "/home/me/Profiles"));
     EXPECT_NE(FileText().find("Profile=/home/me/Profiles"), std::string::npos) << FileText();
-    ASSERT_TRUE(store.DeleteValue("Options", "Profile"));
+    ASSERT_TRUE(store_.DeleteValue("Options", "Profile"));
     EXPECT_EQ(FileText().find("Profile="), std::string::npos) << FileText();
 }
 
 TEST_F(StoreTest, TextsKeepQuotesCommasSpacesAndUnicode) {
-    QSettingsStore store(file_);
     const std::vector<std::string> texts = {"", "  leading and trailing  ", "a, b; c = \"d\" \\ e",
                                             "@ByteArray(x)", "/home/\xc3\xa9t\xc3\xa9/Photos, 2007/",
                                             "line\nbreak\ttab"};
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        ASSERT_TRUE(store.WriteText("Options", "Recent" + std::to_string(i + 1), texts[i]));
+    for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(store_.WriteText("Options", "R" + std::to_string(i), texts[i]));
     QSettingsStore reopened(file_);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(reopened.ReadText("Options", "Recent" + std::to_string(i + 1)), texts[i]) << i;
+    for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(reopened.ReadText("Options", "R" + std::to_string(i)), texts[i]);
+    // A text that is not UTF-8 would come back altered: refused instead.
+    EXPECT_FALSE(store_.WriteText("Options", "Bad", "/photos/\xff"));
+    EXPECT_FALSE(store_.ReadText("Options", "Bad").has_value());
 }
 
 TEST_F(StoreTest, ValueNamesAreArbitraryText) {
-    QSettingsStore store(file_);
     // Custom filter names come straight from the user.
-    const std::vector<std::string> names = {"a/b", "//", "100%", "%2F", "back\\slash", " spaced ",
-                                            "[General]", "x=y", "\xc3\xa4rger", "not utf8 \xff\xfe",
-                                            "General"};
-    for (const std::string& name : names)
-        ASSERT_TRUE(store.WriteBytes("FilterSettings", name, {1, 2, 3})) << name;
-    std::vector<std::string> listed;
-    ASSERT_TRUE(QSettingsStore(file_).ValueNames("FilterSettings", listed));
-    std::vector<std::string> expected = names;
-    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> names = {"a/b", "//", "100%", "%2F", "back\\slash", " spaced ", "[General]", "x=y",
+                                      "\xc3\xa4rger", "not utf8 \xff\xfe", "General"};
+    for (const std::string& name : names) ASSERT_TRUE(store_.WriteBytes("FilterSettings", name, {1, 2, 3})) << name;
+    std::vector<std::string> listed = Names("FilterSettings");
+    std::sort(names.begin(), names.end());
     std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, expected);
-    for (const std::string& name : names)
-        EXPECT_EQ(store.ReadBytes("FilterSettings", name), (std::vector<uint8_t>{1, 2, 3})) << name;
-    // Other groups stay apart.
-    std::vector<std::string> options;
-    ASSERT_TRUE(store.ValueNames("Options", options));
-    EXPECT_TRUE(options.empty());
+    EXPECT_EQ(listed, names);
+    for (const std::string& name : names) EXPECT_EQ(store_.ReadBytes("FilterSettings", name), (Bytes{1, 2, 3})) << name;
+    EXPECT_TRUE(Names("Options").empty());   // other groups stay apart
 }
 
-TEST_F(StoreTest, KindsAndAbsenceReadAsNothing) {
-    QSettingsStore store(file_);
-    ASSERT_TRUE(store.WriteText("Options", "Profile", "folder"));
-    ASSERT_TRUE(store.WriteBytes("Options", "Settings", {9}));
-    EXPECT_FALSE(store.ReadBytes("Options", "Profile").has_value());
-    EXPECT_FALSE(store.ReadText("Options", "Settings").has_value());
-    EXPECT_FALSE(store.ReadText("Options", "Missing").has_value());
-    EXPECT_FALSE(store.ReadText("Elsewhere", "Profile").has_value());
+TEST_F(StoreTest, KindsAbsenceAndDeletion) {
+    ASSERT_TRUE(store_.WriteText("Options", "Profile", "folder"));
+    ASSERT_TRUE(store_.WriteBytes("Options", "Settings", {9}));
+    EXPECT_FALSE(store_.ReadBytes("Options", "Profile").has_value());
+    EXPECT_FALSE(store_.ReadText("Options", "Settings").has_value());
+    EXPECT_FALSE(store_.ReadText("Options", "Missing").has_value());
+    EXPECT_FALSE(store_.ReadText("Elsewhere", "Profile").has_value());
+    EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));
+    EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));   // already gone: no error
+    EXPECT_FALSE(store_.DeleteValue("Options", ""));         // never "the whole group"
+    EXPECT_FALSE(store_.WriteBytes("Options", "", {1}));
+    EXPECT_EQ(Names("Options"), std::vector<std::string>{"Settings"});
 }
 
-TEST_F(StoreTest, DeletingRemovesOneValueOnly) {
-    QSettingsStore store(file_);
-    ASSERT_TRUE(store.WriteBytes("FilterSettings", "Mine", {1}));
-    ASSERT_TRUE(store.WriteBytes("FilterSettings", "Yours", {2}));
-    EXPECT_TRUE(store.DeleteValue("FilterSettings", "Mine"));
-    EXPECT_TRUE(store.DeleteValue("FilterSettings", "Mine"));     // already gone: no error
-    EXPECT_FALSE(store.DeleteValue("FilterSettings", ""));        // never "the whole group"
-    std::vector<std::string> names;
-    ASSERT_TRUE(store.ValueNames("FilterSettings", names));
-    EXPECT_EQ(names, std::vector<std::string>{"Yours"});
-    EXPECT_FALSE(store.WriteBytes("FilterSettings", "", {1}));
-}
-
-TEST_F(StoreTest, TextThatIsNotUtf8IsRefusedNotAltered) {
-    QSettingsStore store(file_);
-    EXPECT_FALSE(store.WriteText("Options", "Recent1", "/photos/\xff"));
-    EXPECT_FALSE(store.ReadText("Options", "Recent1").has_value());
-}
-
-TEST_F(StoreTest, UnwritableLocationFailsAndUnreadableListsNothing) {
-    const fs::path blocker = dir_ / "plain-file";
-    std::ofstream(blocker) << "x";
-    QSettingsStore underFile(blocker / "settings.conf");
-    EXPECT_FALSE(underFile.WriteText("Options", "Profile", "x"));
+TEST_F(StoreTest, BadLocationsAndGarbageFiles) {
+    std::ofstream(dir_ / "plain-file") << "x";
+    EXPECT_FALSE(QSettingsStore(dir_ / "plain-file" / "settings.conf").WriteText("Options", "Profile", "x"));
     QSettingsStore onFolder(dir_);
     std::vector<std::string> names;
     EXPECT_FALSE(onFolder.ValueNames("FilterSettings", names));
     EXPECT_FALSE(onFolder.ReadText("Options", "Profile").has_value());
-}
-
-TEST_F(StoreTest, GarbageFileReadsEmptyAndIsReplacedByAGoodOne) {
+    // The first write makes the folder.
+    const fs::path nested = dir_ / "Veltrano" / "Stillpix Professional Edition.conf";
+    ASSERT_TRUE(QSettingsStore(nested).WriteText("Options", "Profile", "p"));
+    EXPECT_TRUE(fs::is_regular_file(nested));
+    // A garbage file reads as empty and a write replaces it with a good one.
     {
         std::ofstream out(file_, std::ios::binary);
         for (int i = 0; i < 4000; ++i) out.put(static_cast<char>((i * 7919) & 0xFF));
     }
-    QSettingsStore store(file_);
-    EXPECT_FALSE(store.ReadBytes("Options", "Settings").has_value());
-    ASSERT_TRUE(store.WriteBytes("Options", "Settings", {4, 5}));
-    EXPECT_EQ(QSettingsStore(file_).ReadBytes("Options", "Settings"), (std::vector<uint8_t>{4, 5}));
-}
-
-TEST_F(StoreTest, FolderIsCreatedByTheFirstWrite) {
-    QSettingsStore store(dir_ / "Veltrano" / "Stillpix Professional Edition.conf");
-    ASSERT_TRUE(store.WriteText("Options", "Profile", "p"));
-    EXPECT_TRUE(fs::is_regular_file(dir_ / "Veltrano" / "Stillpix Professional Edition.conf"));
+    EXPECT_FALSE(store_.ReadBytes("Options", "Settings").has_value());
+    ASSERT_TRUE(store_.WriteBytes("Options", "Settings", {4, 5}));
+    EXPECT_EQ(QSettingsStore(file_).ReadBytes("Options", "Settings"), (Bytes{4, 5}));
 }
 
 TEST_F(StoreTest, TwoInstancesWritingAtOnceKeepEveryValue) {
@@ -182,16 +142,11 @@ TEST_F(StoreTest, TwoInstancesWritingAtOnceKeepEveryValue) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
-    QSettingsStore store(file_);
-    std::vector<std::string> names;
-    ASSERT_TRUE(store.ValueNames("Options", names));
-    EXPECT_EQ(names.size(), 2u * kEach);
+    EXPECT_EQ(Names("Options").size(), 2u * kEach);
     for (const char* prefix : {"a", "b"})
-        for (int i = 0; i < kEach; ++i) {
-            const auto bytes = store.ReadBytes("Options", prefix + std::to_string(i));
-            EXPECT_EQ(bytes, (std::vector<uint8_t>{static_cast<uint8_t>(i), 0, 0xFF,
-                                                   static_cast<uint8_t>(prefix[0])}));
-        }
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(store_.ReadBytes("Options", prefix + std::to_string(i)),
+                      (Bytes{static_cast<uint8_t>(i), 0, 0xFF, static_cast<uint8_t>(prefix[0])}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Synthetic images for the engine tests: smooth scenes with deterministic Gaussian noise, in the
-// document's layouts (8-bit bottom-up padded rows, 16-bit unpadded samples).
+// Shared by the engine tests: synthetic images in the document's layouts (8-bit bottom-up padded
+// rows, 16-bit unpadded samples) with deterministic Gaussian noise, a tile grid that frees
+// itself, and the parameter blocks and profiles the tests start from.
 #pragma once
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/noise_profile.h"
+#include "engine/engine.h"
 
 namespace stillpix::test {
 
@@ -21,7 +22,7 @@ inline double Scene(int x, int y, int c, int width, int height) {
     return 0.15 + 0.5 * (c == 0 ? u : c == 1 ? v : 1.0 - u) * 0.6 + 0.3 * disc;
 }
 
-// 8-bit B, G, R rows of `stride` bytes, noise of `sigma` (in 8-bit steps) added when sigma > 0.
+// 8-bit B, G, R rows padded to 4 bytes, noise of `sigma` (in 8-bit steps) added when sigma > 0.
 inline std::vector<uint8_t> ColourImage8(int width, int height, double sigma, unsigned seed = 1) {
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, sigma > 0 ? sigma : 1.0);
@@ -34,6 +35,17 @@ inline std::vector<uint8_t> ColourImage8(int width, int height, double sigma, un
                 image[std::size_t(y) * stride + x * 3 + c] = uint8_t(std::lround(std::clamp(v, 0.0, 255.0)));
             }
     return image;
+}
+
+// The green channel of ColourImage8 as grey rows padded to 4 bytes.
+inline std::vector<uint8_t> GreyImage8(int width, int height, double sigma, unsigned seed = 1) {
+    const auto colour = ColourImage8(width, height, sigma, seed);
+    const int stride = (width + 3) / 4 * 4;
+    std::vector<uint8_t> grey(std::size_t(stride) * height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            grey[std::size_t(y) * stride + x] = colour[std::size_t(y) * Stride24(width) + x * 3 + 1];
+    return grey;
 }
 
 inline std::vector<uint16_t> ColourImage16(int width, int height, double sigma, unsigned seed = 1) {
@@ -49,13 +61,36 @@ inline std::vector<uint16_t> ColourImage16(int width, int height, double sigma, 
     return image;
 }
 
-// Peak signal to noise ratio over the first `count` samples of two buffers of the same layout.
+// Peak signal to noise ratio of two buffers of the same layout.
 template <class T>
 double Psnr(const std::vector<T>& a, const std::vector<T>& b, double peak) {
     double sum = 0;
     for (std::size_t i = 0; i < a.size(); ++i) sum += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
     const double mse = sum / double(a.size());
     return mse == 0 ? 200.0 : 10.0 * std::log10(peak * peak / mse);
+}
+
+struct Grid {
+    TileGrid grid;
+    Grid(int w, int h) { CreateTileGrid(w, h, grid); }
+    ~Grid() { FreeTileGrid(grid); }
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+};
+
+// Every band and channel suppressed by `suppression` / 128.
+inline NoiseFilterParams Params(int16_t suppression, uint32_t sharpening) {
+    NoiseFilterParams params;
+    for (auto& band : params.suppression)
+        for (auto& v : band) v = suppression;
+    params.sharpening = sharpening;
+    return params;
+}
+
+inline NoiseProfile FreshProfile() {
+    NoiseProfile p;
+    ResetProfile(p, false);
+    return p;
 }
 
 }  // namespace stillpix::test
