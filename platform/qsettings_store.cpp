@@ -1,11 +1,23 @@
 #include "platform/qsettings_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+
+#include "platform/atomic_file.h"
 
 namespace stillpix {
 namespace {
@@ -66,19 +78,17 @@ QString Key(const std::string& group, const std::string& name) {
     return EncodeName(group) + QLatin1Char('/') + EncodeName(name);
 }
 
+QString QtPath(const std::filesystem::path& file) { return QFile::decodeName(QByteArray::fromStdString(file.string())); }
+
 // One QSettings a call: its status is sticky, and a fresh one rereads a file that another
 // instance changed.
 class Session {
 public:
     explicit Session(const std::filesystem::path& file)
-        : settings_(QFile::decodeName(QByteArray::fromStdString(file.string())), QSettings::IniFormat) {}
+        : settings_(QtPath(file), QSettings::IniFormat) {}
     // A damaged file reads as far as it parses; only a file that cannot be read at all fails.
     bool Readable() const { return settings_.status() != QSettings::AccessError; }
     QSettings* operator->() { return &settings_; }
-    bool Sync() {
-        settings_.sync();
-        return settings_.status() != QSettings::AccessError;
-    }
 
 private:
     QSettings settings_;
@@ -94,13 +104,91 @@ std::optional<QVariant> ReadValue(const std::filesystem::path& file, const std::
     return s->value(key);
 }
 
+// Copies the settings file's bytes into the (empty) copy; a missing file copies as empty.
+bool CopyContents(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    if (!std::filesystem::exists(from, ec)) return !ec;
+    std::ifstream in(from, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && done == bytes.size();
+}
+
+// True when the file on disk holds exactly `expected`. Read under a second name, since Qt keeps
+// what it wrote itself and would not read the file again.
+bool HoldsExactly(const std::filesystem::path& file, const QVariantMap& expected) {
+    const std::filesystem::path check = file.string() + ".check";
+    if (::link(file.c_str(), check.c_str()) != 0 && !CopyContents(file, check)) {
+        ::unlink(check.c_str());
+        return false;
+    }
+    bool same = false;
+    {
+        QSettings settings(QtPath(check), QSettings::IniFormat);
+        const QStringList keys = settings.allKeys();
+        same = settings.status() == QSettings::NoError && keys.size() == expected.size();
+        for (const QString& key : keys) same = same && expected.contains(key) && settings.value(key) == expected[key];
+    }
+    ::unlink(check.c_str());
+    return same;
+}
+
+// Qt notices a changed file by its size and modification time, so a new version must never
+// carry the old one's time, even when written within the same millisecond.
+void LaterThan(const std::filesystem::path& copy, const std::filesystem::path& file) {
+    struct stat old {}, now {};
+    if (::stat(file.c_str(), &old) != 0 || ::stat(copy.c_str(), &now) != 0) return;
+    const auto ns = [](const timespec& t) { return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+    const int64_t wanted = ns(old.st_mtim) + 1000000;
+    if (ns(now.st_mtim) >= wanted) return;
+    const timespec times[2] = {{wanted / 1000000000, wanted % 1000000000}, {wanted / 1000000000, wanted % 1000000000}};
+    ::utimensat(AT_FDCWD, copy.c_str(), times, 0);
+}
+
+// Sets (or, with no value, removes) one key. Qt's own save of an INI file puts a cut file in
+// place and reports success when the disk fills during the write, and after a failed write its
+// cache keeps the change pending, so that every later read of the file fails. So the change is
+// made on a private copy, the copy is checked by reading it back, and only a whole copy is
+// renamed over the file. The lock is the one QSettings takes, so instances still take turns.
+bool ChangeValue(const std::filesystem::path& file, const QString& key, const std::optional<QVariant>& value) {
+    std::error_code ec;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    QLockFile lock(QtPath(file) + QStringLiteral(".lock"));
+    if (!lock.tryLock(10000)) return false;
+    TemporarySibling copy(file);
+    if (!copy.Ok() || !CopyContents(file, copy.Path())) return false;
+    QVariantMap expected;
+    {
+        QSettings settings(QtPath(copy.Path()), QSettings::IniFormat);
+        for (const QString& k : settings.allKeys()) expected[k] = settings.value(k);
+        if (value) {
+            settings.setValue(key, *value);
+            expected[key] = settings.value(key);
+        } else {
+            settings.remove(key);
+            expected.remove(key);
+        }
+        settings.sync();
+        if (settings.status() == QSettings::AccessError) return false;
+    }
+    if (!HoldsExactly(copy.Path(), expected)) return false;
+    LaterThan(copy.Path(), file);
+    return copy.Commit();
+}
+
 bool WriteValue(const std::filesystem::path& file, const std::string& group, const std::string& name,
                 const QVariant& value) {
     if (group.empty() || name.empty()) return false;
-    Session s(file);
-    if (!s.Readable()) return false;
-    s->setValue(Key(group, name), value);
-    return s.Sync();
+    return ChangeValue(file, Key(group, name), value);
 }
 
 }  // namespace
@@ -154,8 +242,7 @@ bool QSettingsStore::DeleteValue(const std::string& group, const std::string& na
     if (!s.Readable()) return false;
     const QString key = Key(group, name);
     if (!s->contains(key)) return true;
-    s->remove(key);
-    return s.Sync();
+    return ChangeValue(file_, key, std::nullopt);
 }
 
 }  // namespace stillpix

@@ -1,6 +1,7 @@
 // The settings store as an INI file through QSettings. Every operation opens the file afresh and
-// every write is synced before it returns, so several running instances see each other's
-// changes; QSettings' lock file and merge-on-write keep their writes from clobbering each other.
+// every write is on disk before it returns, so several running instances see each other's
+// changes. A write changes a checked copy of the file, renamed over it under QSettings' lock
+// file, so instances take turns and a failed write (a full disk) leaves the file as it was.
 #pragma once
 
 #include <filesystem>

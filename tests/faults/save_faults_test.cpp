@@ -1,0 +1,122 @@
+// Every writer against every fault: a disk that fills during the save, a disk already full, a
+// read-only folder, a process killed in the middle of the save and an injected write failure.
+// In each the old file stays whole and readable, nothing partial lands under its name, no
+// temporary is left behind (except by a killed process), and the failure is reported.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "tests/faults/fault_support.h"
+#include "tests/faults/writers.h"
+
+namespace stillpix::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SaveFaults : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override { writer_ = MakeWriter(GetParam()); }
+
+    // The save fails, says so, and leaves the folder holding the old file and nothing new.
+    void ExpectRefusedCleanly(const fs::path& folder, const std::set<std::string>& before) {
+        std::string error;
+        EXPECT_FALSE(writer_->SaveNew(folder, error)) << "a failed save reported success";
+        if (writer_->ReportsMessage()) {
+            EXPECT_FALSE(error.empty()) << "a failed save gave no message";
+        }
+        EXPECT_TRUE(writer_->ReadsAsOld(folder)) << "the old file was damaged";
+        EXPECT_EQ(Entries(folder), before) << "the failed save left files behind";
+    }
+
+    std::unique_ptr<Writer> writer_;
+};
+
+// The harness itself: the old version reads back as old, the new one does not.
+TEST_P(SaveFaults, WithoutFaultsTheNewVersionReplacesTheOld) {
+    ScratchFolder folder;
+    ASSERT_TRUE(writer_->WriteOld(folder.Path()));
+    EXPECT_TRUE(writer_->ReadsAsOld(folder.Path()));
+    std::string error;
+    EXPECT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
+    EXPECT_FALSE(writer_->ReadsAsOld(folder.Path()));
+    EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{writer_->Target()});
+}
+
+TEST_P(SaveFaults, DiskFillsDuringSave) {
+    SmallDisk disk(1u << 20);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    ASSERT_TRUE(writer_->WriteOld(disk.Path()));
+    ExpectRefusedCleanly(disk.Path(), {writer_->Target()});
+}
+
+TEST_P(SaveFaults, DiskAlreadyFull) {
+    SmallDisk disk(1u << 20);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    ASSERT_TRUE(writer_->WriteOld(disk.Path()));
+    const int fd = ::open((disk.Path() / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::vector<char> block(4096, 'x');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+    ExpectRefusedCleanly(disk.Path(), {writer_->Target(), "filler"});
+}
+
+TEST_P(SaveFaults, ReadOnlyFolder) {
+    bool written = false;
+    ReadOnlyFolder folder([&](const fs::path& path) { written = writer_->WriteOld(path); });
+    if (!folder.Ready()) GTEST_SKIP() << folder.Why();
+    ASSERT_TRUE(written);
+    ExpectRefusedCleanly(folder.Path(), {writer_->Target()});
+}
+
+TEST_P(SaveFaults, InjectedWriteFailure) {
+    ScratchFolder folder;
+    ASSERT_TRUE(writer_->WriteOld(folder.Path()));
+    InjectWriteFailureAfter(1);
+    ExpectRefusedCleanly(folder.Path(), {writer_->Target()});
+    InjectWriteFailureAfter(0);
+}
+
+TEST_P(SaveFaults, KilledDuringSave) {
+    ScratchFolder folder;
+    const auto save = [&] {
+        std::string error;
+        return writer_->SaveNew(folder.Path(), error);
+    };
+    // A save that ends before it is caught has replaced the old file; start again then.
+    KillOutcome outcome = KillOutcome::kFinished;
+    for (int attempt = 0; attempt < 3 && outcome == KillOutcome::kFinished; ++attempt) {
+        ASSERT_TRUE(writer_->WriteOld(folder.Path()));
+        bool childOk = false;
+        outcome = KillDuringSave(save, folder.Path(), Entries(folder.Path()), &childOk);
+        if (outcome == KillOutcome::kFinished) {
+            ASSERT_TRUE(childOk) << "an undisturbed save failed";
+        }
+    }
+    if (outcome == KillOutcome::kNoProcess) GTEST_SKIP() << "no child process can be started";
+    if (outcome == KillOutcome::kFinished) GTEST_SKIP() << "every save finished before it could be interrupted";
+
+    EXPECT_TRUE(writer_->ReadsAsOld(folder.Path())) << "the killed save damaged the old file";
+    // Only the killed process's own hidden temporary may remain beside the target, and the
+    // settings file's lock, which the next writer takes over as stale.
+    for (const std::string& name : Entries(folder.Path()))
+        if (name != writer_->Target() && name != writer_->Target() + ".lock") {
+            EXPECT_EQ(name.front(), '.') << "a visible leftover: " << name;
+        }
+    // The next save is not hindered by what the killed one left.
+    std::string error;
+    EXPECT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
+    EXPECT_FALSE(writer_->ReadsAsOld(folder.Path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, SaveFaults, ::testing::ValuesIn(WriterNames()),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace stillpix::test
