@@ -35,7 +35,8 @@ ProfilePtr SrgbToneGrey() {
 
 enum class Space { Grey, Rgb, Other };
 Space SpaceOf(void* profile) {
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile);
+    // Kept as a number: a file's colour space can be any value, not only one the enum names.
+    const uint32_t space = cmsGetColorSpace(profile);
     return space == cmsSigGrayData ? Space::Grey : space == cmsSigRgbData ? Space::Rgb : Space::Other;
 }
 
@@ -119,7 +120,9 @@ bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source, std::sp
     const cmsUInt32Number outFormat =
         sixteen ? (rgbOut ? TYPE_BGR_16 : TYPE_GRAY_16) : (rgbOut ? TYPE_BGR_8 : TYPE_GRAY_8);
     cmsUInt32Number intent = cmsGetHeaderRenderingIntent(from.get());
-    if (!cmsIsIntentSupported(from.get(), intent, LCMS_USED_AS_INPUT)) intent = INTENT_PERCEPTUAL;
+    // The header's intent is any 32-bit value a file holds; lcms2 indexes its tables with it.
+    if (intent > INTENT_ABSOLUTE_COLORIMETRIC || !cmsIsIntentSupported(from.get(), intent, LCMS_USED_AS_INPUT))
+        intent = INTENT_PERCEPTUAL;
     TransformPtr transform(cmsCreateTransform(from.get(), inFormat, to.get(), outFormat, intent, 0));
     if (transform == nullptr) {
         error = "the ICC profiles cannot be combined";
