@@ -57,6 +57,9 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     run.savePath = job_.savePath;
     run.visible = job_.visible;
     run.params = job_.params;
+    // The pane may have switched profiles while the last run went on.
+    if (job_.profileBuilt.load())
+        job_.profiles[kFilterProfile] = job_.profiles[useIndividualProfile_ ? kIndividualProfile : kLearnedProfile];
     run.profile = job_.profiles[kFilterProfile];
     run.image = image_.get();
     run.progress = job_.progress;
@@ -160,8 +163,6 @@ std::string CNoiseCleanerDoc::IdleStatusText() const {
 
 void CNoiseCleanerDoc::SetUseIndividualProfile(bool useIndividual) {
     useIndividualProfile_ = useIndividual;
-    if (job_.profileBuilt.load() && !job_.workerRunning.load())
-        job_.profiles[kFilterProfile] = job_.profiles[useIndividual ? kIndividualProfile : kLearnedProfile];
     job_.resetTilesFirst.store(true);
     RestartCountdown();
 }

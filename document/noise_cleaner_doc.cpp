@@ -157,6 +157,8 @@ bool CNoiseCleanerDoc::SaveDocument(const std::filesystem::path& path) {
     job_.profileJob.store(!job_.profileBuilt.load());
     const std::string target = job_.savePath;
     const DialogEnd end = RunFullRunDialog();
+    // The stopped worker ends within a tile; its last word on the save is then final.
+    if (end != DialogEnd::kOk) worker_.Join();
     job_.savePath.clear();
     const SaveOutcome outcome = job_.saveOutcome.load();
     // A run that could not finish wrote nothing either: that is a failed save, not a cancel.

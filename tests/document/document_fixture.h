@@ -21,8 +21,26 @@
 
 namespace stillpix::test {
 
+class FakeClipboard : public Clipboard {
+public:
+    bool HasBitmap() const override { return !bits.empty(); }
+    bool GetBitmap(BitmapInfoHeader& outHeader, std::vector<uint8_t>& outBits) override {
+        outHeader = header;
+        outBits = bits;
+        return HasBitmap();
+    }
+    bool SetBitmap(const std::vector<uint8_t>& block) override {
+        packed = block;
+        return true;
+    }
+    BitmapInfoHeader header;
+    std::vector<uint8_t> bits;
+    std::vector<uint8_t> packed;
+};
+
 class FakeWindow : public DocumentWindow {
 public:
+    Clipboard* GetClipboard() override { return &clipboard; }
     MessageAnswer Show(const UserMessage& message) override;
     IccAnswer AskIcc(const UserMessage& message) override {
         iccPrompts.push_back(message);
@@ -45,6 +63,7 @@ public:
     std::vector<std::string> summaries;
     std::string status[2];
     int selectedPreset = -1;
+    FakeClipboard clipboard;
 };
 
 // The window's side of a run, on the worker thread: counts, and can hold the worker after its
