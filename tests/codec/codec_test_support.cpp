@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/exif/tiff_block_writer.h"
 
 namespace stillpix::test {
 
@@ -153,66 +152,6 @@ std::vector<uint16_t> InRgbOrder(const Picture& picture) {
     if (!picture.grey)
         for (std::size_t i = 0; i + 2 < out.size(); i += 3) std::swap(out[i], out[i + 2]);
     return out;
-}
-
-std::vector<uint8_t> ExifTiffBlock(const MakerNoteCase& noteCase) {
-    TiffBlockWriter w(noteCase.bigEndian);
-    w.TiffHeader();
-    const std::size_t ifd0 = w.Directory({w.Ascii(0x010F, noteCase.make), w.Ascii(0x0110, "Test Model"),
-                                          w.Long(0x8769, {0})},
-                                         0);
-    const std::size_t exifIfd = w.Size();
-    w.PatchU32(ifd0 + 2 + 12 * 2 + 8, static_cast<uint32_t>(exifIfd));
-    const std::size_t entries = (noteCase.iso > 0 ? 1 : 0) + (noteCase.note != nullptr ? 1 : 0);
-    const uint32_t notePosition = static_cast<uint32_t>(exifIfd + 2 + 12 * entries + 4);
-    const std::vector<uint8_t> note = noteCase.note != nullptr ? noteCase.note(noteCase.bigEndian, notePosition) : std::vector<uint8_t>{};
-    std::vector<TestEntry> exifEntries;
-    if (noteCase.iso > 0) exifEntries.push_back(w.Short(0x8827, {static_cast<uint16_t>(noteCase.iso)}));
-    if (noteCase.note != nullptr)
-        exifEntries.push_back(w.Pointing(0x927C, 7, static_cast<uint32_t>(note.size()), notePosition));
-    w.Directory(exifEntries, 0);
-    for (uint8_t b : note) w.U8(b);
-    return w.Bytes();
-}
-
-std::vector<uint8_t> CanonNote(bool bigEndian, uint32_t position) {
-    TiffBlockWriter w(bigEndian);
-    std::vector<uint16_t> settings(25, 0);
-    settings[0] = 50;
-    settings[13] = 65535;  // contrast low
-    settings[16] = 17;     // ISO 100
-    std::vector<uint16_t> shot(10, 0);
-    shot[0] = 20;
-    shot[7] = 1;           // sunny
-    w.Directory({w.Short(0x0001, settings), w.Short(0x0004, shot), w.Ascii(0x0006, "IMG:EOS 5D JPEG")},
-                -static_cast<int64_t>(position));
-    return w.Bytes();
-}
-
-std::vector<uint8_t> NikonNote(bool bigEndian, uint32_t) {
-    TiffBlockWriter w(bigEndian);
-    // signature, NUL, version 2.10, two zero bytes
-    static constexpr uint8_t kHeader[] = {'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
-    for (uint8_t b : kHeader) w.U8(b);
-    w.TiffHeader();
-    w.Directory({w.Short(0x0002, {0, 400}), w.Ascii(0x0004, "NORMAL ")}, 10);
-    return w.Bytes();
-}
-
-void WriteJpegWithExif(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& tiff, bool afterFirstSegment,
-                       const std::filesystem::path& out) {
-    ASSERT_GE(jpeg.size(), 6u);
-    std::size_t at = 2;
-    if (afterFirstSegment) at += 2 + (std::size_t(jpeg[4]) << 8 | jpeg[5]);
-    std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    segment.insert(segment.end(), tiff.begin(), tiff.end());
-    const std::size_t length = segment.size() - 2;
-    segment[2] = static_cast<uint8_t>(length >> 8);
-    segment[3] = static_cast<uint8_t>(length);
-    std::vector<uint8_t> bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
-    bytes.insert(bytes.end(), segment.begin(), segment.end());
-    bytes.insert(bytes.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
-    WriteBytes(out, bytes);
 }
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {

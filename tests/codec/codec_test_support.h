@@ -1,5 +1,5 @@
-// Shared by the codec tests: a scratch folder, the independent tools (ImageMagick, exiftool),
-// test pictures handed to and read back from a codec handle, and hand-laid EXIF segments.
+// Shared by the codec tests: a scratch folder, the independent tools (ImageMagick, exiftool), and
+// test pictures handed to and read back from a codec handle.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,27 +57,6 @@ Picture ReadBack(const CodecSession& h);
 CodecHandle LoadFile(const std::filesystem::path& file, bool keep16 = true);
 // The picture in R, G, B order, as ImageMagick gives it.
 std::vector<uint16_t> InRgbOrder(const Picture& picture);
-
-// An EXIF block as a camera lays it out: IFD0 with make and model, the EXIF IFD with the ISO tag
-// (when iso > 0) and a maker note whose out-of-line values count from the TIFF header.
-struct MakerNoteCase {
-    bool bigEndian = false;
-    std::string make = "Canon";
-    int iso = 0;
-    // Builds the note's bytes given where the note will start in the TIFF block.
-    std::vector<uint8_t> (*note)(bool bigEndian, uint32_t position) = nullptr;
-};
-std::vector<uint8_t> ExifTiffBlock(const MakerNoteCase& noteCase);
-// A Canon note: camera settings (element 13 contrast, 16 ISO code 17) and shot information
-// (element 7 white balance 1), one text value out of line.
-std::vector<uint8_t> CanonNote(bool bigEndian, uint32_t position);
-// A Nikon type 3 note with its own header; tag 2 holds (0, 400).
-std::vector<uint8_t> NikonNote(bool bigEndian, uint32_t position);
-
-// Writes `jpeg` with an EXIF segment holding `tiff` after the start marker, or after its first
-// segment (the JFIF APP0) when `afterFirstSegment`.
-void WriteJpegWithExif(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& tiff, bool afterFirstSegment,
-                       const std::filesystem::path& out);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes);

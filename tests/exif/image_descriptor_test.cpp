@@ -1,6 +1,7 @@
 // The 400-byte descriptor's layout, byte for byte, and its round trip.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -9,76 +10,37 @@
 namespace stillpix {
 namespace {
 
-ImageDescriptor Sample() {
+TEST(ImageDescriptor, EncodesEachFieldAtItsOffsetAndRoundTrips) {
     ImageDescriptor d;
-    std::strcpy(d.make, "NIKON CORPORATION");
-    std::strcpy(d.model, "NIKON D3");
-    d.width = 4256;
-    d.height = -2832;
-    d.fNumber = 2.8;
-    d.exposureTime = 0.004;
-    d.shutterSpeedApex = 7.965784284662087;
-    d.exposureTime2 = 0.004;
-    d.exposureBias = -670;
-    d.xResolution = 300;
-    d.yResolution = 72;
-    d.isoSpeed = 51200;
-    std::strcpy(d.dateTime, "2008:01:02 03:04:05");
-    std::strcpy(d.software, "Ver.1.00");
-    d.digitalZoom = 1.5;
-    return d;
-}
+    std::strcpy(d.make, "NIKON CORPORATION"), std::strcpy(d.model, "NIKON D3");
+    std::strcpy(d.dateTime, "2008:01:02 03:04:05"), std::strcpy(d.software, "Ver.1.00");
+    d.width = 4256, d.height = -2832, d.isoSpeed = 51200;
+    const double reals[] = {2.8, 0.004, 7.965784284662087, 0.005, -670, 300, 72};   // fNumber .. yResolution
+    d.fNumber = reals[0], d.exposureTime = reals[1], d.shutterSpeedApex = reals[2], d.exposureTime2 = reals[3];
+    d.exposureBias = reals[4], d.xResolution = reals[5], d.yResolution = reals[6], d.digitalZoom = 1.5;
 
-uint64_t LittleEndianAt(const std::array<uint8_t, kImageDescriptorBytes>& bytes, std::size_t at, int size) {
-    uint64_t v = 0;
-    for (int i = 0; i < size; ++i) v |= uint64_t{bytes[at + i]} << (8 * i);
-    return v;
-}
+    std::array<uint8_t, kImageDescriptorBytes> expected{};
+    const auto put = [&](std::size_t at, uint64_t v, int size) {
+        for (int i = 0; i < size; ++i) expected[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    const auto text = [&](std::size_t at, const char* s) { std::memcpy(&expected[at], s, std::strlen(s)); };
+    text(0, "NIKON CORPORATION"), text(100, "NIKON D3"), text(268, "2008:01:02 03:04:05"), text(288, "Ver.1.00");
+    put(200, 4256, 4), put(204, static_cast<uint32_t>(-2832), 4), put(264, 51200, 4);
+    for (int i = 0; i < 7; ++i) put(208 + 8 * i, std::bit_cast<uint64_t>(reals[i]), 8);
+    put(392, std::bit_cast<uint64_t>(1.5), 8);
+    const auto bytes = EncodeImageDescriptor(d);
+    EXPECT_EQ(bytes, expected);
 
-uint64_t BitsOf(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, 8);
-    return bits;
-}
-
-TEST(ImageDescriptor, EncodesEachFieldAtItsOffset) {
-    const auto bytes = EncodeImageDescriptor(Sample());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[0])), "NIKON CORPORATION");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[100])), "NIKON D3");
-    EXPECT_EQ(LittleEndianAt(bytes, 200, 4), 4256u);
-    EXPECT_EQ(LittleEndianAt(bytes, 204, 4), static_cast<uint32_t>(-2832));
-    EXPECT_EQ(LittleEndianAt(bytes, 208, 8), BitsOf(2.8));
-    EXPECT_EQ(LittleEndianAt(bytes, 216, 8), BitsOf(0.004));
-    EXPECT_EQ(LittleEndianAt(bytes, 224, 8), BitsOf(7.965784284662087));
-    EXPECT_EQ(LittleEndianAt(bytes, 232, 8), BitsOf(0.004));
-    EXPECT_EQ(LittleEndianAt(bytes, 240, 8), BitsOf(-670.0));
-    EXPECT_EQ(LittleEndianAt(bytes, 248, 8), BitsOf(300.0));
-    EXPECT_EQ(LittleEndianAt(bytes, 256, 8), BitsOf(72.0));
-    EXPECT_EQ(LittleEndianAt(bytes, 264, 4), 51200u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[268])), "2008:01:02 03:04:05");
-    EXPECT_EQ(bytes[287], 0);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[288])), "Ver.1.00");
-    EXPECT_EQ(LittleEndianAt(bytes, 388, 4), 0u);
-    EXPECT_EQ(LittleEndianAt(bytes, 392, 8), BitsOf(1.5));
-    // Nothing but the texts' own characters is non-zero in the text fields.
-    for (std::size_t i = 17; i < 100; ++i) EXPECT_EQ(bytes[i], 0) << i;
-}
-
-TEST(ImageDescriptor, RoundTrips) {
     ImageDescriptor back;
-    const auto bytes = EncodeImageDescriptor(Sample());
     ASSERT_TRUE(DecodeImageDescriptor(bytes, back));
     EXPECT_EQ(EncodeImageDescriptor(back), bytes);
 }
 
 TEST(ImageDescriptor, RefusesOtherSizesAndTerminatesTexts) {
     ImageDescriptor out;
-    std::vector<uint8_t> bytes(399, 0);
-    EXPECT_FALSE(DecodeImageDescriptor(bytes, out));
-    bytes.assign(401, 0);
-    EXPECT_FALSE(DecodeImageDescriptor(bytes, out));
-    bytes.assign(400, 'A');  // texts with no terminator at all
-    ASSERT_TRUE(DecodeImageDescriptor(bytes, out));
+    EXPECT_FALSE(DecodeImageDescriptor(std::vector<uint8_t>(399, 0), out));
+    EXPECT_FALSE(DecodeImageDescriptor(std::vector<uint8_t>(401, 0), out));
+    ASSERT_TRUE(DecodeImageDescriptor(std::vector<uint8_t>(400, 'A'), out));   // no terminator at all
     EXPECT_EQ(std::strlen(out.make), 99u);
     EXPECT_EQ(std::strlen(out.dateTime), 19u);
     EXPECT_EQ(std::strlen(out.software), 99u);

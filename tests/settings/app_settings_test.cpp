@@ -1,87 +1,69 @@
-// The option records: defaults, byte layout and checksum worked out by hand, damage, migration.
+// The option and batch records: default bytes and checksums worked out by hand, hand-made
+// records, range clamping, damage and slot migration.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "settings/app_settings.h"
 #include "settings/batch_settings.h"
-#include "settings/persisted_settings.h"
 #include "settings/record_codec.h"
-#include "temp_folder.h"
 
 namespace stillpix {
 namespace {
 
-using test::StoreTest;
+using Bytes = std::vector<uint8_t>;
 
-std::vector<uint8_t> Bytes(std::span<const uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
-
-void Reseal(std::vector<uint8_t>& bytes, std::size_t run) {
+Bytes Sealed(Bytes bytes, std::size_t run) {
     PutI32(bytes, 0, static_cast<int32_t>(RecordChecksum(bytes, run)));
+    return bytes;
 }
+
+std::string TextAt(std::span<const uint8_t> bytes, std::size_t at) { return reinterpret_cast<const char*>(&bytes[at]); }
 
 TEST(AppSettingsRecord, DefaultBytesAndChecksumWorkedOutByHand) {
     const auto bytes = EncodeAppSettings(AppSettings{});
     // 1 + 1 + 1 (offsets 8, 16, 20) + "_filtered" (942) + 90 + 1 + 1 + 100 (slot 0 stored as 100)
     // + 1 + 1 + 2 + 2 + 2.
-    EXPECT_EQ(GetI32(bytes, 0), 1145);
-    EXPECT_EQ(GetI32(bytes, 8), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 24)), "_filtered");
+    const std::pair<int, int32_t> fields[] = {{0, 1145}, {4, 0},  {8, 1},  {12, 0},  {16, 1},  {20, 1},
+                                              {48, 90},  {52, 0}, {56, 1}, {60, 1},  {64, 100}, {68, 1},
+                                              {72, 1},   {76, 0}, {80, 2}, {84, 2},  {88, 2},  {92, 0}};
+    for (const auto& [at, value] : fields) EXPECT_EQ(GetI32(bytes, at), value) << at;
+    EXPECT_EQ(TextAt(bytes, 24), "_filtered");
     for (int i = 24 + 9; i < 48; ++i) EXPECT_EQ(bytes[i], 0) << i;
-    EXPECT_EQ(GetI32(bytes, 48), 90);
-    EXPECT_EQ(GetI32(bytes, 64), 100);
-    EXPECT_EQ(GetI32(bytes, 80), 2);
-    EXPECT_EQ(GetI32(bytes, 88), 2);
-    EXPECT_EQ(GetI32(bytes, 92), 0);
 }
 
 TEST(AppSettingsRecord, HandMadeRecordsDecodeToTheirValues) {
-    std::vector<uint8_t> s3(44, 0);
-    s3[4] = 3;    // recent length
-    s3[8] = 2;    // batch view large
-    s3[16] = 1;   // notice hidden
-    s3[20] = 1;   // low priority
-    s3[0] = 7;    // 3 + 2 + 1 + 1
+    Bytes s3(44, 0);
+    s3[4] = 3, s3[8] = 2, s3[16] = 1, s3[20] = 1;   // recent length, batch view large, notice hidden, low priority
+    s3[0] = 7;
     AppSettings3 three;
     ASSERT_TRUE(DecodeAppSettings3(s3, three));
-    EXPECT_EQ(three.recentLength, 3);
-    EXPECT_EQ(three.batchView, 2);
-    EXPECT_EQ(three.browserView, 0);
-    EXPECT_EQ(three.hideAutoPreviewNotice, 1);
-    EXPECT_EQ(three.batchPriority, 1);
+    EXPECT_EQ(std::vector<int32_t>({three.recentLength, three.batchView, three.browserView, three.hideAutoPreviewNotice,
+                                    three.batchPriority}),
+              std::vector<int32_t>({3, 2, 0, 1, 1}));
 
-    std::vector<uint8_t> s2(48, 0);
-    s2[8] = 0;    // TIFF 24 bits
-    s2[24] = 0;   // self-learning off
-    s2[28] = 1;   // always build
-    s2[44] = 2;   // ICC: do not apply
-    s2[16] = 3;   // both right panes
+    Bytes s2(48, 0);
+    s2[28] = 1, s2[44] = 2, s2[16] = 3;   // always build, ICC not applied, both right panes; TIFF 24 bits
     s2[0] = 6;
     AppSettings2 two;
     ASSERT_TRUE(DecodeAppSettings2(s2, two));
-    EXPECT_EQ(two.tiffDepth, 0);
-    EXPECT_EQ(two.selfLearning, 0);
-    EXPECT_EQ(two.alwaysBuildImageProfile, 1);
-    EXPECT_EQ(two.iccHandling, 2);
-    EXPECT_EQ(two.rightPanes, 3);
-    EXPECT_EQ(two.learnWhileBatch, 0);
+    EXPECT_EQ(std::vector<int32_t>({two.tiffDepth, two.selfLearning, two.alwaysBuildImageProfile, two.iccHandling,
+                                    two.rightPanes, two.learnWhileBatch}),
+              std::vector<int32_t>({0, 0, 1, 2, 3, 0}));
 }
 
 TEST(AppSettingsRecord, OnlyTheRunIsSummed) {
-    auto bytes = Bytes(EncodeAppSettings(AppSettings{}));
+    const auto bytes = EncodeAppSettings(AppSettings{});
     AppSettings decoded;
-    for (int at : {93, 94, 95}) {
-        auto changed = bytes;
-        changed[at] ^= 0x5A;
-        EXPECT_TRUE(DecodeAppSettings(changed, decoded)) << at;
+    for (int at : {93, 94, 95, 1, 4, 30, 64, 92}) {
+        Bytes changed(bytes.begin(), bytes.end());
+        changed[at] ^= at > 92 ? 0x5A : 0x01;
+        EXPECT_EQ(DecodeAppSettings(changed, decoded), at > 92) << at;
     }
-    for (int at : {1, 4, 30, 64, 92}) {
-        auto changed = bytes;
-        changed[at] ^= 0x01;
-        EXPECT_FALSE(DecodeAppSettings(changed, decoded)) << at;
-    }
-    auto batch = Bytes(EncodeBatchSettings(BatchSettings{}));
+    const auto encoded = EncodeBatchSettings(BatchSettings{});
+    Bytes batch(encoded.begin(), encoded.end());
     BatchSettings decodedBatch;
     batch[340] = 0;   // the TIFF depth lies after the run
     ASSERT_TRUE(DecodeBatchSettings(batch, decodedBatch));
@@ -91,16 +73,16 @@ TEST(AppSettingsRecord, OnlyTheRunIsSummed) {
 }
 
 TEST(AppSettingsRecord, OutOfRangeValuesAreBroughtIntoRange) {
-    auto bytes = Bytes(EncodeAppSettings(AppSettings{}));
+    const auto encoded = EncodeAppSettings(AppSettings{});
+    Bytes bytes(encoded.begin(), encoded.end());
     PutI32(bytes, 48, 500);     // JPEG quality
     PutI32(bytes, 60, 0);       // preview delay
     PutI32(bytes, 64, 145);     // slot 45: past the table
     PutI32(bytes, 4, -3);       // a flag
     PutI32(bytes, 8, 77);       // reserved
     std::memset(bytes.data() + 24, 'x', 21);   // suffix without terminator
-    Reseal(bytes, kAppSettingsRun);
     AppSettings s;
-    ASSERT_TRUE(DecodeAppSettings(bytes, s));
+    ASSERT_TRUE(DecodeAppSettings(Sealed(bytes, kAppSettingsRun), s));
     EXPECT_EQ(s.jpegQuality, 100);
     EXPECT_EQ(s.previewDelay, 1);
     EXPECT_EQ(s.defaultFilterSlot, 0);
@@ -112,39 +94,34 @@ TEST(AppSettingsRecord, OutOfRangeValuesAreBroughtIntoRange) {
     EXPECT_EQ(GetI32(again, 8), 1);
     EXPECT_EQ(again[44], 0);
 
-    std::vector<uint8_t> s3(44, 0);
-    PutI32(s3, 4, 99);
-    PutI32(s3, 8, -1);
-    Reseal(s3, kAppSettings3Run);
+    Bytes s3(44, 0);
+    PutI32(s3, 4, 99), PutI32(s3, 8, -1);
     AppSettings3 three;
-    ASSERT_TRUE(DecodeAppSettings3(s3, three));
+    ASSERT_TRUE(DecodeAppSettings3(Sealed(s3, kAppSettings3Run), three));
     EXPECT_EQ(three.recentLength, 10);
     EXPECT_EQ(three.batchView, 0);
 }
 
 TEST(AppSettingsRecord, SlotMigrationBothWays) {
-    EXPECT_EQ(MigratedSlot(3), 4);     // older layout
-    EXPECT_EQ(MigratedSlot(103), 3);
-    EXPECT_EQ(MigratedSlot(100), 0);
-    EXPECT_EQ(MigratedSlot(99), 100);
-    EXPECT_EQ(MigratedSlot(255), 155);
+    for (auto [stored, slot] : {std::pair{3, 4}, {103, 3}, {100, 0}, {99, 100}, {255, 155}})   // below 100: older layout
+        EXPECT_EQ(MigratedSlot(stored), slot) << stored;
 
-    auto bytes = Bytes(EncodeAppSettings(AppSettings{}));
+    const auto encoded = EncodeAppSettings(AppSettings{});
+    Bytes bytes(encoded.begin(), encoded.end());
     AppSettings s;
     for (auto [stored, slot] : {std::pair{3, 4}, {103, 3}, {0, 1}, {139, 39}}) {
         PutI32(bytes, 64, stored);
-        Reseal(bytes, kAppSettingsRun);
-        ASSERT_TRUE(DecodeAppSettings(bytes, s));
+        ASSERT_TRUE(DecodeAppSettings(Sealed(bytes, kAppSettingsRun), s));
         EXPECT_EQ(s.defaultFilterSlot, slot) << stored;
         EXPECT_EQ(GetI32(EncodeAppSettings(s), 64), slot + 100);
     }
 
-    auto batch = Bytes(EncodeBatchSettings(BatchSettings{}));
+    const auto encodedBatch = EncodeBatchSettings(BatchSettings{});
+    Bytes batch(encodedBatch.begin(), encodedBatch.end());
     BatchSettings b;
     for (auto [stored, slot] : {std::pair{355, kUseCurrentFilter}, {255, 155}, {5, 6}, {100, 0}, {-7, kUseCurrentFilter}}) {
         PutI32(batch, 336, stored);
-        Reseal(batch, kBatchSettingsRun);
-        ASSERT_TRUE(DecodeBatchSettings(batch, b));
+        ASSERT_TRUE(DecodeBatchSettings(Sealed(batch, kBatchSettingsRun), b));
         EXPECT_EQ(b.filter, slot) << stored;
     }
     b.filter = kUseCurrentFilter;
@@ -156,22 +133,13 @@ TEST(BatchSettingsRecord, DefaultsFollowTheGeneralOptions) {
     SetFieldText(options.defaultSuffix, "_clean");
     options.jpegQuality = 75;
     options.defaultFilterSlot = 3;
-    const BatchSettings b = DefaultBatchSettings(options);
-    EXPECT_EQ(b.destination, 1);
-    EXPECT_EQ(FieldText(b.destinationPath), "Filtered");
-    EXPECT_EQ(FieldText(b.suffix), "_clean");
-    EXPECT_EQ(b.outputFormat, 0);
-    EXPECT_EQ(b.jpegQuality, 75);
-    EXPECT_EQ(b.filter, 3);
-    EXPECT_EQ(b.tiffDepth, 1);
-
-    const auto bytes = EncodeBatchSettings(b);
-    EXPECT_EQ(GetI32(bytes, 36), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 40)), "Filtered");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 300)), "_clean");
-    EXPECT_EQ(GetI32(bytes, 328), 75);
-    EXPECT_EQ(GetI32(bytes, 336), 103);
-    EXPECT_EQ(GetI32(bytes, 340), 1);
+    const auto bytes = EncodeBatchSettings(DefaultBatchSettings(options));
+    // Destination "subfolder" "Filtered", format "keep", the option's quality and filter (slot
+    // 3 stored as 103), 48-bit TIFF.
+    for (const auto& [at, value] : {std::pair{36, 1}, {324, 0}, {328, 75}, {336, 103}, {340, 1}})
+        EXPECT_EQ(GetI32(bytes, at), value) << at;
+    EXPECT_EQ(TextAt(bytes, 40), "Filtered");
+    EXPECT_EQ(TextAt(bytes, 300), "_clean");
 }
 
 TEST(BatchSettingsRecord, TextsAreCutAndTheirTailsCleared) {
@@ -194,91 +162,6 @@ TEST(RecordText, CutsWholeUtf8Characters) {
     EXPECT_EQ(FieldText(field), "ab\xc3\xa9");
     EXPECT_EQ(Utf8Length("ab\xc3\xa9\xc3\xa9"), 4u);
 }
-
-// Every record through the real store: absent, intact, damaged.
-struct RecordCase {
-    const char* value;
-    std::size_t size;
-};
-
-class StoredRecords : public StoreTest, public ::testing::WithParamInterface<RecordCase> {
-protected:
-    // The record's bytes as the program writes them, with some non-default values.
-    std::vector<uint8_t> Sample() {
-        const std::string name = GetParam().value;
-        if (name == kSettingsValue) {
-            AppSettings s;
-            s.jpegQuality = 77;
-            s.defaultFilterSlot = 9;
-            SetFieldText(s.defaultSuffix, "_nr");
-            return Bytes(EncodeAppSettings(s));
-        }
-        if (name == kSettings2Value) {
-            AppSettings2 s;
-            s.selfLearning = 0;
-            s.iccHandling = 1;
-            return Bytes(EncodeAppSettings2(s));
-        }
-        if (name == kSettings3Value) {
-            AppSettings3 s;
-            s.recentLength = 8;
-            return Bytes(EncodeAppSettings3(s));
-        }
-        BatchSettings b;
-        b.destination = 2;
-        SetFieldText(b.destinationPath, "/srv/out");
-        b.filter = 16;
-        return Bytes(EncodeBatchSettings(b));
-    }
-    // What the store gives back, re-encoded the way the program would save it.
-    std::vector<uint8_t> Reloaded() {
-        const AppOptions options = LoadSettings(store_, folder_.Path() / "Profiles");
-        const std::string name = GetParam().value;
-        if (name == kSettingsValue) return Bytes(EncodeAppSettings(options.settings));
-        if (name == kSettings2Value) return Bytes(EncodeAppSettings2(options.settings2));
-        if (name == kSettings3Value) return Bytes(EncodeAppSettings3(options.settings3));
-        return Bytes(EncodeBatchSettings(LoadBatchSettings(store_, options.settings)));
-    }
-    std::vector<uint8_t> Defaults() {
-        const std::string name = GetParam().value;
-        if (name == kSettingsValue) return Bytes(EncodeAppSettings(AppSettings{}));
-        if (name == kSettings2Value) return Bytes(EncodeAppSettings2(AppSettings2{}));
-        if (name == kSettings3Value) return Bytes(EncodeAppSettings3(AppSettings3{}));
-        return Bytes(EncodeBatchSettings(DefaultBatchSettings(AppSettings{})));
-    }
-    void Store(const std::vector<uint8_t>& bytes) { ASSERT_TRUE(store_.WriteBytes(kOptionsGroup, GetParam().value, bytes)); }
-};
-
-TEST_P(StoredRecords, AbsentGivesDefaults) { EXPECT_EQ(Reloaded(), Defaults()); }
-
-TEST_P(StoredRecords, RoundTripsByteExact) {
-    const auto sample = Sample();
-    ASSERT_EQ(sample.size(), GetParam().size);
-    ASSERT_NE(sample, Defaults());
-    Store(sample);
-    EXPECT_EQ(Reloaded(), sample);
-}
-
-TEST_P(StoredRecords, FlippedShortAndLongFallBackToDefaults) {
-    auto flipped = Sample();
-    flipped[10] ^= 0x10;
-    Store(flipped);
-    EXPECT_EQ(Reloaded(), Defaults());
-    auto shorter = Sample();
-    shorter.pop_back();
-    Store(shorter);
-    EXPECT_EQ(Reloaded(), Defaults());
-    auto longer = Sample();
-    longer.push_back(0);
-    Store(longer);
-    EXPECT_EQ(Reloaded(), Defaults());
-    ASSERT_TRUE(store_.WriteText(kOptionsGroup, GetParam().value, "not bytes"));
-    EXPECT_EQ(Reloaded(), Defaults());
-}
-
-INSTANTIATE_TEST_SUITE_P(Records, StoredRecords,
-                         ::testing::Values(RecordCase{kSettingsValue, 96}, RecordCase{kSettings2Value, 48},
-                                           RecordCase{kSettings3Value, 44}, RecordCase{kBatchValue, 344}));
 
 }  // namespace
 }  // namespace stillpix

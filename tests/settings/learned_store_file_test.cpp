@@ -2,6 +2,10 @@
 // and saves that fail part way.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstring>
+#include <functional>
+
 #include "learned_fixtures.h"
 #include "platform/atomic_file.h"
 #include "settings/profile_store.h"
@@ -14,27 +18,24 @@ namespace {
 using test::Descriptor;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
+using Bytes = std::vector<uint8_t>;
 
-TEST(LearnedRecord, LayoutByOffset) {
+LearnedProfileRecord Sample(int iso = 100) { return test::Record(Descriptor({.iso = iso}), test::UniformProfile(100, 10)); }
+
+TEST(LearnedRecord, TheStructsLayoutWithReservedAndLinkWrittenZero) {
+    static_assert(std::endian::native == std::endian::little, "the record is compared with the struct's bytes");
     LearnedProfileRecord r = test::Record(Descriptor({.iso = 800}), test::UniformProfile(321, 7));
-    r.contributors = 3;
-    r.reserved = 55;   // written 0
-    r.link = 0xDEADBEEF;   // a pointer's place: written 0
-    r.imageIds[0] = 0x11223344;
-    r.imageIds[2] = 0xA0B0C0D0;
+    r.contributors = 3, r.imageIds[0] = 0x11223344, r.imageIds[2] = 0xA0B0C0D0;
+    r.reserved = 55, r.link = 0xDEADBEEF;   // a pointer's place
     const auto bytes = EncodeLearnedProfileRecord(r);
-    EXPECT_EQ(GetI32(bytes, 0), 3);
-    EXPECT_EQ(GetI32(bytes, 4), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 8)), "Canon");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 108)), "Canon EOS 300D DIGITAL");
-    EXPECT_EQ(GetI32(bytes, 8 + 264), 800);
-    EXPECT_EQ(GetI32(bytes, 408), 4);          // band count
-    EXPECT_EQ(GetI32(bytes, 412), 11);         // band 0 bin count
-    EXPECT_EQ(GetI32(bytes, 416), 0);          // band 0 index
-    EXPECT_EQ(bytes[420] | bytes[421] << 8, 321);   // band 0, bin 0, Y level
-    EXPECT_EQ(GetI32(bytes, 408 + 4 + 200 + 4), 1);   // band 1 index
-    EXPECT_EQ(GetI32(bytes, 1412), 0);
-    EXPECT_EQ(static_cast<uint32_t>(GetI32(bytes, 1416)), 0x11223344u);
+    // The struct has no padding (its size and offsets are checked at compile time), so on this
+    // machine the record is its memory image.
+    LearnedProfileRecord written = r;
+    written.reserved = 0, written.link = 0;
+    EXPECT_EQ(std::memcmp(bytes.data(), &written, sizeof written), 0);
+    EXPECT_EQ(GetI32(bytes, 8 + 264), 800);       // the descriptor's ISO
+    EXPECT_EQ(GetI32(bytes, 408 + 4), 11);        // band 0's bin count
+    EXPECT_EQ(bytes[420] | bytes[421] << 8, 321); // band 0, bin 0, Y level
     EXPECT_EQ(static_cast<uint32_t>(GetI32(bytes, 1424)), 0xA0B0C0D0u);
 
     LearnedProfileRecord back;
@@ -44,27 +45,43 @@ TEST(LearnedRecord, LayoutByOffset) {
 }
 
 TEST(LearnedRecord, ImpossibleCountsAreRefused) {
-    const LearnedProfileRecord good = test::Record(Descriptor({}), test::UniformProfile(100, 10));
-    LearnedProfileRecord out;
-    auto refused = [&](auto change) {
-        LearnedProfileRecord r = good;
-        change(r);
-        return !DecodeLearnedProfileRecord(EncodeLearnedProfileRecord(r), out);
+    using Change = std::function<void(LearnedProfileRecord&)>;
+    const std::pair<Change, bool> cases[] = {
+        {[](auto&) {}, false},
+        {[](auto& r) { r.contributors = 99; }, false},
+        {[](auto& r) { r.contributors = 0; }, true},
+        {[](auto& r) { r.contributors = 100; }, true},
+        {[](auto& r) { r.contributors = -5; }, true},
+        {[](auto& r) { r.profile.bandCount = 0; }, true},
+        {[](auto& r) { r.profile.bandCount = 6; }, true},
+        {[](auto& r) { r.profile.bands[2].binCount = 17; }, true},
+        {[](auto& r) { r.profile.bands[0].binCount = -1; }, true},
+        {[](auto& r) { r.profile.bands[3].counts[10][2] = -1; }, true},
+        {[](auto& r) { r.profile.bands[1].levels[4][0] = -300; }, true},
+        // Unused slots may hold anything: they are never read.
+        {[](auto& r) { r.profile.bands[4].binCount = 1000; }, false},
+        {[](auto& r) { r.profile.bands[0].counts[12][0] = -9; }, false},
     };
-    EXPECT_FALSE(refused([](LearnedProfileRecord&) {}));
-    EXPECT_FALSE(refused([](LearnedProfileRecord& r) { r.contributors = 99; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.contributors = 0; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.contributors = 100; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.contributors = -5; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bandCount = 0; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bandCount = 6; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bands[2].binCount = 17; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bands[0].binCount = -1; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bands[3].counts[10][2] = -1; }));
-    EXPECT_TRUE(refused([](LearnedProfileRecord& r) { r.profile.bands[1].levels[4][0] = -300; }));
-    // Unused slots may hold anything: they are never read.
-    EXPECT_FALSE(refused([](LearnedProfileRecord& r) { r.profile.bands[4].binCount = 1000; }));
-    EXPECT_FALSE(refused([](LearnedProfileRecord& r) { r.profile.bands[0].counts[12][0] = -9; }));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        LearnedProfileRecord r = Sample(), out;
+        cases[i].first(r);
+        EXPECT_EQ(!DecodeLearnedProfileRecord(EncodeLearnedProfileRecord(r), out), cases[i].second) << "case " << i;
+    }
+}
+
+Bytes Header(int32_t count) {
+    Bytes bytes = {'S', 'X', '2', 'P', 'R', 'F', 'L', 0, 0, 0, 0};
+    PutI32(bytes, 7, count);
+    return bytes;
+}
+
+Bytes FileOf(int32_t count, std::initializer_list<LearnedProfileRecord> records) {
+    Bytes file = Header(count);
+    for (const LearnedProfileRecord& r : records) {
+        const auto bytes = EncodeLearnedProfileRecord(r);
+        file.insert(file.end(), bytes.begin(), bytes.end());
+    }
+    return file;
 }
 
 class ProfileFile : public ::testing::Test {
@@ -74,31 +91,20 @@ protected:
 
     // Three records of different ISO, as learning leaves them.
     void Learn(LearnedProfileStore& store) {
-        for (int iso : {100, 200, 400}) {
-            const auto d = Descriptor({.iso = iso});
-            store.LearnFromImage("/photos/iso" + std::to_string(iso) + ".jpg", d,
+        for (int iso : {100, 200, 400})
+            store.LearnFromImage("/photos/iso" + std::to_string(iso) + ".jpg", Descriptor({.iso = iso}),
                                  test::UniformProfile(static_cast<int16_t>(iso), 50), true);
-        }
         ASSERT_EQ(store.Count(), 3);
     }
-    std::vector<uint8_t> Header(int32_t count) {
-        std::vector<uint8_t> bytes = {'S', 'X', '2', 'P', 'R', 'F', 'L', 0, 0, 0, 0};
-        PutI32(bytes, 7, count);
-        return bytes;
-    }
-    void Append(std::vector<uint8_t>& file, const LearnedProfileRecord& r) {
-        const auto bytes = EncodeLearnedProfileRecord(r);
-        file.insert(file.end(), bytes.begin(), bytes.end());
-    }
-    // A store holding one record, to see that a refused file leaves it alone.
-    bool LoadsIntoPrimedStore(const std::vector<uint8_t>& file, int32_t& countAfter) {
+    // Loads `file` into a store holding one record; the count afterwards, or -1 when refused.
+    int32_t LoadedCount(const Bytes& file) {
         std::filesystem::create_directories(Folder());
         WriteFileBytes(File(), file);
         LearnedProfileStore store(Folder());
         store.AddLearnedProfile("/x.jpg", test::Record(Descriptor({}), test::UniformProfile(1, 1)));
         const bool loaded = store.LoadProfileStore();
-        countAfter = store.Count();
-        return loaded;
+        EXPECT_TRUE(loaded || store.Count() == 1);   // a refused file leaves the store alone
+        return loaded ? store.Count() : -1;
     }
 
     test::TempFolder temp_;
@@ -113,7 +119,6 @@ TEST_F(ProfileFile, RoundTripsByteExact) {
     EXPECT_EQ(GetI32(bytes, 7), 3);
     EXPECT_EQ(GetI32(bytes, 11 + 8 + 264), 100);        // first record's ISO
     EXPECT_EQ(GetI32(bytes, 11 + 1816 + 8 + 264), 200);
-
     LearnedProfileStore reloaded(Folder());
     ASSERT_TRUE(reloaded.LoadProfileStore());
     EXPECT_EQ(reloaded.Count(), 3);
@@ -123,62 +128,33 @@ TEST_F(ProfileFile, RoundTripsByteExact) {
 }
 
 TEST_F(ProfileFile, EmptyAndInconsistentFiles) {
-    int32_t count = 0;
-    EXPECT_TRUE(LoadsIntoPrimedStore(Header(0), count));   // exactly 11 bytes
-    EXPECT_EQ(count, 0);
-
-    const LearnedProfileRecord r = test::Record(Descriptor({}), test::UniformProfile(100, 10));
-    std::vector<uint8_t> twoOfThree = Header(3);
-    Append(twoOfThree, r);
-    Append(twoOfThree, r);
-    EXPECT_FALSE(LoadsIntoPrimedStore(twoOfThree, count));
-    EXPECT_EQ(count, 1);
-
-    std::vector<uint8_t> wrongMagic = Header(1);
+    const LearnedProfileRecord r = Sample();
+    Bytes wrongMagic = FileOf(1, {r}), shortHeader = Header(0);
     wrongMagic[2] = '3';
-    Append(wrongMagic, r);
-    EXPECT_FALSE(LoadsIntoPrimedStore(wrongMagic, count));
-
-    EXPECT_FALSE(LoadsIntoPrimedStore({'S', 'X', '2', 'P', 'R', 'F', 'L', 0, 0, 0}, count));
-    EXPECT_FALSE(LoadsIntoPrimedStore({}, count));
-
-    std::vector<uint8_t> negative = Header(-1);
-    EXPECT_FALSE(LoadsIntoPrimedStore(negative, count));
-
-    // 1816 x (2^29 + 1) wraps in 32 bits to 1816: one record's worth of file.
-    std::vector<uint8_t> wrapping = Header(536870913);
-    Append(wrapping, r);
-    EXPECT_FALSE(LoadsIntoPrimedStore(wrapping, count));
-    EXPECT_EQ(count, 1);
-
+    shortHeader.pop_back();
+    EXPECT_EQ(LoadedCount(Header(0)), 0);                     // exactly 11 bytes
+    EXPECT_EQ(LoadedCount(FileOf(3, {r, r})), -1);            // two of three
+    EXPECT_EQ(LoadedCount(wrongMagic), -1);
+    EXPECT_EQ(LoadedCount(shortHeader), -1);
+    EXPECT_EQ(LoadedCount({}), -1);
+    EXPECT_EQ(LoadedCount(Header(-1)), -1);
+    EXPECT_EQ(LoadedCount(FileOf(536870913, {r})), -1);       // 1816 x (2^29 + 1) wraps in 32 bits to 1816
     std::filesystem::remove(File());
     std::filesystem::create_directory(File());   // not a file at all
-    LearnedProfileStore store(Folder());
-    EXPECT_FALSE(store.LoadProfileStore());
+    EXPECT_FALSE(LearnedProfileStore(Folder()).LoadProfileStore());
 }
 
 TEST_F(ProfileFile, DamagedRecordsAreLeftOutAndNeverWrittenBack) {
-    LearnedProfileRecord good = test::Record(Descriptor({.iso = 100}), test::UniformProfile(100, 10));
+    LearnedProfileRecord good = Sample(), tooMany = good, none = good, bins = good;
     good.imageIds[0] = 7;
-    LearnedProfileRecord tooMany = good;
-    tooMany.contributors = 100;
-    LearnedProfileRecord none = good;
-    none.contributors = 0;
-    LearnedProfileRecord bins = good;
-    bins.profile.bands[1].binCount = 40;
-    std::vector<uint8_t> file = Header(5);
-    for (const auto& r : {good, tooMany, none, bins, good}) Append(file, r);
+    tooMany.contributors = 100, none.contributors = 0, bins.profile.bands[1].binCount = 40;
     std::filesystem::create_directories(Folder());
-    WriteFileBytes(File(), file);
-
+    WriteFileBytes(File(), FileOf(5, {good, tooMany, none, bins, good}));
     LearnedProfileStore store(Folder());
     ASSERT_TRUE(store.LoadProfileStore());
     ASSERT_EQ(store.Count(), 2);
     ASSERT_TRUE(store.SaveProfileStore());
-    std::vector<uint8_t> expected = Header(2);
-    Append(expected, good);
-    Append(expected, good);
-    EXPECT_EQ(ReadFileBytes(File()), expected);
+    EXPECT_EQ(ReadFileBytes(File()), FileOf(2, {good, good}));
 }
 
 TEST_F(ProfileFile, FailedSaveKeepsTheOldFile) {
@@ -186,42 +162,30 @@ TEST_F(ProfileFile, FailedSaveKeepsTheOldFile) {
     Learn(store);
     const auto before = ReadFileBytes(File());
     InjectWriteFailureAfter(1);   // the disk fills during the next write
-    const LearnResult r = store.LearnFromImage("/photos/new.jpg", Descriptor({.iso = 1600}),
-                                               test::UniformProfile(9, 9), true);
+    const LearnResult r = store.LearnFromImage("/photos/new.jpg", Descriptor({.iso = 1600}), test::UniformProfile(9, 9), true);
     InjectWriteFailureAfter(0);
     EXPECT_EQ(r.outcome, LearnOutcome::kAppended);
     EXPECT_FALSE(r.saved);
     EXPECT_EQ(ReadFileBytes(File()), before);
     EXPECT_EQ(store.Count(), 4);   // the run goes on with what it learned
-    size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(Folder())) files += entry.is_regular_file();
-    EXPECT_EQ(files, 1u);          // no temporary left behind
+    using Entries = std::filesystem::directory_iterator;
+    EXPECT_EQ(std::distance(Entries(Folder()), Entries()), 1);   // no temporary left behind
     ASSERT_TRUE(store.SaveProfileStore());
     EXPECT_EQ(ReadFileBytes(File()).size(), 11u + 4 * 1816);
-}
-
-TEST_F(ProfileFile, FolderIsCreatedAndABlockedOneFails) {
-    LearnedProfileStore nested(temp_.Path() / "a" / "b" / "Profiles");
-    EXPECT_TRUE(nested.SaveProfileStore());
-    EXPECT_EQ(ReadFileBytes(temp_.Path() / "a" / "b" / "Profiles" / "sxprofiles.sxp"), Header(0));
-
-    WriteFileBytes(temp_.Path() / "blocker", {1});
-    LearnedProfileStore blocked(temp_.Path() / "blocker" / "Profiles");
-    EXPECT_FALSE(blocked.SaveProfileStore());
-    LearnedProfileStore unset;
-    EXPECT_FALSE(unset.SaveProfileStore());
-    EXPECT_FALSE(unset.LoadProfileStore());
-}
-
-TEST_F(ProfileFile, DeleteLearnedProfilesLeavesAnEmptyStore) {
-    LearnedProfileStore store(Folder());
-    Learn(store);
+    // "Delete Learned Profiles" leaves an empty store in the file.
     ASSERT_TRUE(store.ClearAndSave());
     EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(ReadFileBytes(File()), Header(0));
 }
 
-TEST(ProfileFilePath, JoinsTheFolderOnce) {
+TEST_F(ProfileFile, FolderIsCreatedAndABlockedOneFails) {
+    EXPECT_TRUE(LearnedProfileStore(temp_.Path() / "a" / "b" / "Profiles").SaveProfileStore());
+    EXPECT_EQ(ReadFileBytes(temp_.Path() / "a" / "b" / "Profiles" / "sxprofiles.sxp"), Header(0));
+    WriteFileBytes(temp_.Path() / "blocker", {1});
+    EXPECT_FALSE(LearnedProfileStore(temp_.Path() / "blocker" / "Profiles").SaveProfileStore());
+    LearnedProfileStore unset;
+    EXPECT_FALSE(unset.SaveProfileStore());
+    EXPECT_FALSE(unset.LoadProfileStore());
     EXPECT_EQ(ProfileFilePath("/p/Profiles"), std::filesystem::path("/p/Profiles/sxprofiles.sxp"));
     EXPECT_EQ(ProfileFilePath("/p/Profiles/"), std::filesystem::path("/p/Profiles/sxprofiles.sxp"));
     EXPECT_TRUE(ProfileFilePath("").empty());

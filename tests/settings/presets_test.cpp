@@ -15,20 +15,7 @@ namespace {
 
 using test::StoreTest;
 using Triples = std::array<std::array<int16_t, 3>, 4>;
-
-Triples Adjustments(const NoiseFilterParams& p) {
-    Triples t{};
-    for (int b = 0; b < 4; ++b)
-        for (int c = 0; c < 3; ++c) t[b][c] = p.noiseLevelAdjustment[b][c];
-    return t;
-}
-
-Triples Suppression(const NoiseFilterParams& p) {
-    Triples t{};
-    for (int b = 0; b < 4; ++b)
-        for (int c = 0; c < 3; ++c) t[b][c] = p.suppression[b][c];
-    return t;
-}
+using Outcome = SaveFilterOutcome;
 
 PresetTable BuiltIns() {
     test::TempFolder folder;
@@ -38,116 +25,79 @@ PresetTable BuiltIns() {
     return table;
 }
 
-void ExpectUntouchedTail(const NoiseFilterParams& p) {
-    EXPECT_EQ(p.unused, 0u);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(p.noiseLevelAdjustment[4][c], 0);
-        EXPECT_EQ(p.suppression[4][c], 0);
-    }
-}
+Triples Same(int16_t y, int16_t colour) { return {{{y, colour, colour}, {y, colour, colour}, {y, colour, colour}, {y, colour, colour}}}; }
 
-TEST(FilterParams, DefaultPreset) {
-    const NoiseFilterParams p = ToNoiseFilterParams(BuiltIns().slots[0].settings);
-    EXPECT_EQ(Adjustments(p), (Triples{{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}}));
-    // 14 x 20 x 25 / 100 = 70, x 128 / 100 = 89; 16 x 20 x 25 / 100 = 80 -> 102.
-    EXPECT_EQ(Suppression(p), (Triples{{{89, 102, 102}, {89, 102, 102}, {89, 102, 102}, {89, 102, 102}}}));
-    EXPECT_EQ(p.sharpening, 5u);
-    EXPECT_EQ(p.processingDegreeMode, 0u);
-    ExpectUntouchedTail(p);
-}
+struct ParamsCase {
+    const char* name;
+    int slot;                  // a built-in preset, or -1 for `settings`
+    FilterSettings settings;
+    Triples adjustments, suppression;
+    uint32_t sharpening, degree;
+};
 
-TEST(FilterParams, LandscapePreset) {
-    const NoiseFilterParams p = ToNoiseFilterParams(BuiltIns().slots[1].settings);
-    // Bands 0, -2, -4, -10: 20 x (B + 20) x 25 / 100 - 100 = 0, -10, -20, -50 for Y; with the
-    // colour level 0 the Cr/Cb path gives the same.
-    EXPECT_EQ(Adjustments(p), (Triples{{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}}));
-    // Y 16 with 12, 16, 18, 18: 48 -> 61, 64 -> 81, 72 -> 92; colour 18: 54 -> 69, 72 -> 92, 81 -> 103.
-    EXPECT_EQ(Suppression(p), (Triples{{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}}));
-    EXPECT_EQ(p.sharpening, 3u);
-    EXPECT_EQ(p.processingDegreeMode, 3u);
-}
-
-TEST(FilterParams, PortraitPreset) {
-    const NoiseFilterParams p = ToNoiseFilterParams(BuiltIns().slots[3].settings);
-    // Colour 6: t = 26 x 20 x 25 / 100 = 130; t x (B + 20) x 5 / 100 - 100 = 30, 17, 4, -35.
-    EXPECT_EQ(Adjustments(p), (Triples{{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}}));
-    // 18 with 14, 18, 20, 20: 63 -> 80, 81 -> 103, 90 -> 115.
-    EXPECT_EQ(Suppression(p), (Triples{{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}}));
-    EXPECT_EQ(p.sharpening, 3u);
-    EXPECT_EQ(p.processingDegreeMode, 1u);
-}
-
-TEST(FilterParams, NightScenePreset) {
-    const NoiseFilterParams p = ToNoiseFilterParams(BuiltIns().slots[2].settings);
-    EXPECT_EQ(Adjustments(p), (Triples{{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}}));
-}
-
-TEST(FilterParams, ExtremesOfEveryField) {
-    FilterSettings high;
-    high.processingDegree = 3;
-    high.luminanceNoiseLevel = high.colourNoiseLevel = 40;
-    for (int b = 0; b < 4; ++b) high.bandNoiseLevel[b] = 40;
-    high.sharpening = 5;
-    NoiseFilterParams p = ToNoiseFilterParams(high);
-    // 60 x 60 x 25 / 100 - 100 = 800; Cr: 60 x 20 x 25 / 100 = 300, 300 x 60 x 5 / 100 - 100 = 800.
-    for (int b = 0; b < 4; ++b)
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(p.noiseLevelAdjustment[b][c], 800);
-            EXPECT_EQ(p.suppression[b][c], 128);
-        }
-    EXPECT_EQ(p.sharpening, 10u);
-    EXPECT_EQ(p.processingDegreeMode, 3u);
-    ExpectUntouchedTail(p);
-
-    FilterSettings low;
-    low.luminanceNoiseLevel = low.colourNoiseLevel = -20;
-    for (int b = 0; b < 4; ++b) low.bandNoiseLevel[b] = 40, low.bandSuppression[b] = 0;
-    low.sharpening = -5;
+std::vector<ParamsCase> ParamsCases() {
+    FilterSettings high, low, truncating, wild;
+    high.processingDegree = 3, high.luminanceNoiseLevel = high.colourNoiseLevel = 40, high.sharpening = 5;
+    low.luminanceNoiseLevel = low.colourNoiseLevel = -20, low.sharpening = -5;
     low.luminanceSuppression = low.colourSuppression = 0;
-    p = ToNoiseFilterParams(low);
-    for (int b = 0; b < 4; ++b)
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(p.noiseLevelAdjustment[b][c], -100);
-            EXPECT_EQ(p.suppression[b][c], 0);
-        }
-    EXPECT_EQ(p.sharpening, 0u);
-
-    // A band at -20 silences any level.
+    for (int b = 0; b < 4; ++b) high.bandNoiseLevel[b] = low.bandNoiseLevel[b] = 40, low.bandSuppression[b] = 0;
     FilterSettings bandLow = high;
     bandLow.bandNoiseLevel[2] = -20;
-    EXPECT_EQ(ToNoiseFilterParams(bandLow).noiseLevelAdjustment[2][0], -100);
+    truncating.luminanceNoiseLevel = truncating.colourNoiseLevel = truncating.bandNoiseLevel[0] = 1;
+    truncating.luminanceSuppression = 13, truncating.bandSuppression[0] = 7;
+    wild.luminanceNoiseLevel = 1000000, wild.crWeight = 1 << 30, wild.bandSuppression[1] = -9, wild.sharpening = 99;
+    // Adjustments: Y = L x B x 25 / 100 - 100 with L, B the levels + 20; Cr, Cb: t = (C + 20) x 20
+    // x 25 / 100, then t x B x 5 / 100 - 100. Suppression: S x band x 25 / 100, then x 128 / 100.
+    return {
+        // 14 x 20 x 25 / 100 = 70, x 128 / 100 = 89; 16 x 20 x 25 / 100 = 80 -> 102.
+        {"Default", 0, {}, Same(0, 0), Same(89, 102), 5, 0},
+        // Bands 0, -2, -4, -10: 0, -10, -20, -50, and with colour level 0 the same for Cr, Cb.
+        // Y 16 with 12, 16, 18, 18: 48 -> 61, 64 -> 81, 72 -> 92; colour 18: 54 -> 69, 72 -> 92, 81 -> 103.
+        {"Landscape", 1, {}, {{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}},
+         {{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}}, 3, 3},
+        // Y 16 with 12, 18, 20, 20: 61, 92, 102; colour 18: 69, 103, 115.
+        {"NightScene", 2, {}, {{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}},
+         {{{61, 69, 69}, {92, 103, 103}, {102, 115, 115}, {102, 115, 115}}}, 5, 0},
+        // Colour 6: t = 26 x 20 x 25 / 100 = 130; t x (B + 20) x 5 / 100 - 100 = 30, 17, 4, -35.
+        // 18 with 14, 18, 20, 20: 63 -> 80, 81 -> 103, 90 -> 115.
+        {"Portrait", 3, {}, {{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}},
+         {{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}}, 3, 1},
+        // 60 x 60 x 25 / 100 - 100 = 800; Cr: 60 x 20 x 25 / 100 = 300, 300 x 60 x 5 / 100 - 100 = 800.
+        {"Highest", -1, high, Same(800, 800), Same(128, 128), 10, 3},
+        {"Lowest", -1, low, Same(-100, -100), Same(0, 0), 0, 0},
+        {"OneBandSilenced", -1, bandLow, {{{800, 800, 800}, {800, 800, 800}, {-100, -100, -100}, {800, 800, 800}}},
+         Same(128, 128), 10, 3},
+        // 21 x 21 x 25 = 11025 / 100 = 110; t = 105, 105 x 21 x 5 = 11025 / 100 = 110; the other
+        // bands 105. 13 x 7 x 25 / 100 = 22, x 128 / 100 = 28 (not 29); 20 x 7: 35 -> 44; 13 x 20: 65 -> 83.
+        {"TruncatesInTheWrittenOrder", -1, truncating, {{{10, 10, 10}, {5, 5, 5}, {5, 5, 5}, {5, 5, 5}}},
+         {{{28, 44, 44}, {83, 128, 128}, {83, 128, 128}, {83, 128, 128}}}, 5, 0},
+        // Clamped first: luminance 40 (60 x 20 x 25 / 100 - 100 = 200), weight 20, band suppression 0.
+        {"ClampedFirst", -1, wild, Same(200, 0), {{{128, 128, 128}, {0, 0, 0}, {128, 128, 128}, {128, 128, 128}}}, 10, 0},
+    };
 }
 
-TEST(FilterParams, TruncatesInTheWrittenOrder) {
-    FilterSettings s;
-    s.luminanceNoiseLevel = s.colourNoiseLevel = 1;
-    s.bandNoiseLevel[0] = 1;
-    s.luminanceSuppression = 13;
-    s.bandSuppression[0] = 7;
-    const NoiseFilterParams p = ToNoiseFilterParams(s);
-    EXPECT_EQ(p.noiseLevelAdjustment[0][0], 10);   // 21 x 21 x 25 = 11025 / 100 = 110
-    EXPECT_EQ(p.noiseLevelAdjustment[0][1], 10);   // t = 105; 105 x 21 x 5 = 11025 / 100 = 110
-    EXPECT_EQ(p.suppression[0][0], 28);            // 13 x 7 x 25 / 100 = 22; 22 x 128 / 100 = 28 (not 29)
+class FilterParams : public ::testing::TestWithParam<ParamsCase> {};
+
+TEST_P(FilterParams, WorkedOutByHand) {
+    const ParamsCase& c = GetParam();
+    const NoiseFilterParams p = ToNoiseFilterParams(c.slot >= 0 ? BuiltIns().slots[c.slot].settings : c.settings);
+    Triples adjustments{}, suppression{};
+    for (int b = 0; b < 4; ++b)
+        for (int ch = 0; ch < 3; ++ch) adjustments[b][ch] = p.noiseLevelAdjustment[b][ch], suppression[b][ch] = p.suppression[b][ch];
+    EXPECT_EQ(adjustments, c.adjustments);
+    EXPECT_EQ(suppression, c.suppression);
+    EXPECT_EQ(p.sharpening, c.sharpening);
+    EXPECT_EQ(p.processingDegreeMode, c.degree);
+    EXPECT_EQ(p.unused, 0u);   // and the fifth triples stay untouched
+    for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(p.noiseLevelAdjustment[4][ch] | p.suppression[4][ch], 0);
 }
 
-TEST(FilterParams, OutOfRangeFieldsAreClampedFirst) {
-    FilterSettings wild;
-    wild.luminanceNoiseLevel = 1000000;
-    wild.crWeight = 1 << 30;
-    wild.bandSuppression[1] = -9;
-    wild.sharpening = 99;
-    const NoiseFilterParams p = ToNoiseFilterParams(wild);
-    EXPECT_EQ(p.noiseLevelAdjustment[0][0], 200);   // as luminance 40: 60 x 20 x 25 / 100 - 100
-    EXPECT_EQ(p.noiseLevelAdjustment[0][1], 0);     // weight 20
-    EXPECT_EQ(p.suppression[1][0], 0);
-    EXPECT_EQ(p.sharpening, 10u);
-}
+INSTANTIATE_TEST_SUITE_P(HandWorked, FilterParams, ::testing::ValuesIn(ParamsCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FilterSettingsRecord, SixtyFourLittleEndianBytes) {
     FilterSettings s;
-    s.processingDegree = 2;
-    s.luminanceNoiseLevel = -4;
-    s.bandSuppression[3] = 7;
+    s.processingDegree = 2, s.luminanceNoiseLevel = -4, s.bandSuppression[3] = 7;
     const auto bytes = EncodeFilterSettings(s);
     EXPECT_EQ(GetI32(bytes, 0), 2);
     EXPECT_EQ(bytes[4], 0xFC);
@@ -160,8 +110,8 @@ TEST(FilterSettingsRecord, SixtyFourLittleEndianBytes) {
     EXPECT_FALSE(DecodeFilterSettings(std::span(bytes).first(63), back));
 }
 
-TEST(PresetTableBuild, BuiltInsAndCustom) {
-    const PresetTable table = BuiltIns();
+TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
+    PresetTable table = BuiltIns();
     ASSERT_EQ(table.count, 15);
     const char* names[] = {"Default", "Landscape", "Night Scene", "Portrait", "Film Grain Effect",
                            "Stronger noise", "Stronger luma noise", "Stronger color noise", "Weaker noise",
@@ -171,24 +121,17 @@ TEST(PresetTableBuild, BuiltInsAndCustom) {
     for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(table.slots[i].name, names[i]);
         EXPECT_EQ(table.slots[i].imageIndex, images[i]) << i;
-        EXPECT_EQ(table.slots[i].settings.crWeight, 20);
-        EXPECT_EQ(table.slots[i].settings.cbWeight, 20);
+        EXPECT_EQ(table.slots[i].settings.crWeight + table.slots[i].settings.cbWeight, 40) << i;
     }
     using V = std::array<int32_t, kFilterFields>;
     EXPECT_EQ(FilterFieldValues(table.slots[4].settings), (V{0, 0, 0, 0, 0, 0, 0, 0, 20, 20, 18, 20, 8, 16, 20, 20}));
     EXPECT_EQ(FilterFieldValues(table.slots[7].settings), (V{0, 2, 8, 0, 0, 0, 0, 0, 20, 20, 14, 16, 20, 20, 20, 20}));
     EXPECT_EQ(FilterFieldValues(table.slots[13].settings), (V{1, -4, -4, 0, 0, 0, 0, 0, 20, 20, 20, 20, 20, 20, 20, 20}));
     EXPECT_EQ(table.slots[14].settings, FilterSettings{});
-}
 
-TEST(PresetTableBuild, FindAndNoteChanges) {
-    PresetTable table = BuiltIns();
     EXPECT_EQ(FindPreset(table, "3"), 3);
     EXPECT_EQ(FindPreset(table, "Portrait"), 3);
-    EXPECT_EQ(FindPreset(table, "portrait"), std::nullopt);
-    EXPECT_EQ(FindPreset(table, "15"), std::nullopt);
-    EXPECT_EQ(FindPreset(table, ""), std::nullopt);
-
+    for (const char* missing : {"portrait", "15", ""}) EXPECT_EQ(FindPreset(table, missing), std::nullopt) << missing;
     EXPECT_EQ(NoteSettingsChange(table, 1, table.slots[1].settings), 1);   // nothing moved
     FilterSettings moved = table.slots[1].settings;
     moved.sharpening = 4;
@@ -215,9 +158,9 @@ protected:
     PresetTable table_;
 };
 
-TEST_F(CustomFilters, SavedFilterIsListedAfterTheBuiltIns) {
+TEST_F(CustomFilters, SavedFilterIsListedAfterTheBuiltInsWithTheRecordsBytes) {
     const SaveFilterResult r = Save("My Landscape");
-    EXPECT_EQ(r.outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(r.outcome, Outcome::kSaved);
     EXPECT_EQ(r.slot, 15);
     EXPECT_TRUE(r.message.empty());
     const PresetTable again = Reloaded();
@@ -225,46 +168,43 @@ TEST_F(CustomFilters, SavedFilterIsListedAfterTheBuiltIns) {
     EXPECT_EQ(again.slots[15].name, "My Landscape");
     EXPECT_EQ(again.slots[15].imageIndex, 5);
     EXPECT_EQ(again.slots[15].settings, again.slots[1].settings);
-    const auto raw = store_.ReadBytes(kFilterSettingsGroup, "My Landscape");
-    ASSERT_TRUE(raw.has_value());
     const auto expected = EncodeFilterSettings(again.slots[1].settings);
-    EXPECT_EQ(*raw, std::vector<uint8_t>(expected.begin(), expected.end()));
-}
-
-TEST_F(CustomFilters, CustomSettingsAreTakenBeforeTheRebuildResetsThem) {
+    EXPECT_EQ(store_.ReadBytes(kFilterSettingsGroup, "My Landscape"), std::vector<uint8_t>(expected.begin(), expected.end()));
+    // "Custom" is taken before the rebuild returns it to its built-in values.
     FilterSettings mine;
     mine.sharpening = -3;
     NoteSettingsChange(table_, 0, mine);
-    ASSERT_EQ(Save("Hand made", kCustomSlot).outcome, SaveFilterOutcome::kSaved);
-    EXPECT_EQ(table_.slots[15].settings, mine);
+    const SaveFilterResult hand = Save("Hand made", kCustomSlot);
+    ASSERT_EQ(hand.outcome, Outcome::kSaved);
+    EXPECT_EQ(table_.slots[hand.slot].settings, mine);
     EXPECT_EQ(table_.slots[kCustomSlot].settings, FilterSettings{});
 }
 
 TEST_F(CustomFilters, NamingRules) {
-    EXPECT_EQ(Save(std::string(64, 'n')).outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(Save(std::string(64, 'n')).outcome, Outcome::kSaved);
     const SaveFilterResult tooLong = Save(std::string(65, 'n'));
-    EXPECT_EQ(tooLong.outcome, SaveFilterOutcome::kNameTooLong);
+    EXPECT_EQ(tooLong.outcome, Outcome::kNameTooLong);
     EXPECT_EQ(tooLong.message, "Name cannot be longer then 64 symbols.");
     std::string accents;
     for (int i = 0; i < 64; ++i) accents += "\xc3\xa9";   // 64 characters, 128 bytes
-    EXPECT_EQ(Save(accents).outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(Save(accents).outcome, Outcome::kSaved);
     const SaveFilterResult empty = Save("");
-    EXPECT_EQ(empty.outcome, SaveFilterOutcome::kNameMissing);
+    EXPECT_EQ(empty.outcome, Outcome::kNameMissing);
     EXPECT_EQ(empty.message, "Please specify the Name for the settings.");
     // A built-in's name is not an overwrite: it makes a custom filter of that name.
-    EXPECT_EQ(Save("Default", 2).outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(Save("Default", 2).outcome, Outcome::kSaved);
     EXPECT_EQ(table_.count, 18);
     EXPECT_EQ(FindPreset(table_, "Default"), 0);
-    EXPECT_EQ(Save("x", 18).outcome, SaveFilterOutcome::kNoSuchSlot);
+    EXPECT_EQ(Save("x", 18).outcome, Outcome::kNoSuchSlot);
 }
 
 TEST_F(CustomFilters, ExistingNameAsksAndOverwritesOnYes) {
-    ASSERT_EQ(Save("Mine", 1).outcome, SaveFilterOutcome::kSaved);
+    ASSERT_EQ(Save("Mine", 1).outcome, Outcome::kSaved);
     const SaveFilterResult asked = Save("Mine", 2);
-    EXPECT_EQ(asked.outcome, SaveFilterOutcome::kConfirmOverwrite);
+    EXPECT_EQ(asked.outcome, Outcome::kConfirmOverwrite);
     EXPECT_EQ(asked.message, "A Custom Filter Setting 'Mine' already exists. Do you want to overwrite it?");
     EXPECT_EQ(Reloaded().slots[15].settings, table_.slots[1].settings);   // nothing written yet
-    EXPECT_EQ(Save("Mine", 2, true).outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(Save("Mine", 2, true).outcome, Outcome::kSaved);
     const PresetTable again = Reloaded();
     EXPECT_EQ(again.count, 16);
     EXPECT_EQ(again.slots[15].settings, again.slots[2].settings);
@@ -272,23 +212,22 @@ TEST_F(CustomFilters, ExistingNameAsksAndOverwritesOnYes) {
 
 TEST_F(CustomFilters, TwentyFiveAtMost) {
     for (int i = 0; i < kMaxCustomFilters; ++i)
-        ASSERT_EQ(Save("Filter " + std::to_string(100 + i)).outcome, SaveFilterOutcome::kSaved) << i;
+        ASSERT_EQ(Save("Filter " + std::to_string(100 + i)).outcome, Outcome::kSaved) << i;
     ASSERT_EQ(table_.count, 40);
     const SaveFilterResult full = Save("One more");
-    EXPECT_EQ(full.outcome, SaveFilterOutcome::kTableFull);
+    EXPECT_EQ(full.outcome, Outcome::kTableFull);
     EXPECT_EQ(full.message,
               "The maximum number of Custom Filters has been reached.\r\n"
               "Please delete an existing Custom Filter before adding a new one.");
-    EXPECT_EQ(Save("Filter 107", 9, true).outcome, SaveFilterOutcome::kSaved);
+    EXPECT_EQ(Save("Filter 107", 9, true).outcome, Outcome::kSaved);
     EXPECT_EQ(table_.count, 40);
-    // A 26th value put in by hand is not loaded.
-    StoreRaw("Zzz", std::vector<uint8_t>(64, 0));
+    StoreRaw("Zzz", std::vector<uint8_t>(64, 0));   // a 26th value put in by hand is not loaded
     EXPECT_EQ(Reloaded().count, 40);
 }
 
 TEST_F(CustomFilters, DeleteRemovesTheValue) {
-    ASSERT_EQ(Save("Gone soon").outcome, SaveFilterOutcome::kSaved);
-    ASSERT_EQ(Save("Stays").outcome, SaveFilterOutcome::kSaved);
+    ASSERT_EQ(Save("Gone soon").outcome, Outcome::kSaved);
+    ASSERT_EQ(Save("Stays").outcome, Outcome::kSaved);
     EXPECT_TRUE(DeleteCustomFilter(store_, table_, "Gone soon"));
     EXPECT_EQ(table_.count, 16);
     EXPECT_EQ(table_.slots[15].name, "Stays");
@@ -300,15 +239,14 @@ TEST_F(CustomFilters, DeleteRemovesTheValue) {
 
 TEST_F(CustomFilters, StoredValuesAreCheckedOnLoading) {
     FilterSettings wild;
-    wild.luminanceNoiseLevel = 77;
-    wild.cbWeight = 5000;
-    auto longer = EncodeFilterSettings(wild);
-    std::vector<uint8_t> withTail(longer.begin(), longer.end());
+    wild.luminanceNoiseLevel = 77, wild.cbWeight = 5000;
+    const auto record = EncodeFilterSettings(wild);
+    std::vector<uint8_t> withTail(record.begin(), record.end());
     withTail.push_back(0xEE);
     StoreRaw("a long", withTail);                               // first 64 bytes, clamped
     StoreRaw("b short", std::vector<uint8_t>(63, 0));           // refused
     ASSERT_TRUE(store_.WriteText(kFilterSettingsGroup, "c text", "hello"));   // refused
-    StoreRaw("d fine", std::vector<uint8_t>(withTail.begin(), withTail.begin() + 64));
+    StoreRaw("d fine", std::vector<uint8_t>(record.begin(), record.end()));
     StoreRaw(std::string(65, 'e'), withTail);                   // no dialog makes such a name
     StoreRaw("f empty", {});                                    // a value without data ends the list
     StoreRaw("g after", withTail);
@@ -318,15 +256,12 @@ TEST_F(CustomFilters, StoredValuesAreCheckedOnLoading) {
     EXPECT_EQ(table.slots[15].settings.luminanceNoiseLevel, 40);
     EXPECT_EQ(table.slots[15].settings.cbWeight, 20);
     EXPECT_EQ(table.slots[16].name, "d fine");
-}
 
-TEST(CustomFilterStore, UnreadableStoreLeavesTheBuiltIns) {
-    test::TempFolder folder;
-    QSettingsStore onFolder(folder.Path());
-    PresetTable table;
-    EXPECT_FALSE(BuildPresetTable(onFolder, table));
-    EXPECT_EQ(table.count, 15);
-    EXPECT_EQ(table.slots[14].name, "Custom");
+    QSettingsStore onFolder(folder_.Path());   // an unreadable store leaves the built-ins
+    PresetTable builtIns;
+    EXPECT_FALSE(BuildPresetTable(onFolder, builtIns));
+    EXPECT_EQ(builtIns.count, 15);
+    EXPECT_EQ(builtIns.slots[14].name, "Custom");
 }
 
 }  // namespace
