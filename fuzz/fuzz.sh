@@ -2,9 +2,10 @@
 # The fuzz targets (clang, libFuzzer, address and undefined-behaviour sanitizers).
 #   fuzz/fuzz.sh build            configure and build them in $STILLPIX_FUZZ_BUILD (build/fuzz)
 #   fuzz/fuzz.sh corpus           rewrite fuzz/corpus/ from our writers, ImageMagick and exiftool
-#   fuzz/fuzz.sh smoke [RUNS]     every target, RUNS inputs (default 500) from its corpus
+#   fuzz/fuzz.sh smoke [RUNS]     every target, RUNS inputs (default 4000) from its corpus
 #   fuzz/fuzz.sh long SECONDS [TARGET...]
-#                                 each target in turn for SECONDS under nice -n 19; new inputs
+#                                 each target in turn for a million inputs or SECONDS, whichever
+#                                 ends first, under nice -n 19; new inputs
 #                                 go to $STILLPIX_FUZZ_BUILD/found/, crashes to .../artifacts/
 # Regression inputs for fixed findings live in fuzz/corpus/<target>/ as regress-*.
 set -euo pipefail
@@ -23,10 +24,8 @@ corpora() {
 }
 
 build() {
-    local flags="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
     cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-        -DSTILLPIX_FUZZ=ON -DBUILD_TESTING=OFF -DSTILLPIX_BENCH=OFF >/dev/null
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTILLPIX_SANITIZE=ON -DSTILLPIX_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
     local names=(stillpix_fuzz_seeds)
     for t in "${targets[@]}"; do names+=("fuzz_$t"); done
     cmake --build "$build" -j"$jobs" --target "${names[@]}"
@@ -93,7 +92,7 @@ corpus() {
 }
 
 smoke() {
-    local runs=${1:-500} out
+    local runs=${1:-4000} out
     out=$(mktemp -d)
     trap 'rm -rf "$out"' RETURN
     for t in "${targets[@]}"; do
@@ -117,7 +116,7 @@ long() {
     for t in "${chosen[@]}"; do
         mkdir -p "$build/found/$t" "$build/artifacts"
         echo "fuzz_$t: $seconds s" >&2
-        nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+        nice -n 19 "$build/fuzz/fuzz_$t" -runs=1000000 -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
             -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 \
             "$build/found/$t" $(corpora "$t") 2>"$build/found/$t.log" || echo "fuzz_$t stopped with a finding" >&2
         grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/found/$t.log" >&2 || true

@@ -55,7 +55,8 @@ struct CanonCase {
 class CanonNote : public ::testing::TestWithParam<std::tuple<bool, CanonCase>> {};
 
 TEST_P(CanonNote, GivesIsoAndPictureSettings) {
-    const auto& [bigEndian, c] = GetParam();
+    const bool bigEndian = std::get<0>(GetParam());
+    const CanonCase& c = std::get<1>(GetParam());
     FakeExifSource exif = CanonExif(bigEndian, [&](const TiffBlockWriter& w) {
         Entries e = CanonLists(w, c.contrast, c.saturation, c.sharpness, c.isoCode, c.whiteBalance);
         e.insert(e.end(), {w.Ascii(0x0006, "IMG:EOS 5D JPEG"), w.Ascii(0x0007, "abc")});
