@@ -48,7 +48,7 @@ TEST_P(SaveFaults, WithoutFaultsTheNewVersionReplacesTheOld) {
 }
 
 TEST_P(SaveFaults, DiskFillsDuringSave) {
-    SmallDisk disk(1u << 20);
+    SmallDisk disk(writer_->SmallDiskBytes());
     if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
     ASSERT_TRUE(writer_->WriteOld(disk.Path()));
     ExpectRefusedCleanly(disk.Path(), {writer_->Target()});

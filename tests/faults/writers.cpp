@@ -1,10 +1,17 @@
 #include "tests/faults/writers.h"
 
+#include <chrono>
+#include <cstring>
 #include <random>
+#include <thread>
 
+#include "batch/batch_runner.h"
 #include "codec/codec.h"
+#include "document/noise_cleaner_doc.h"
+#include "document/progress_dialog_model.h"
 #include "platform/qsettings_store.h"
 #include "settings/app_settings.h"
+#include "settings/preset_table.h"
 #include "settings/profile_store.h"
 #include "tests/faults/fault_support.h"
 
@@ -50,6 +57,37 @@ CodecHandle NoiseImage(int width, int height, uint32_t seed) {
 
 constexpr int kOldSide = 16;
 
+bool IsOldPicture(const fs::path& file) {
+    CodecHandle h = cNewSession();
+    ImageInfo info;
+    return h != nullptr && cLoadImage(*h, file) && cGetImageInfo(*h, info) && info.width == kOldSide &&
+           info.height == kOldSide;
+}
+
+// The sources the document and the batch runner read: a small old picture and a large new one,
+// each as "picture.jpg" in a folder of its own (the batch runner names results after them).
+class PictureSources {
+public:
+    PictureSources() {
+        for (const auto& [folder, side] : {std::pair{OldFolder(), kOldSide}, std::pair{NewFolder(), 0}}) {
+            fs::create_directories(folder);
+            CodecHandle h = side ? NoiseImage(side, side, 1) : NoiseImage(1600, 1200, 2);
+            ok_ = ok_ && h != nullptr && cSave(*h, folder / kName, 95);
+        }
+    }
+    bool Ok() const { return ok_; }
+    fs::path Old() const { return OldFolder() / kName; }
+    fs::path New() const { return NewFolder() / kName; }
+    static constexpr const char* kName = "picture.jpg";
+
+private:
+    fs::path OldFolder() const { return scratch_.Path() / "old"; }
+    fs::path NewFolder() const { return scratch_.Path() / "new"; }
+
+    ScratchFolder scratch_;
+    bool ok_ = true;
+};
+
 class CodecWriter final : public RecordingWriter {
 public:
     CodecWriter(const char* name, const char* extension, int code) : name_(name), extension_(extension), code_(code) {}
@@ -70,17 +108,126 @@ protected:
         CodecHandle h = NoiseImage(kOldSide, kOldSide, 1);
         return h != nullptr && cSave(*h, folder / Target(), code_);
     }
-    bool ReadsBackAsOld(const fs::path& folder) override {
-        CodecHandle h = cNewSession();
-        ImageInfo info;
-        return cLoadImage(*h, folder / Target()) && cGetImageInfo(*h, info) && info.width == kOldSide &&
-               info.height == kOldSide;
-    }
+    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
 
 private:
     const char* name_;
     const char* extension_;
     int code_;
+};
+
+// ---- the document's save ----
+
+// The window as a headless run needs it: questions answered yes, the progress dialog waited out.
+class SilentWindow final : public DocumentWindow {
+public:
+    MessageAnswer Show(const UserMessage& message) override {
+        if (message.kind == MessageKind::kError) lastError = message.text;
+        return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
+    }
+    bool RunProgressDialog(ProgressDialogModel& model) override {
+        for (;;) {
+            const ProgressDialogModel::Step step = model.Tick();
+            if (step != ProgressDialogModel::Step::kWait) return step == ProgressDialogModel::Step::kEndOk;
+            while (doc->WorkerRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            doc->WaitForWorker();
+        }
+    }
+    CNoiseCleanerDoc* doc = nullptr;
+    std::string lastError;
+};
+
+class DocumentSaveWriter final : public RecordingWriter {
+public:
+    std::string Name() const override { return "DocumentSave"; }
+    std::string Target() const override { return "picture_filtered.jpg"; }
+    // Filtered noise compresses far better than the raw noise the codec writers save.
+    std::size_t SmallDiskBytes() const override { return 64u << 10; }
+
+    bool SaveNew(const fs::path& folder, std::string& error) override {
+        if (!sources_.Ok()) return error = "no source pictures", false;
+        return OpenFilterAndSave(sources_.New(), folder / Target(), error);
+    }
+
+protected:
+    bool WriteOldVersion(const fs::path& folder) override {
+        std::string error;
+        return sources_.Ok() && OpenFilterAndSave(sources_.Old(), folder / Target(), error);
+    }
+    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
+
+private:
+    bool OpenFilterAndSave(const fs::path& source, const fs::path& target, std::string& error) {
+        AppOptions options;
+        LearnedProfileStore profiles(sources_.Old().parent_path());
+        SilentWindow window;
+        CNoiseCleanerDoc doc({&options, nullptr, &profiles, nullptr}, window);
+        window.doc = &doc;
+        const bool ok = doc.OnOpenDocument(source) && doc.HasImage() && doc.Go() && doc.SaveDocument(target);
+        error = window.lastError;
+        return ok;
+    }
+
+    PictureSources sources_;
+};
+
+// ---- the batch runner's outputs ----
+
+class FailureReasons final : public BatchProgress {
+public:
+    void SetText(int, const std::string&) override {}
+    void SetImagePosition(int) override {}
+    void SetOverallPosition(int) override {}
+    void Done() override {}
+    void FileFailed(const std::string&, const std::string& reason) override { last = reason; }
+    std::string last;
+};
+
+class BatchOutputWriter final : public RecordingWriter {
+public:
+    std::string Name() const override { return "BatchOutput"; }
+    std::string Target() const override { return PictureSources::kName; }
+    std::size_t SmallDiskBytes() const override { return 256u << 10; }
+
+    bool SaveNew(const fs::path& folder, std::string& error) override {
+        if (!sources_.Ok()) return error = "no source pictures", false;
+        return RunOn(sources_.New(), folder, error);
+    }
+
+protected:
+    bool WriteOldVersion(const fs::path& folder) override {
+        std::string error;
+        return sources_.Ok() && RunOn(sources_.Old(), folder, error);
+    }
+    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
+
+private:
+    // One file into `folder` under its own name.
+    bool RunOn(const fs::path& source, const fs::path& folder, std::string& error) {
+        BatchSettings settings;
+        settings.destination = 2;
+        std::memset(settings.destinationPath, 0, sizeof settings.destinationPath);
+        std::strncpy(settings.destinationPath, folder.c_str(), kMaxBatchPathChars);
+        std::memset(settings.suffix, 0, sizeof settings.suffix);
+        settings.outputFormat = 0;   // keep: JPEG
+        QSettingsStore store(sources_.Old().parent_path() / "settings.conf");
+        PresetTable presets;
+        LearnedProfileStore profiles(sources_.Old().parent_path());
+        if (!BuildPresetTable(store, presets)) return error = "no presets", false;
+        BatchRunOptions options;
+        options.presets = &presets;
+        options.profiles = &profiles;
+        options.profileOptions.selfLearning = false;
+        FailureReasons reasons;
+        BatchJob job;
+        job.Prepare(settings, {source.string()});
+        job.progress = &reasons;
+        const bool ran = RunBatchJob(job, options, BatchStop{});
+        error = reasons.last;
+        return ran && job.processedList.size() == 1 && job.failedList.empty();
+    }
+
+    PictureSources sources_;
 };
 
 // ---- the learned-profile file ----
@@ -162,12 +309,16 @@ protected:
 
 }  // namespace
 
-std::vector<std::string> WriterNames() { return {"Jpeg", "Png", "Tiff", "ProfileFile", "SettingsFile"}; }
+std::vector<std::string> WriterNames() {
+    return {"Jpeg", "Png", "Tiff", "DocumentSave", "BatchOutput", "ProfileFile", "SettingsFile"};
+}
 
 std::unique_ptr<Writer> MakeWriter(const std::string& name) {
     if (name == "Jpeg") return std::make_unique<CodecWriter>("Jpeg", "jpg", 95);
     if (name == "Png") return std::make_unique<CodecWriter>("Png", "png", kSaveCodePng);
     if (name == "Tiff") return std::make_unique<CodecWriter>("Tiff", "tif", kSaveCodeTiff);
+    if (name == "DocumentSave") return std::make_unique<DocumentSaveWriter>();
+    if (name == "BatchOutput") return std::make_unique<BatchOutputWriter>();
     if (name == "ProfileFile") return std::make_unique<ProfileFileWriter>();
     if (name == "SettingsFile") return std::make_unique<SettingsFileWriter>();
     return nullptr;

@@ -25,10 +25,12 @@ public:
     // True when the writer's own failure carries a message (the profile store's saves are
     // silent by design and report only their result).
     virtual bool ReportsMessage() const { return true; }
+    // A small disk the new version cannot fit on (beside the old one).
+    virtual std::size_t SmallDiskBytes() const { return 1u << 20; }
 };
 
-// The writers under test by name: cSave as JPEG, PNG and TIFF, the learned-profile file and
-// the settings file.
+// The writers under test by name: cSave as JPEG, PNG and TIFF, the document's save, the batch
+// runner's output, the learned-profile file and the settings file.
 std::vector<std::string> WriterNames();
 std::unique_ptr<Writer> MakeWriter(const std::string& name);
 
