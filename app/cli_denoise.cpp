@@ -79,11 +79,12 @@ public:
 private:
     void Report(ProgressDialogModel& model, bool tty) {
         const int tenth = model.Bar().Position() / 10;
-        if (model.Text() == text_ && tenth == tenth_) return;
+        // The bar drops back to 0 as a run ends; only forward steps are news.
+        if (model.Text() == text_ && tenth <= tenth_) return;
         if (tty)
-            std::fprintf(stderr, "\r%s%3d%%", model.Text().c_str(), tenth * 10);
+            std::fprintf(stderr, "\r%s %3d%%", model.Text().c_str(), tenth * 10);
         else
-            std::fprintf(stderr, "%s%d%%\n", model.Text().c_str(), tenth * 10);
+            std::fprintf(stderr, "%s %d%%\n", model.Text().c_str(), tenth * 10);
         text_ = model.Text();
         tenth_ = tenth;
         shown_ = true;

@@ -50,6 +50,8 @@ std::vector<std::string> ScanFolder(const std::string& folder) {
     fs::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec))
         if (TakenFromFolder(*it)) files.push_back(it->path().string());
+    // Directory order is arbitrary here; a queue in name order is what the user can follow.
+    std::sort(files.begin(), files.end());
     return files;
 }
 

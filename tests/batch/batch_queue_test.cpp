@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 class Queue : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -39,8 +34,9 @@ protected:
 };
 
 TEST_F(Queue, ScanTakesImageFilesOfOneLevel) {
-    EXPECT_EQ(Sorted(ScanFolder(Photos())),
-              Sorted({P("B.JPG"), P("a.jpg"), P("archive.tar.jpe"), P("e.tiff"), P("f.Png")}));
+    // In name order, whatever order the directory gives.
+    EXPECT_EQ(ScanFolder(Photos()),
+              (std::vector<std::string>{P("B.JPG"), P("a.jpg"), P("archive.tar.jpe"), P("e.tiff"), P("f.Png")}));
     EXPECT_TRUE(ScanFolder(dir_ / "gifs").empty());
     EXPECT_TRUE(ScanFolder(dir_ / "missing").empty());
     EXPECT_EQ(DisplayNameOf("/x/photos/"), "photos");
