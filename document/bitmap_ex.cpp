@@ -7,6 +7,7 @@
 #include <new>
 
 #include "codec/codec.h"
+#include "document/codec_session.h"
 #include "document/document_texts.h"
 
 namespace stillpix {
@@ -15,22 +16,8 @@ static_assert(std::endian::native == std::endian::little, "16-bit samples are ke
 
 namespace {
 
-bool Fail(std::string* error, const std::string& message) {
-    if (error) *error = message;
-    return false;
-}
-
-// Closes the handle on every way out.
-struct Session {
-    CodecHandle h = cNewSession();
-    ~Session() {
-        if (h) {
-            cUnload(*h);
-            cDestroySession(h);
-        }
-    }
-    std::string Error() const { return h ? cGetLastError(*h) : "out of memory"; }
-};
+using document_internal::Fail;
+using document_internal::Session;
 
 bool AcceptedDepth(const ImageInfo& info) {
     return info.bitsPerPixel >= 24 || ((info.bitsPerPixel == 16 || info.bitsPerPixel == 8) && info.grey);

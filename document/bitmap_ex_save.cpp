@@ -5,6 +5,7 @@
 
 #include "codec/codec.h"
 #include "document/bitmap_ex.h"
+#include "document/codec_session.h"
 #include "document/document_texts.h"
 #include "document/save_names.h"
 
@@ -14,23 +15,9 @@ namespace {
 // Above this a JPEG's EXIF segment cannot hold the block: the maker note gives way.
 constexpr uint32_t kMaxExifBlockBytes = 0x20000;
 
-bool Fail(std::string* error, const std::string& message) {
-    if (error) *error = message;
-    return false;
-}
+using document_internal::Fail;
+using document_internal::Session;
 
-struct Session {
-    CodecHandle h = cNewSession();
-    ~Session() {
-        if (h) {
-            cUnload(*h);
-            cDestroySession(h);
-        }
-    }
-};
-
-// Encode step 2: 24/32 bits as the display bitmap, 48/16 bits as the samples, 8 bits as
-// top-down unpadded grey rows.
 bool HandOver(CodecSession& h, const CBitmapEx& image) {
     const DisplayBitmap& display = image.Display();
     const int bpp = image.BitsPerPixel();
