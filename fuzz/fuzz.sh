@@ -2,7 +2,7 @@
 # The fuzz targets (clang, libFuzzer, address and undefined-behaviour sanitizers).
 #   fuzz/fuzz.sh build            configure and build them in $STILLPIX_FUZZ_BUILD (build/fuzz)
 #   fuzz/fuzz.sh corpus           rewrite fuzz/corpus/ from our writers, ImageMagick and exiftool
-#   fuzz/fuzz.sh smoke [RUNS]     every target, RUNS inputs (default 4000) from its corpus
+#   fuzz/fuzz.sh smoke [RUNS]     every target, RUNS inputs (default 2000) from its corpus
 #   fuzz/fuzz.sh long SECONDS [TARGET...]
 #                                 each target in turn for a million inputs or SECONDS, whichever
 #                                 ends first, under nice -n 19; new inputs
@@ -92,7 +92,7 @@ corpus() {
 }
 
 smoke() {
-    local runs=${1:-4000} out
+    local runs=${1:-2000} out
     out=$(mktemp -d)
     trap 'rm -rf "$out"' RETURN
     for t in "${targets[@]}"; do
