@@ -142,7 +142,7 @@ TEST(BatchSettingsRecord, DefaultsFollowTheGeneralOptions) {
     EXPECT_EQ(TextAt(bytes, 300), "_clean");
 }
 
-TEST(BatchSettingsRecord, TextsAreCutAndTheirTailsCleared) {
+TEST(BatchSettingsRecord, TextsAreCutToWholeCharactersAndTheirTailsCleared) {
     BatchSettings b;
     SetFieldText(b.suffix, std::string(25, 's'));          // typed 25, kept 20
     SetFieldText(b.destinationPath, std::string(300, 'p'));
@@ -154,9 +154,7 @@ TEST(BatchSettingsRecord, TextsAreCutAndTheirTailsCleared) {
     EXPECT_EQ(FieldText(back.destinationPath), "ppppp");
     for (int i = 40 + 5; i < 300; ++i) ASSERT_EQ(bytes[i], 0) << i;
     for (int i = 300 + 20; i < 324; ++i) ASSERT_EQ(bytes[i], 0) << i;
-}
-
-TEST(RecordText, CutsWholeUtf8Characters) {
+    // Only whole UTF-8 characters are kept.
     char field[6];
     SetFieldText(field, "ab\xc3\xa9\xc3\xa9");   // "abéé", 6 bytes into room for 5
     EXPECT_EQ(FieldText(field), "ab\xc3\xa9");

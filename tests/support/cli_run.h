@@ -1,5 +1,5 @@
 // Runs stillpix-cli (STILLPIX_CLI, the built program) as a child process with the arguments
-// quoted for the shell, and collects its exit status and both output streams.
+// quoted for the shell, and collects its exit status and both output streams; shell helpers.
 #pragma once
 
 #include <stdlib.h>
@@ -31,6 +31,7 @@ inline std::string ReadText(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifdef STILLPIX_CLI
 inline CliRun RunCli(const std::vector<std::string>& args) {
     const std::string base =
         (std::filesystem::temp_directory_path() / ("stillpix-cli-run-" + std::to_string(::getpid()))).string();
@@ -46,6 +47,7 @@ inline CliRun RunCli(const std::vector<std::string>& args) {
     std::filesystem::remove(base + ".err");
     return run;
 }
+#endif
 
 // Runs a shell command line (ImageMagick, exiftool); true when it exited with status 0.
 inline bool Shell(const std::string& command) {
