@@ -12,8 +12,8 @@ namespace stillpix::test {
 std::string RunTool(const std::string& command, int* status = nullptr);
 std::string Quote(const std::filesystem::path& path);
 
-// A noisy gradient of width x height written by ImageMagick, `spec` being the output name with
-// its coder and options before it (for example "-depth 16 PNG48:" or "-colorspace Gray").
+// A noisy gradient of width x height written by ImageMagick, with `options` and the `coder` put
+// before the output name (for example "-depth 16" and "PNG48:", or "-colorspace Gray").
 bool MakeNoisyImage(const std::filesystem::path& file, int width, int height, const std::string& options = "",
                     const std::string& coder = "");
 // exiftool writes shooting data into a file.
