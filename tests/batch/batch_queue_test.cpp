@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "batch/batch_queue.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix {
 namespace {
@@ -29,7 +29,7 @@ protected:
     std::string Photos() const { return dir_ / "photos"; }
     std::string P(const std::string& name) const { return dir_ / ("photos/" + name); }
 
-    test::TempDir dir_;
+    test::TempFolder dir_;
     BatchQueue queue_;
 };
 

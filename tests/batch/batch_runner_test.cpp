@@ -15,7 +15,7 @@
 #include "batch_test_support.h"
 #include "platform/atomic_file.h"
 #include "platform/qsettings_store.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix {
 namespace {
@@ -65,7 +65,7 @@ BatchSettings Settings(int destination, const std::string& path, const char* suf
 class Runner : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        sources_ = new test::TempDir;
+        sources_ = new test::TempFolder;
         const fs::path dir = sources_->Path();
         ASSERT_TRUE(test::MakeNoisyImage(dir / "a.jpg", 320, 240, "-quality 95"));
         ASSERT_TRUE(test::TagImage(dir / "a.jpg", "Canon", "Canon EOS 5D", 400));
@@ -104,8 +104,8 @@ protected:
         ASSERT_TRUE(RunBatchJob(job_, options_, stop_));
     }
 
-    static test::TempDir* sources_;
-    test::TempDir work_;
+    static test::TempFolder* sources_;
+    test::TempFolder work_;
     PresetTable presets_;
     LearnedProfileStore profiles_{work_.Path() / "profiles"};
     BatchRunOptions options_;
@@ -116,7 +116,7 @@ protected:
     BatchJob job_;
     Recorder recorder_;
 };
-test::TempDir* Runner::sources_ = nullptr;
+test::TempFolder* Runner::sources_ = nullptr;
 
 TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     Run(Settings(1, "Filtered", "_nr", 0, 1),

@@ -13,7 +13,7 @@
 #include "platform/qsettings_store.h"
 #include "platform/user_paths.h"
 #include "settings/persisted_settings.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix {
 namespace {
@@ -27,7 +27,7 @@ struct CliRun {
 };
 
 CliRun Cli(const std::vector<std::string>& args) {
-    test::TempDir temp;
+    test::TempFolder temp;
     std::string command = test::Quote(STILLPIX_CLI) + " batch";
     for (const std::string& arg : args) command += " " + test::Quote(arg);
     command += " >" + test::Quote(temp / "out") + " 2>" + test::Quote(temp / "err");
@@ -56,7 +56,7 @@ protected:
     }
     fs::path Photos() const { return dir_.Path() / "photos"; }
 
-    test::TempDir dir_;
+    test::TempFolder dir_;
 };
 
 TEST_F(CliBatch, TheStoredRecordDecides) {

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "batch/file_rules.h"
-#include "temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix {
 namespace {
@@ -107,7 +107,7 @@ TEST(OutputRules, OverwriteQuestion) {
 }
 
 TEST(OutputRules, DestinationFolders) {
-    test::TempDir dir;
+    test::TempFolder dir;
     std::string error;
     // A missing subfolder is made, one level only.
     OutputPlan plan = PlanOutput(dir / "a.jpg", Settings(1, "Filtered", "", 0));

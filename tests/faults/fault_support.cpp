@@ -10,21 +10,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace stillpix::test {
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "stillpix-faults-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
 
 SmallDisk::SmallDisk(std::size_t bytes) : options_("size=" + std::to_string(bytes) + ",mode=0755") {
     if (Path().empty()) {
@@ -76,11 +64,6 @@ std::set<std::string> Entries(const std::filesystem::path& folder) {
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         names.insert(it->path().filename().string());
     return names;
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 KillOutcome KillDuringSave(const std::function<bool()>& save, const std::filesystem::path& folder,

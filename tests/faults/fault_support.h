@@ -11,20 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace stillpix::test {
-
-// A fresh folder under the temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A tmpfs of `bytes` mounted on a scratch folder (needs root and a kernel that allows it).
 class SmallDisk {
@@ -41,7 +30,7 @@ public:
     bool MakeReadOnly();
 
 private:
-    ScratchFolder folder_;
+    TempFolder folder_;
     std::string options_;
     bool mounted_ = false;
     std::string why_;
@@ -60,7 +49,7 @@ public:
 
 private:
     SmallDisk disk_{16u << 20};
-    ScratchFolder plain_;
+    TempFolder plain_;
     std::filesystem::path path_;
     bool ready_ = false;
     bool chmodded_ = false;
@@ -69,8 +58,6 @@ private:
 
 // The names in a folder (not recursive).
 std::set<std::string> Entries(const std::filesystem::path& folder);
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& file);
 
 enum class KillOutcome {
     kKilled,      // killed while the save was under way

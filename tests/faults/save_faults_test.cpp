@@ -38,7 +38,7 @@ protected:
 
 // The harness itself: the old version reads back as old, the new one does not.
 TEST_P(SaveFaults, WithoutFaultsTheNewVersionReplacesTheOld) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(writer_->WriteOld(folder.Path()));
     EXPECT_TRUE(writer_->ReadsAsOld(folder.Path()));
     std::string error;
@@ -76,7 +76,7 @@ TEST_P(SaveFaults, ReadOnlyFolder) {
 }
 
 TEST_P(SaveFaults, InjectedWriteFailure) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(writer_->WriteOld(folder.Path()));
     InjectWriteFailureAfter(1);
     ExpectRefusedCleanly(folder.Path(), {writer_->Target()});
@@ -84,7 +84,7 @@ TEST_P(SaveFaults, InjectedWriteFailure) {
 }
 
 TEST_P(SaveFaults, KilledDuringSave) {
-    ScratchFolder folder;
+    TempFolder folder;
     const auto save = [&] {
         std::string error;
         return writer_->SaveNew(folder.Path(), error);

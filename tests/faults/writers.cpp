@@ -1,9 +1,7 @@
 #include "tests/faults/writers.h"
 
-#include <chrono>
 #include <cstring>
 #include <random>
-#include <thread>
 
 #include "batch/batch_runner.h"
 #include "codec/codec.h"
@@ -25,11 +23,11 @@ class RecordingWriter : public Writer {
 public:
     bool WriteOld(const fs::path& folder) final {
         if (!WriteOldVersion(folder)) return false;
-        old_ = ReadBytes(folder / Target());
+        old_ = ReadFileBytes(folder / Target());
         return !old_.empty();
     }
     bool ReadsAsOld(const fs::path& folder) final {
-        return ReadBytes(folder / Target()) == old_ && ReadsBackAsOld(folder);
+        return ReadFileBytes(folder / Target()) == old_ && ReadsBackAsOld(folder);
     }
 
 protected:
@@ -84,7 +82,7 @@ private:
     fs::path OldFolder() const { return scratch_.Path() / "old"; }
     fs::path NewFolder() const { return scratch_.Path() / "new"; }
 
-    ScratchFolder scratch_;
+    TempFolder scratch_;
     bool ok_ = true;
 };
 
@@ -125,14 +123,7 @@ public:
         if (message.kind == MessageKind::kError) lastError = message.text;
         return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
     }
-    bool RunProgressDialog(ProgressDialogModel& model) override {
-        for (;;) {
-            const ProgressDialogModel::Step step = model.Tick();
-            if (step != ProgressDialogModel::Step::kWait) return step == ProgressDialogModel::Step::kEndOk;
-            while (doc->WorkerRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            doc->WaitForWorker();
-        }
-    }
+    bool RunProgressDialog(ProgressDialogModel& model) override { return RunProgressDialogHeadless(model, *doc); }
     CNoiseCleanerDoc* doc = nullptr;
     std::string lastError;
 };
