@@ -1,7 +1,6 @@
 #include "platform/qsettings_store.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -14,6 +13,7 @@
 #include <QVariantMap>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -145,13 +145,12 @@ bool HoldsExactly(const std::filesystem::path& file, const QVariantMap& expected
 // Qt notices a changed file by its size and modification time, so a new version must never
 // carry the old one's time, even when written within the same millisecond.
 void LaterThan(const std::filesystem::path& copy, const std::filesystem::path& file) {
-    struct stat old {}, now {};
-    if (::stat(file.c_str(), &old) != 0 || ::stat(copy.c_str(), &now) != 0) return;
-    const auto ns = [](const timespec& t) { return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
-    const int64_t wanted = ns(old.st_mtim) + 1000000;
-    if (ns(now.st_mtim) >= wanted) return;
-    const timespec times[2] = {{wanted / 1000000000, wanted % 1000000000}, {wanted / 1000000000, wanted % 1000000000}};
-    ::utimensat(AT_FDCWD, copy.c_str(), times, 0);
+    std::error_code ec;
+    const auto old = std::filesystem::last_write_time(file, ec);
+    if (ec) return;
+    const auto now = std::filesystem::last_write_time(copy, ec);
+    const auto wanted = old + std::chrono::milliseconds(1);
+    if (!ec && now < wanted) std::filesystem::last_write_time(copy, wanted, ec);
 }
 
 // Sets (or, with no value, removes) one key. Qt's own save of an INI file puts a cut file in
