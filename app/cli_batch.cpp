@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <span>
 #include <filesystem>
+#include <span>
 #include <thread>
 
 #include "app/cli_commands.h"
@@ -41,9 +41,12 @@ constexpr const char* kUsage =
     "  --suffix S             append S (at most 20 characters) to the name; \"\" for none\n"
     "  --format keep|png|jpeg|tiff\n"
     "  --quality Q            JPEG quality, 0..100\n"
-    "  --tiff-depth 24|48     48 keeps 16 bits per channel of 16-bit sources (TIFF or kept format)\n"
-    "  --recursive            also queue every subfolder (not hidden ones, nor the output subfolder)\n"
-    "  --idle                 run at idle priority (also when the batch priority option is \"Low\")\n";
+    "  --tiff-depth 24|48     48 keeps 16 bits per channel of 16-bit sources (TIFF or kept "
+    "format)\n"
+    "  --recursive            also queue every subfolder (not hidden ones, nor the output "
+    "subfolder)\n"
+    "  --idle                 run at idle priority (also when the batch priority option is "
+    "\"Low\")\n";
 
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
@@ -62,7 +65,8 @@ void OnInterrupt(int) { gInterrupted.store(true); }
 bool SetText(char* field, std::size_t fieldSize, std::size_t maxBytes, const std::string& text,
              const char* option, std::string& error) {
     if (text.size() > maxBytes || text.find('\0') != std::string::npos) {
-        error = std::string("--") + option + " takes at most " + std::to_string(maxBytes) + " characters";
+        error = std::string("--") + option + " takes at most " + std::to_string(maxBytes) +
+                " characters";
         return false;
     }
     SetFieldText(std::span<char>(field, fieldSize).first(maxBytes + 1), text);
@@ -79,24 +83,27 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
     }
     if (const auto name = args.Value("subfolder")) {
         settings.destination = 1;
-        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars, *name,
-                     "subfolder", error))
+        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars,
+                     *name, "subfolder", error))
             return false;
     }
     if (const auto dir = args.Value("to")) {
         settings.destination = 2;
-        const std::string absolute = dir->empty() ? std::string() : fs::absolute(*dir).lexically_normal().string();
-        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars, absolute, "to",
-                     error))
+        const std::string absolute =
+            dir->empty() ? std::string() : fs::absolute(*dir).lexically_normal().string();
+        if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars,
+                     absolute, "to", error))
             return false;
     }
     if (args.Flag("in-place")) {
         settings.destination = 0;
         std::fill(std::begin(settings.destinationPath), std::end(settings.destinationPath), '\0');
-        if (!args.Value("suffix")) std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
+        if (!args.Value("suffix"))
+            std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
     }
     if (const auto suffix = args.Value("suffix"))
-        if (!SetText(settings.suffix, sizeof settings.suffix, kMaxBatchSuffixChars, *suffix, "suffix", error))
+        if (!SetText(settings.suffix, sizeof settings.suffix, kMaxBatchSuffixChars, *suffix,
+                     "suffix", error))
             return false;
     if (const auto format = args.Value("format")) {
         if (*format == "keep") settings.outputFormat = 0;
@@ -124,7 +131,8 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
 // Folders as folder entries (and, with --recursive, each folder below), anything else as a
 // single file: a missing one then fails at run time, as a vanished queued file does.
 void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& queue) {
-    const std::string outputSubfolder = settings.destination == 1 ? EffectiveDestinationPath(settings) : "";
+    const std::string outputSubfolder =
+        settings.destination == 1 ? EffectiveDestinationPath(settings) : "";
     for (const std::string& given : args.Positional()) {
         const std::string path = fs::absolute(given).lexically_normal().string();
         std::error_code ec;
@@ -134,7 +142,9 @@ void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& 
         }
         queue.AddFolderEntry(path);
         if (!args.Flag("recursive")) continue;
-        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied,
+                                            ec),
+            end;
         for (; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             if (!it->is_directory(ec) || it->is_symlink(ec)) continue;
@@ -165,13 +175,14 @@ public:
                 if (text.size() >= std::strlen(kBuildingProfileTail) &&
                     text.compare(text.size() - std::strlen(kBuildingProfileTail), std::string::npos,
                                  kBuildingProfileTail) == 0)
-                    pendingFile_ = text;   // printed with the count that follows
-                else
-                    Line("  " + text);
+                    pendingFile_ = text;  // printed with the count that follows
+                else Line("  " + text);
                 break;
             case kTextCount: Line(text + ": " + pendingFile_); break;
             case kTextElapsed: elapsed_ = text; break;
-            case kTextRemaining: Line("  Time Elapsed: " + elapsed_ + "  Time Remaining: " + text); break;
+            case kTextRemaining:
+                Line("  Time Elapsed: " + elapsed_ + "  Time Remaining: " + text);
+                break;
             default: break;
         }
     }
@@ -184,7 +195,9 @@ public:
     void FileFailed(const std::string& source, const std::string& reason) override {
         Line("  failed: " + source + (reason.empty() ? "" : ": " + reason));
     }
-    void FileProcessed(const std::string&, const std::string& output) override { Line("  written: " + output); }
+    void FileProcessed(const std::string&, const std::string& output) override {
+        Line("  written: " + output);
+    }
 
 private:
     void Line(const std::string& text) {
@@ -202,8 +215,10 @@ private:
 int RunBatchCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
-    std::vector<std::string> valueOptions = {"subfolder", "to", "suffix", "format", "quality", "tiff-depth"};
-    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(), kFilterChoiceOptions.end());
+    std::vector<std::string> valueOptions = {"subfolder", "to",      "suffix",
+                                             "format",    "quality", "tiff-depth"};
+    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(),
+                        kFilterChoiceOptions.end());
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
         PrintUsage(stdout);
@@ -227,7 +242,8 @@ int RunBatchCommand(int argc, char** argv) {
     options.profileOptions.skipBuildWhenSufficient = learning.batchSkipBuildWhenLearned != 0;
     options.idlePriority = args.Flag("idle") || context.options.settings3.batchPriority > 0;
     std::string summary = BatchSettingsSummary(settings, context.presets);
-    for (std::size_t at; (at = summary.find("\r\n")) != std::string::npos;) summary.replace(at, 2, "\n");
+    for (std::size_t at; (at = summary.find("\r\n")) != std::string::npos;)
+        summary.replace(at, 2, "\n");
     if (FilterOptionGiven(args)) {
         summary = "Noise Filter: as given on the command line" + summary.substr(summary.find('\n'));
         // The filter chosen on the line plays the part of the document's current filter.
@@ -243,9 +259,10 @@ int RunBatchCommand(int argc, char** argv) {
     QueuePaths(args, settings, queue);
     const std::vector<std::string> files = queue.RunFileList();
     if (OverwriteQuestionNeeded(settings, files) && !args.Flag("in-place")) {
-        std::fprintf(stderr,
-                     "stillpix-cli batch: according to the batch settings the original files would be "
-                     "overwritten; pass --in-place to allow it, or choose --subfolder, --to or --suffix\n");
+        std::fprintf(
+            stderr,
+            "stillpix-cli batch: according to the batch settings the original files would be "
+            "overwritten; pass --in-place to allow it, or choose --subfolder, --to or --suffix\n");
         return 2;
     }
     if (files.empty()) std::fprintf(stderr, "stillpix-cli batch: no image files found\n");
@@ -256,7 +273,8 @@ int RunBatchCommand(int argc, char** argv) {
     job.progress = &progress;
     std::fprintf(stderr, "%s\n", summary.c_str());
 
-    struct sigaction action {}, previousInt{}, previousTerm{};
+    struct sigaction action {
+    }, previousInt{}, previousTerm{};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInt);
@@ -279,7 +297,8 @@ int RunBatchCommand(int argc, char** argv) {
     return counts.failed == 0 && counts.skipped == 0 ? 0 : 1;
 }
 
-CommandRegistration registration{"batch", "filter folders and files by the batch settings", RunBatchCommand};
+CommandRegistration registration{"batch", "filter folders and files by the batch settings",
+                                 RunBatchCommand};
 
 }  // namespace
 

@@ -81,10 +81,8 @@ private:
         const int tenth = model.Bar().Position() / 10;
         // The bar drops back to 0 as a run ends; only forward steps are news.
         if (model.Text() == text_ && tenth <= tenth_) return;
-        if (tty)
-            std::fprintf(stderr, "\r%s %3d%%", model.Text().c_str(), tenth * 10);
-        else
-            std::fprintf(stderr, "%s %d%%\n", model.Text().c_str(), tenth * 10);
+        if (tty) std::fprintf(stderr, "\r%s %3d%%", model.Text().c_str(), tenth * 10);
+        else std::fprintf(stderr, "%s %d%%\n", model.Text().c_str(), tenth * 10);
         text_ = model.Text();
         tenth_ = tenth;
         shown_ = true;
@@ -112,7 +110,8 @@ bool ApplyRunOptions(const CliArgs& args, AppOptions& options, std::string& erro
         options.settings2.iccHandling =
             static_cast<int32_t>(*icc == "apply" ? IccMode::kApplyOnOpen : IccMode::kDoNotApply);
     }
-    if (args.Flag("learn") && args.Flag("no-learn")) return error = "--learn and --no-learn exclude each other", false;
+    if (args.Flag("learn") && args.Flag("no-learn"))
+        return error = "--learn and --no-learn exclude each other", false;
     if (args.Flag("learn")) options.settings2.selfLearning = 1;
     if (args.Flag("no-learn")) options.settings2.selfLearning = 0;
     return true;
@@ -137,7 +136,8 @@ int RunDenoiseCommand(int argc, char** argv) {
     AppOptions options = user.options;
     FilterSettings settings;
     if (!ApplyRunOptions(args, options, error) ||
-        !ChooseFilterSettings(args, user.presets, options.settings.defaultFilterSlot, settings, error))
+        !ChooseFilterSettings(args, user.presets, options.settings.defaultFilterSlot, settings,
+                              error))
         return Usage(error);
 
     const auto start = std::chrono::steady_clock::now();
@@ -156,15 +156,17 @@ int RunDenoiseCommand(int argc, char** argv) {
     if (!doc.SaveDocument(out)) return 1;
 
     const ProfileChoice& choice = doc.Job().profileChoice;
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "denoised %s (%d x %d, %s profile, confidence %d) into %s in %.2f s\n", in.c_str(),
-                 doc.Image()->Width(), doc.Image()->Height(), choice.measured ? "measured" : "learned",
-                 choice.confidence, WithDefaultExtension(out).c_str(), seconds);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "denoised %s (%d x %d, %s profile, confidence %d) into %s in %.2f s\n",
+                 in.c_str(), doc.Image()->Width(), doc.Image()->Height(),
+                 choice.measured ? "measured" : "learned", choice.confidence,
+                 WithDefaultExtension(out).c_str(), seconds);
     return 0;
 }
 
-CommandRegistration registration{"denoise", "open an image, filter it with its noise profile and save it",
-                                 RunDenoiseCommand};
+CommandRegistration registration{
+    "denoise", "open an image, filter it with its noise profile and save it", RunDenoiseCommand};
 
 }  // namespace
 

@@ -31,8 +31,11 @@ std::string Number(double value) {
 std::size_t Utf8Length(const std::string& s, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char lead = byte(i);
-    const std::size_t n = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 && lead >= 0xC2 ? 2
-                        : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 && lead <= 0xF4 ? 4 : 0;
+    const std::size_t n = lead < 0x80                             ? 1
+                          : (lead & 0xE0) == 0xC0 && lead >= 0xC2 ? 2
+                          : (lead & 0xF0) == 0xE0                 ? 3
+                          : (lead & 0xF8) == 0xF0 && lead <= 0xF4 ? 4
+                                                                  : 0;
     if (n == 0 || i + n > s.size()) return 0;
     for (std::size_t k = 1; k < n; ++k)
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -68,7 +71,7 @@ std::string Json(const std::string& text) {
 struct Field {
     const char* name;
     std::string value;
-    bool text;       // quoted in JSON
+    bool text;  // quoted in JSON
 };
 
 std::vector<Field> DescriptorFields(const ImageDescriptor& d) {
@@ -95,7 +98,8 @@ void PrintText(const CExifFormatter& f) {
     std::size_t width = 0;
     for (const auto& label : f.Labels()) width = std::max(width, label.size());
     for (std::size_t i = 0; i < f.Labels().size(); ++i)
-        std::printf("%-*s  %s\n", static_cast<int>(width), f.Labels()[i].c_str(), f.Values()[i].c_str());
+        std::printf("%-*s  %s\n", static_cast<int>(width), f.Labels()[i].c_str(),
+                    f.Values()[i].c_str());
     std::printf("\nISO speed: %d\n\nDescriptor:\n", f.IsoSpeed());
     for (const Field& field : DescriptorFields(f.Descriptor()))
         std::printf("  %-16s  %s\n", field.name, field.value.c_str());
@@ -104,8 +108,8 @@ void PrintText(const CExifFormatter& f) {
 void PrintJson(const CExifFormatter& f) {
     std::printf("{\n  \"rows\": [");
     for (std::size_t i = 0; i < f.Labels().size(); ++i)
-        std::printf("%s\n    {\"label\": %s, \"value\": %s}", i == 0 ? "" : ",", Json(f.Labels()[i]).c_str(),
-                    Json(f.Values()[i]).c_str());
+        std::printf("%s\n    {\"label\": %s, \"value\": %s}", i == 0 ? "" : ",",
+                    Json(f.Labels()[i]).c_str(), Json(f.Values()[i]).c_str());
     std::printf("\n  ],\n  \"isoSpeed\": %d,\n  \"descriptor\": {", f.IsoSpeed());
     bool first = true;
     for (const Field& field : DescriptorFields(f.Descriptor())) {
@@ -129,8 +133,10 @@ int RunExifCommand(int argc, char** argv) {
     }
     const auto unknown = args.Unknown({"help", "json"});
     if (!unknown.empty() || args.Positional().size() != 1) {
-        std::fprintf(stderr, "stillpix-cli exif: %s\n%s",
-                     unknown.empty() ? "needs one image file" : ("unknown option " + unknown[0]).c_str(), kUsage);
+        std::fprintf(
+            stderr, "stillpix-cli exif: %s\n%s",
+            unknown.empty() ? "needs one image file" : ("unknown option " + unknown[0]).c_str(),
+            kUsage);
         return 2;
     }
     const std::string& file = args.Positional()[0];
@@ -148,20 +154,20 @@ int RunExifCommand(int argc, char** argv) {
     CExifFormatter formatter;
     std::vector<uint8_t> icc;
     std::string profileName;
-    if (cGetImageICCProfile(*h, icc) && cGetICCProfileName(icc, profileName)) formatter.SetColorProfile(profileName);
+    if (cGetImageICCProfile(*h, icc) && cGetICCProfileName(icc, profileName))
+        formatter.SetColorProfile(profileName);
     formatter.SetColorDepth(info.bitsPerPixel);
     formatter.Set(exif, info.width, info.height);
     cUnload(*h);
     cDestroySession(h);
 
-    if (args.Flag("json"))
-        PrintJson(formatter);
-    else
-        PrintText(formatter);
+    if (args.Flag("json")) PrintJson(formatter);
+    else PrintText(formatter);
     return 0;
 }
 
-CommandRegistration registration{"exif", "print an image's EXIF rows, ISO speed and descriptor", RunExifCommand};
+CommandRegistration registration{"exif", "print an image's EXIF rows, ISO speed and descriptor",
+                                 RunExifCommand};
 
 }  // namespace
 }  // namespace stillpix::cli

@@ -34,7 +34,8 @@ int RunFilterCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
     std::vector<std::string> valueOptions = kProfileValueOptions;
-    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(), kFilterChoiceOptions.end());
+    valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(),
+                        kFilterChoiceOptions.end());
     valueOptions.push_back("o");
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
@@ -43,16 +44,18 @@ int RunFilterCommand(int argc, char** argv) {
     }
     const auto unknown = args.Unknown({"help"});
     if (!unknown.empty()) return Usage("unknown option " + unknown[0]);
-    if (args.Positional().size() != 1 || !args.Value("o")) return Usage("needs one input and -o OUT");
+    if (args.Positional().size() != 1 || !args.Value("o"))
+        return Usage("needs one input and -o OUT");
 
     UserContext context;
     OpenUserContext(context);
     FilterSettings settings;
     EngineImage image;
     NoiseProfile profile;
-    if (!ChooseFilterSettings(args, context.presets, context.options.settings.defaultFilterSlot, settings,
-                              error) ||
-        !ReadPnm(args.Positional()[0], image, error) || !ObtainProfile(args, image, profile, error)) {
+    if (!ChooseFilterSettings(args, context.presets, context.options.settings.defaultFilterSlot,
+                              settings, error) ||
+        !ReadPnm(args.Positional()[0], image, error) ||
+        !ObtainProfile(args, image, profile, error)) {
         std::fprintf(stderr, "stillpix-cli filter: %s\n", error.c_str());
         return 1;
     }
@@ -62,27 +65,29 @@ int RunFilterCommand(int argc, char** argv) {
     TileGrid grid;
     CreateTileGrid(image.width, image.height, grid);
     EngineImage result = image;
-    const bool ok = FilterImage(image.width, image.height, image.stride8, image.display.data(),
-                                result.display.data(), image.sixteenBit ? image.samples.data() : nullptr,
-                                image.sixteenBit ? result.samples.data() : nullptr, image.BitsPerPixel(),
-                                grid, profile, &params, nullptr, nullptr, nullptr);
+    const bool ok =
+        FilterImage(image.width, image.height, image.stride8, image.display.data(),
+                    result.display.data(), image.sixteenBit ? image.samples.data() : nullptr,
+                    image.sixteenBit ? result.samples.data() : nullptr, image.BitsPerPixel(), grid,
+                    profile, &params, nullptr, nullptr, nullptr);
     FreeTileGrid(grid);
     if (!ok) {
         std::fprintf(stderr, "stillpix-cli filter: the engine refused the image\n");
         return 1;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!WritePnm(*args.Value("o"), result, error)) {
         std::fprintf(stderr, "stillpix-cli filter: %s\n", error.c_str());
         return 1;
     }
-    std::fprintf(stderr, "filtered %d x %d in %.2f s (%.1f MP/s)\n", image.width, image.height, seconds,
-                 image.width * double(image.height) / 1e6 / seconds);
+    std::fprintf(stderr, "filtered %d x %d in %.2f s (%.1f MP/s)\n", image.width, image.height,
+                 seconds, image.width * double(image.height) / 1e6 / seconds);
     return 0;
 }
 
-CommandRegistration registration{"filter", "filter a PPM/PGM image with a measured, given or flat profile",
-                                 RunFilterCommand};
+CommandRegistration registration{
+    "filter", "filter a PPM/PGM image with a measured, given or flat profile", RunFilterCommand};
 
 }  // namespace
 

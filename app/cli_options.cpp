@@ -17,7 +17,10 @@ bool CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& value
         // "-o" is the short spelling of "--o".
         if (!onlyPositional && arg.size() == 2 && arg[0] == '-' && arg[1] != '-') arg = "-" + arg;
         if (onlyPositional || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-            if (arg == "--") { onlyPositional = true; continue; }
+            if (arg == "--") {
+                onlyPositional = true;
+                continue;
+            }
             positional_.push_back(arg);
             continue;
         }
@@ -50,7 +53,7 @@ bool CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& value
 std::optional<std::string> CliArgs::Value(const std::string& name) const {
     const auto range = values_.equal_range(name);
     if (range.first == range.second) return std::nullopt;
-    return std::prev(range.second)->second;   // the last one given wins
+    return std::prev(range.second)->second;  // the last one given wins
 }
 
 std::vector<std::string> CliArgs::Values(const std::string& name) const {

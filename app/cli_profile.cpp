@@ -36,7 +36,8 @@ int Usage(const std::string& message) {
 // Tile progress on a terminal; scripts reading stderr get only the summary line.
 int ShowProgress(ProgressRecord& record) {
     if (record.stage == 1)
-        std::fprintf(stderr, "\rmeasuring: tile %d of %d", record.tileIndex + 1, record.tiles->count);
+        std::fprintf(stderr, "\rmeasuring: tile %d of %d", record.tileIndex + 1,
+                     record.tiles->count);
     return 1;
 }
 
@@ -48,7 +49,8 @@ void PrintProfile(const NoiseProfile& profile) {
         for (int k = 0; k < kProfileBins; ++k) {
             const int low = k * 2048, high = k == kProfileBins - 1 ? 21906 : low + 2047;
             std::printf("  %3d  %5d..%-5d", k, low, high);
-            for (int c = 0; c < 3; ++c) std::printf("  %8d  %5d", band.levels[k][c], band.counts[k][c]);
+            for (int c = 0; c < 3; ++c)
+                std::printf("  %8d  %5d", band.levels[k][c], band.counts[k][c]);
             std::printf("\n");
         }
     }
@@ -74,13 +76,15 @@ int RunProfileCommand(int argc, char** argv) {
     ResetProfile(profile, false);
     TileGrid grid;
     CreateTileGrid(image.width, image.height, grid);
-    const bool measured = BuildImageProfile(grid, image.width, image.height, image.stride8,
-                                            image.DisplayBitsPerPixel(), image.display.data(), profile, nullptr,
-                                            isatty(STDERR_FILENO) ? ShowProgress : nullptr, nullptr);
+    const bool measured =
+        BuildImageProfile(grid, image.width, image.height, image.stride8,
+                          image.DisplayBitsPerPixel(), image.display.data(), profile, nullptr,
+                          isatty(STDERR_FILENO) ? ShowProgress : nullptr, nullptr);
     if (isatty(STDERR_FILENO)) std::fputc('\n', stderr);
     FreeTileGrid(grid);
     if (!measured) return Fail("the image's noise could not be measured");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (args.Flag("smooth")) SmoothProfile(profile);
 
     if (const auto out = args.Value("o")) {
@@ -88,8 +92,8 @@ int RunProfileCommand(int argc, char** argv) {
         if (!WriteFileAtomically(*out, bytes, &error)) return Fail(error);
     }
     PrintProfile(profile);
-    std::fprintf(stderr, "measured %d x %d in %.2f s (%.1f MP/s)\n", image.width, image.height, seconds,
-                 image.width * double(image.height) / 1e6 / seconds);
+    std::fprintf(stderr, "measured %d x %d in %.2f s (%.1f MP/s)\n", image.width, image.height,
+                 seconds, image.width * double(image.height) / 1e6 / seconds);
     return 0;
 }
 

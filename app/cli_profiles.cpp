@@ -27,17 +27,21 @@ int Fail(const std::string& message) {
 }
 
 void PrintRecords(const LearnedProfileStore& store) {
-    std::printf("  #  camera                                  size         ISO  light  images  confidence\n");
+    std::printf(
+        "  #  camera                                  size         ISO  light  images  "
+        "confidence\n");
     int index = 0;
     for (const LearnedProfileRecord& r : store.Records()) {
         const ImageDescriptor& d = r.descriptor;
-        const std::string camera = std::string(FieldText(d.make)) + " " + std::string(FieldText(d.model));
+        const std::string camera =
+            std::string(FieldText(d.make)) + " " + std::string(FieldText(d.model));
         const std::string size = std::to_string(d.width) + " x " + std::to_string(d.height);
         const auto light = LightValue(d);
         char lightText[16] = "-";
         if (light) std::snprintf(lightText, sizeof lightText, "%.2f", *light);
-        std::printf("%3d  %-38s  %-11s %5d  %5s  %6d  %10d\n", ++index, camera.c_str(), size.c_str(), d.isoSpeed,
-                    lightText, r.contributors, ProfileConfidence(r.profile));
+        std::printf("%3d  %-38s  %-11s %5d  %5s  %6d  %10d\n", ++index, camera.c_str(),
+                    size.c_str(), d.isoSpeed, lightText, r.contributors,
+                    ProfileConfidence(r.profile));
     }
 }
 
@@ -54,8 +58,10 @@ int RunProfilesCommand(int argc, char** argv) {
     }
     const auto unknown = args.Unknown({"help", "delete-all"});
     if (!unknown.empty() || !args.Positional().empty()) {
-        std::fprintf(stderr, "stillpix-cli profiles: %s\n%s",
-                     unknown.empty() ? "takes no file arguments" : ("unknown option " + unknown[0]).c_str(), kUsage);
+        std::fprintf(
+            stderr, "stillpix-cli profiles: %s\n%s",
+            unknown.empty() ? "takes no file arguments" : ("unknown option " + unknown[0]).c_str(),
+            kUsage);
         return 2;
     }
 
@@ -79,7 +85,8 @@ int RunProfilesCommand(int argc, char** argv) {
         return 0;
     }
     if (!loaded)
-        return Fail(file.string() + " is damaged or not a profile file; the program ignores it and "
+        return Fail(file.string() +
+                    " is damaged or not a profile file; the program ignores it and "
                     "replaces it at the next learning");
     std::printf("%d learned profile(s)\n", store.Count());
     if (store.Count() > 0) PrintRecords(store);

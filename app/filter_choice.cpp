@@ -30,8 +30,8 @@ bool ApplyFilterFieldOptions(const CliArgs& args, FilterSettings& settings, std:
     return true;
 }
 
-bool ChooseFilterSettings(const CliArgs& args, const PresetTable& table, int defaultSlot, FilterSettings& out,
-                          std::string& error) {
+bool ChooseFilterSettings(const CliArgs& args, const PresetTable& table, int defaultSlot,
+                          FilterSettings& out, std::string& error) {
     int slot = defaultSlot;
     if (const auto name = args.Value("preset")) {
         const auto found = FindPreset(table, *name);
@@ -50,13 +50,16 @@ bool ChooseFilterSettings(const CliArgs& args, const PresetTable& table, int def
 void PrintFilterFieldUsage(std::FILE* out) {
     for (const FilterFieldInfo& field : kFilterFieldTable)
         if (EditableFilterField(field))
-            std::fprintf(out, "    --%-22s %d..%d (neutral %d)\n", field.key, field.low, field.high, field.neutral);
+            std::fprintf(out, "    --%-22s %d..%d (neutral %d)\n", field.key, field.low, field.high,
+                         field.neutral);
 }
 
 void PrintFilterChoiceUsage(std::FILE* out) {
-    std::fputs("  --preset NAME|SLOT    the filter preset (default: the \"Default Filter Settings\" option)\n"
-               "  field options, each replacing one field of the preset (one step is 5 %):\n",
-               out);
+    std::fputs(
+        "  --preset NAME|SLOT    the filter preset (default: the \"Default Filter Settings\" "
+        "option)\n"
+        "  field options, each replacing one field of the preset (one step is 5 %):\n",
+        out);
     PrintFilterFieldUsage(out);
 }
 

@@ -19,8 +19,8 @@ extern const std::vector<std::string> kFilterChoiceOptions;
 bool EditableFilterField(const FilterFieldInfo& field);
 
 // --preset NAME|SLOT (default `defaultSlot`), then every field option given replaces that field.
-bool ChooseFilterSettings(const CliArgs& args, const PresetTable& table, int defaultSlot, FilterSettings& out,
-                          std::string& error);
+bool ChooseFilterSettings(const CliArgs& args, const PresetTable& table, int defaultSlot,
+                          FilterSettings& out, std::string& error);
 
 // Field options given on the line replace the fields of `settings`.
 bool ApplyFilterFieldOptions(const CliArgs& args, FilterSettings& settings, std::string& error);

@@ -11,10 +11,12 @@ namespace stillpix::cli {
 
 const std::vector<std::string> kProfileValueOptions = {"profile", "flat-profile"};
 
-bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& profile, std::string& error) {
+bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& profile,
+                   std::string& error) {
     if (const auto file = args.Value("profile")) {
         std::ifstream in(*file, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         if (!in.good() && !in.eof()) {
             error = "cannot read profile " + *file;
             return false;
@@ -37,8 +39,8 @@ bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& 
     TileGrid grid;
     CreateTileGrid(image.width, image.height, grid);
     const bool measured = BuildImageProfile(grid, image.width, image.height, image.stride8,
-                                            image.DisplayBitsPerPixel(), image.display.data(), profile,
-                                            nullptr, nullptr, nullptr);
+                                            image.DisplayBitsPerPixel(), image.display.data(),
+                                            profile, nullptr, nullptr, nullptr);
     FreeTileGrid(grid);
     if (!measured) {
         error = "the image's noise could not be measured";

@@ -15,6 +15,7 @@ extern const std::vector<std::string> kProfileValueOptions;
 
 // --profile FILE (its 1004 bytes as they stand), --flat-profile LEVEL (every band and bin at
 // LEVEL), or else the image's own measured and smoothed profile.
-bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& profile, std::string& error);
+bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& profile,
+                   std::string& error);
 
 }  // namespace stillpix::cli

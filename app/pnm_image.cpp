@@ -49,7 +49,8 @@ bool ReadPnm(const std::filesystem::path& path, EngineImage& image, std::string&
         error = "cannot open " + path.string();
         return false;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
     if (bytes.size() < 2 || bytes[0] != 'P' || (bytes[1] != '5' && bytes[1] != '6')) {
         error = path.string() + " is not a binary PPM or PGM file";
         return false;
@@ -58,7 +59,8 @@ bool ReadPnm(const std::filesystem::path& path, EngineImage& image, std::string&
     uint64_t width = 0, height = 0, maxValue = 0;
     if (!HeaderNumber(bytes, pos, width) || !HeaderNumber(bytes, pos, height) ||
         !HeaderNumber(bytes, pos, maxValue) || pos >= bytes.size() || !std::isspace(bytes[pos]) ||
-        width == 0 || height == 0 || maxValue == 0 || maxValue > 65535 || width * height > kMaxPixels) {
+        width == 0 || height == 0 || maxValue == 0 || maxValue > 65535 ||
+        width * height > kMaxPixels) {
         error = path.string() + " has a malformed or unsupported header";
         return false;
     }
@@ -97,7 +99,8 @@ bool ReadPnm(const std::filesystem::path& path, EngineImage& image, std::string&
         const uint8_t* row = data + y * rowSamples;
         uint8_t* out = image.display.data() + std::size_t(image.stride8) * (height - 1 - y);
         for (std::size_t x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c) out[x * channels + (channels == 3 ? 2 - c : 0)] = row[x * channels + c];
+            for (int c = 0; c < channels; ++c)
+                out[x * channels + (channels == 3 ? 2 - c : 0)] = row[x * channels + c];
     }
     return true;
 }
@@ -105,8 +108,9 @@ bool ReadPnm(const std::filesystem::path& path, EngineImage& image, std::string&
 bool WritePnm(const std::filesystem::path& path, const EngineImage& image, std::string& error) {
     const std::size_t rowSamples = std::size_t(image.width) * image.channels;
     const int sampleBytes = image.sixteenBit ? 2 : 1;
-    std::string header = std::string(image.channels == 3 ? "P6\n" : "P5\n") + std::to_string(image.width) +
-                         " " + std::to_string(image.height) + "\n" + (image.sixteenBit ? "65535" : "255") + "\n";
+    std::string header = std::string(image.channels == 3 ? "P6\n" : "P5\n") +
+                         std::to_string(image.width) + " " + std::to_string(image.height) + "\n" +
+                         (image.sixteenBit ? "65535" : "255") + "\n";
     std::vector<uint8_t> bytes(header.begin(), header.end());
     bytes.reserve(bytes.size() + rowSamples * image.height * sampleBytes);
     for (int y = 0; y < image.height; ++y) {
@@ -118,7 +122,8 @@ bool WritePnm(const std::filesystem::path& path, const EngineImage& image, std::
                     bytes.push_back(uint8_t(v >> 8));
                     bytes.push_back(uint8_t(v));
                 } else {
-                    bytes.push_back(image.display[std::size_t(image.stride8) * (image.height - 1 - y) + from]);
+                    bytes.push_back(
+                        image.display[std::size_t(image.stride8) * (image.height - 1 - y) + from]);
                 }
             }
     }

@@ -13,11 +13,11 @@ namespace stillpix::cli {
 struct EngineImage {
     int width = 0;
     int height = 0;
-    int channels = 0;          // 1 grey, 3 B, G, R
+    int channels = 0;  // 1 grey, 3 B, G, R
     bool sixteenBit = false;
-    int stride8 = 0;           // bytes per display row, a multiple of 4
-    std::vector<uint8_t> display;    // bottom-up, padded; the 8-bit image or the 16-bit one's view
-    std::vector<uint16_t> samples;   // 16-bit images only: top-down, unpadded
+    int stride8 = 0;                // bytes per display row, a multiple of 4
+    std::vector<uint8_t> display;   // bottom-up, padded; the 8-bit image or the 16-bit one's view
+    std::vector<uint16_t> samples;  // 16-bit images only: top-down, unpadded
 
     int BitsPerPixel() const { return channels * (sixteenBit ? 16 : 8); }
     int DisplayBitsPerPixel() const { return channels * 8; }

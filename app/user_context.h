@@ -18,7 +18,7 @@ struct UserContext {
     AppOptions options;
     PresetTable presets;
     std::unique_ptr<LearnedProfileStore> profiles;
-    bool settingsReadable = false;   // false: defaults and the built-in presets only
+    bool settingsReadable = false;  // false: defaults and the built-in presets only
 };
 
 // Opens the user's settings file (defaults where it is missing or damaged, which is never a

@@ -17,7 +17,7 @@ bool BatchImage::Load(const std::string& path, bool sixteenBits, std::string& er
     LoadOptions options;
     options.keepUnprocessedCopy = true;
     options.keep16 = sixteenBits;
-    options.iccMode = IccMode::kDoNotApply;   // a batch asks nothing and converts nothing
+    options.iccMode = IccMode::kDoNotApply;  // a batch asks nothing and converts nothing
     if (!impl_->bitmap.Load(path, options, nullptr, &error)) return false;
     if (!impl_->bitmap.Unprocessed()) {
         error = "the image's unprocessed copy could not be made";
@@ -38,21 +38,23 @@ ProfileImageView BatchImage::ProfileView() const {
     return {display.bits.data(), display.width, display.height, display.stride, display.bitCount};
 }
 
-bool BatchImage::Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params, void* callerData,
-                        TileCallback tileCallback) {
+bool BatchImage::Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params,
+                        void* callerData, TileCallback tileCallback) {
     CBitmapEx& image = impl_->bitmap;
     const CBitmapEx* original = image.Unprocessed();
     if (!image.Valid() || !original) return false;
     DisplayBitmap& display = image.Display();
     const bool sixteen = image.Has16() && original->Has16();
     const int bitsPerPixel = sixteen ? (image.Grey() ? 16 : 48) : display.bitCount;
-    return FilterImage(display.width, display.height, display.stride, original->Display().bits.data(),
-                       display.bits.data(), sixteen ? original->Samples16().data() : nullptr,
-                       sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, tiles, profile, &params,
-                       callerData, tileCallback, nullptr);
+    return FilterImage(display.width, display.height, display.stride,
+                       original->Display().bits.data(), display.bits.data(),
+                       sixteen ? original->Samples16().data() : nullptr,
+                       sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, tiles, profile,
+                       &params, callerData, tileCallback, nullptr);
 }
 
-bool BatchImage::Save(const std::string& path, int jpegQuality, bool sixteenBits, std::string& error) {
+bool BatchImage::Save(const std::string& path, int jpegQuality, bool sixteenBits,
+                      std::string& error) {
     return impl_->bitmap.Save(path, jpegQuality, sixteenBits, &error);
 }
 

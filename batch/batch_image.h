@@ -27,8 +27,8 @@ public:
     // The 8-bit display bitmap the noise is measured on.
     ProfileImageView ProfileView() const;
     // Filters the unprocessed copy into the image, every tile of `tiles`.
-    bool Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params, void* callerData,
-                TileCallback tileCallback);
+    bool Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params,
+                void* callerData, TileCallback tileCallback);
     // Writes the image (format by the name's extension) through a temporary file.
     bool Save(const std::string& path, int jpegQuality, bool sixteenBits, std::string& error);
 

@@ -17,8 +17,8 @@ public:
     virtual ~BatchProgress() = default;
     // 1 file label, 2 count label, 3 elapsed time, 4 remaining time; other selectors are ignored.
     virtual void SetText(int selector, const std::string& text) = 0;
-    virtual void SetImagePosition(int position) = 0;     // upper bar, 0..100
-    virtual void SetOverallPosition(int position) = 0;   // lower bar, 0..100
+    virtual void SetImagePosition(int position) = 0;    // upper bar, 0..100
+    virtual void SetOverallPosition(int position) = 0;  // lower bar, 0..100
     // The run has ended (normally or stopped): the window closes itself.
     virtual void Done() = 0;
     // False once the window has been closed; texts are then no longer sent.
@@ -35,16 +35,21 @@ public:
     }
 };
 
-enum BatchProgressText : int { kTextFile = 1, kTextCount = 2, kTextElapsed = 3, kTextRemaining = 4 };
+enum BatchProgressText : int {
+    kTextFile = 1,
+    kTextCount = 2,
+    kTextElapsed = 3,
+    kTextRemaining = 4
+};
 
 struct BatchJob {
-    const BatchSettings* settings = nullptr;   // read for every file
-    int32_t total = 0;                         // size of the file list
-    std::vector<std::string> fileList;         // full paths in processing order
-    std::vector<std::string> failedList;       // sources that failed to load or to be written
-    std::vector<std::string> processedList;    // sources whose result was written
-    BatchProgress* progress = nullptr;         // the progress window; none when there is no window
-    std::string elapsedText;                   // after the last file that loaded
+    const BatchSettings* settings = nullptr;  // read for every file
+    int32_t total = 0;                        // size of the file list
+    std::vector<std::string> fileList;        // full paths in processing order
+    std::vector<std::string> failedList;      // sources that failed to load or to be written
+    std::vector<std::string> processedList;   // sources whose result was written
+    BatchProgress* progress = nullptr;        // the progress window; none when there is no window
+    std::string elapsedText;                  // after the last file that loaded
 
     // Run Batch: clears the lists (statuses show the latest run only) and takes the files.
     void Prepare(const BatchSettings& batchSettings, std::vector<std::string> files) {

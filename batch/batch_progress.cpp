@@ -6,10 +6,13 @@
 namespace stillpix {
 
 std::string FileLabelText(const std::string& fileName, BatchFileStage stage) {
-    return fileName + (stage == BatchFileStage::kBuildingProfile ? kBuildingProfileTail : kFilteringTail);
+    return fileName +
+           (stage == BatchFileStage::kBuildingProfile ? kBuildingProfileTail : kFilteringTail);
 }
 
-std::string CountLabelText(int number, int total) { return FormatText("%s %d of %d", kProgressWait, number, total); }
+std::string CountLabelText(int number, int total) {
+    return FormatText("%s %d of %d", kProgressWait, number, total);
+}
 
 std::string FormatBatchTime(int64_t milliseconds) {
     const long long s = milliseconds / 1000, h = s / 3600, m = s / 60;
@@ -35,7 +38,8 @@ std::string BatchCompletedText(const std::string& elapsedText) {
 
 std::string BatchSummaryText(const std::string& elapsedText, const BatchCounts& counts) {
     return BatchCompletedText(elapsedText) + "\n" +
-           FormatText("%s: %lld\n", kImagesProcessedLabel, static_cast<long long>(counts.processed)) +
+           FormatText("%s: %lld\n", kImagesProcessedLabel,
+                      static_cast<long long>(counts.processed)) +
            FormatText("%s: %lld\n", kImagesFailedLabel, static_cast<long long>(counts.failed)) +
            FormatText("%s: %lld\n", kImagesSkippedLabel, static_cast<long long>(counts.skipped));
 }

@@ -27,7 +27,7 @@ int64_t RemainingMilliseconds(int64_t total, int64_t elapsed, int64_t done);
 struct BatchCounts {
     int64_t processed = 0;
     int64_t failed = 0;
-    int64_t skipped = 0;   // neither processed nor failed: not reached, or stopped
+    int64_t skipped = 0;  // neither processed nor failed: not reached, or stopped
 };
 BatchCounts CountBatch(int64_t total, int64_t processed, int64_t failed);
 

@@ -33,7 +33,7 @@ bool TakenFromFolder(const fs::directory_entry& entry) {
     std::error_code ec;
     if (!entry.is_regular_file(ec)) return false;
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0) return false;   // no extension, or no title
+    if (dot == std::string::npos || dot == 0) return false;  // no extension, or no title
     return IsQueuedExtension(LowerAscii(name.substr(dot + 1)));
 }
 
@@ -99,10 +99,8 @@ FOLDERDATA& BatchQueue::NewNode(QueueNodeKind kind, FOLDERDATA& parent, bool asF
     node->isFolder = kind == QueueNodeKind::kFoldersGroup || kind == QueueNodeKind::kFolder;
     FOLDERDATA& made = *node;
     records_.push_back(std::move(node));
-    if (asFirstChild)
-        parent.children.insert(parent.children.begin(), &made);
-    else
-        parent.children.push_back(&made);
+    if (asFirstChild) parent.children.insert(parent.children.begin(), &made);
+    else parent.children.push_back(&made);
     return made;
 }
 
@@ -111,12 +109,14 @@ FOLDERDATA& BatchQueue::EnsureGroup(QueueNodeKind kind) {
     if (group) return *group;
     // "Folders" always stands above "Single Files".
     FOLDERDATA& made = NewNode(kind, Root(), kind == QueueNodeKind::kFoldersGroup);
-    made.displayName = kind == QueueNodeKind::kFoldersGroup ? kFoldersGroupName : kSingleFilesGroupName;
+    made.displayName =
+        kind == QueueNodeKind::kFoldersGroup ? kFoldersGroupName : kSingleFilesGroupName;
     return made;
 }
 
 FOLDERDATA* BatchQueue::AddFolderEntry(const std::string& folder) {
-    if (std::find(folderPaths_.begin(), folderPaths_.end(), folder) != folderPaths_.end()) return nullptr;
+    if (std::find(folderPaths_.begin(), folderPaths_.end(), folder) != folderPaths_.end())
+        return nullptr;
     folderPaths_.push_back(folder);
     FOLDERDATA& group = EnsureGroup(QueueNodeKind::kFoldersGroup);
     FOLDERDATA& entry = NewNode(QueueNodeKind::kFolder, group, false);
@@ -141,7 +141,8 @@ FOLDERDATA& BatchQueue::AddFileNode(const std::string& file) {
 }
 
 FOLDERDATA* BatchQueue::AddSingleFileEntry(const std::string& file) {
-    if (std::find(singleFilePaths_.begin(), singleFilePaths_.end(), file) != singleFilePaths_.end()) return nullptr;
+    if (std::find(singleFilePaths_.begin(), singleFilePaths_.end(), file) != singleFilePaths_.end())
+        return nullptr;
     singleFilePaths_.push_back(file);
     return &AddFileNode(file);
 }
@@ -155,9 +156,10 @@ void BatchQueue::DeleteNode(FOLDERDATA& node) {
         auto& siblings = node.parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), &node), siblings.end());
     }
-    records_.erase(std::remove_if(records_.begin(), records_.end(),
-                                  [&](const std::unique_ptr<FOLDERDATA>& r) { return r.get() == &node; }),
-                   records_.end());
+    records_.erase(
+        std::remove_if(records_.begin(), records_.end(),
+                       [&](const std::unique_ptr<FOLDERDATA>& r) { return r.get() == &node; }),
+        records_.end());
 }
 
 void BatchQueue::Recount() {
@@ -231,7 +233,8 @@ std::vector<BatchQueue::ListedFile> BatchQueue::ListFiles(const FOLDERDATA& sele
     if (node->kind == QueueNodeKind::kRoot) {
         for (const FOLDERDATA* group : node->children)
             for (const FOLDERDATA* entry : group->children) shown.push_back(entry);
-    } else if (node->kind == QueueNodeKind::kFoldersGroup || node->kind == QueueNodeKind::kSingleFilesGroup) {
+    } else if (node->kind == QueueNodeKind::kFoldersGroup ||
+               node->kind == QueueNodeKind::kSingleFilesGroup) {
         shown.assign(node->children.begin(), node->children.end());
     } else {
         shown.push_back(node);
@@ -246,14 +249,17 @@ std::vector<BatchQueue::ListedFile> BatchQueue::ListFiles(const FOLDERDATA& sele
 }
 
 std::string BatchQueue::ExcludeListQuestion(const std::vector<ListedFile>& selected) {
-    if (selected.size() == 1) return FormatText(kExcludeListFileQuestion, selected.front().path.c_str());
+    if (selected.size() == 1)
+        return FormatText(kExcludeListFileQuestion, selected.front().path.c_str());
     return FormatText(kExcludeListFilesQuestion, static_cast<int>(selected.size()));
 }
 
 void BatchQueue::ExcludeListed(const std::vector<ListedFile>& selected) {
     for (const ListedFile& item : selected) {
         FOLDERDATA* owner = item.owner ? Find(*item.owner) : nullptr;
-        if (!owner || (owner->kind != QueueNodeKind::kFolder && owner->kind != QueueNodeKind::kSingleFile)) continue;
+        if (!owner ||
+            (owner->kind != QueueNodeKind::kFolder && owner->kind != QueueNodeKind::kSingleFile))
+            continue;
         EraseFirst(owner->fileList, item.path);
         if (owner->kind == QueueNodeKind::kSingleFile) {
             EraseFirst(singleFilePaths_, item.path);
@@ -266,13 +272,15 @@ void BatchQueue::ExcludeListed(const std::vector<ListedFile>& selected) {
 std::string BatchQueue::Label(const FOLDERDATA& node) const {
     switch (node.kind) {
         case QueueNodeKind::kRoot:
-            if (node.fileCount == 0 && node.folderCount == 0) return std::string(kQueueRootLabel) + kQueueRootEmptyTail;
+            if (node.fileCount == 0 && node.folderCount == 0)
+                return std::string(kQueueRootLabel) + kQueueRootEmptyTail;
             return std::string(kQueueRootLabel) + FormatText(" (%d)", node.fileCount);
         case QueueNodeKind::kFoldersGroup:
         case QueueNodeKind::kSingleFilesGroup:
             return FormatText("%s (%d)", node.displayName.c_str(), node.fileCount);
         case QueueNodeKind::kFolder:
-            return FormatText("%s (%d)", node.displayName.c_str(), static_cast<int>(node.fileList.size()));
+            return FormatText("%s (%d)", node.displayName.c_str(),
+                              static_cast<int>(node.fileList.size()));
         case QueueNodeKind::kSingleFile: return node.displayName;
     }
     return {};
@@ -287,7 +295,8 @@ std::string BatchQueue::Tooltip(const FOLDERDATA& node) const {
         case QueueNodeKind::kRoot:
         case QueueNodeKind::kSingleFilesGroup: text = FormatText("%d files", node.fileCount); break;
         case QueueNodeKind::kFolder:
-            text = node.path + "\r\n" + FormatText("%d files", static_cast<int>(node.fileList.size()));
+            text =
+                node.path + "\r\n" + FormatText("%d files", static_cast<int>(node.fileList.size()));
             break;
         case QueueNodeKind::kSingleFile: text = node.path; break;
     }
@@ -302,13 +311,15 @@ std::string BatchQueue::StatusLine() const {
 
 std::vector<std::string> BatchQueue::RunFileList() const {
     std::vector<std::string> files;
-    for (const auto& record : records_) files.insert(files.end(), record->fileList.begin(), record->fileList.end());
+    for (const auto& record : records_)
+        files.insert(files.end(), record->fileList.begin(), record->fileList.end());
     return files;
 }
 
 FileStatus StatusOf(const std::string& path, const std::vector<std::string>& processed,
                     const std::vector<std::string>& failed) {
-    if (std::find(processed.begin(), processed.end(), path) != processed.end()) return FileStatus::kProcessed;
+    if (std::find(processed.begin(), processed.end(), path) != processed.end())
+        return FileStatus::kProcessed;
     if (std::find(failed.begin(), failed.end(), path) != failed.end()) return FileStatus::kFailed;
     return FileStatus::kPending;
 }

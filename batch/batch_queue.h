@@ -16,18 +16,18 @@ enum class QueueNodeKind { kRoot, kFoldersGroup, kSingleFilesGroup, kFolder, kSi
 // One node of the queue's tree. The pane keeps its own tree item in `treeItem`; the queue
 // never reads it.
 struct FOLDERDATA {
-    std::string path;                    // folder or file; empty for the root and the groups
-    std::vector<std::string> fileList;   // the image files this node gives a run
+    std::string path;                   // folder or file; empty for the root and the groups
+    std::vector<std::string> fileList;  // the image files this node gives a run
     bool isFolder = false;
-    int32_t fileCount = 0;               // root and groups: files below the node
-    int32_t folderCount = 0;             // root and the folders group: folder entries below
+    int32_t fileCount = 0;    // root and groups: files below the node
+    int32_t folderCount = 0;  // root and the folders group: folder entries below
     std::string displayName;
     const void* treeItem = nullptr;
     bool expanded = false;
 
     QueueNodeKind kind = QueueNodeKind::kRoot;
     FOLDERDATA* parent = nullptr;
-    std::vector<FOLDERDATA*> children;   // in tree order
+    std::vector<FOLDERDATA*> children;  // in tree order
 };
 
 // The image files of one folder, one level deep, in the order the file system lists them:
@@ -81,7 +81,7 @@ public:
     void ExcludeListed(const std::vector<ListedFile>& selected);
 
     std::string Label(const FOLDERDATA& node) const;
-    std::string Tooltip(const FOLDERDATA& node) const;   // at most 1,024 characters
+    std::string Tooltip(const FOLDERDATA& node) const;  // at most 1,024 characters
     std::string StatusLine() const;
     int32_t QueuedImageCount() const { return Root().fileCount; }
 

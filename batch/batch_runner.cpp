@@ -46,7 +46,9 @@ int WatchTile(ProgressRecord& record) {
     return 1;
 }
 
-std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
 
 class Runner {
 public:
@@ -61,8 +63,8 @@ public:
 
     void Run() {
         job_.elapsedText = FormatBatchTime(0);
-        const int total = static_cast<int>(std::min<std::size_t>(job_.fileList.size(),
-                                                                 static_cast<std::size_t>(std::max(job_.total, 0))));
+        const int total = static_cast<int>(std::min<std::size_t>(
+            job_.fileList.size(), static_cast<std::size_t>(std::max(job_.total, 0))));
         for (int i = 0; i < total && !stop_.Requested(); ++i)
             if (!RunFile(i, total)) break;
         if (job_.progress && job_.progress->IsWindow()) job_.progress->Done();
@@ -83,7 +85,8 @@ private:
         const std::optional<int> slot =
             BatchFilterSlot(settings_.filter, options_.presets->count, options_.documentHasImage);
         if (!slot) return options_.currentParams;
-        return ToNoiseFilterParams(options_.presets->slots[static_cast<std::size_t>(*slot)].settings);
+        return ToNoiseFilterParams(
+            options_.presets->slots[static_cast<std::size_t>(*slot)].settings);
     }
 
     // One file; false when a stop was noticed (the file counts as skipped).
@@ -115,7 +118,7 @@ private:
         CreateTileGrid(image.Width(), image.Height(), tiles);
         const Outcome outcome = Process(image, tiles, source, plan, params, error);
         FreeTileGrid(tiles);
-        if (outcome == Outcome::kStopped) return false;   // nothing recorded for this file
+        if (outcome == Outcome::kStopped) return false;  // nothing recorded for this file
         if (outcome == Outcome::kWritten) {
             job_.processedList.push_back(source);
             if (job_.progress) job_.progress->FileProcessed(source, plan.path);
@@ -124,7 +127,8 @@ private:
         }
 
         if (WindowShown()) job_.progress->SetOverallPosition(OverallPosition(i + 1, total));
-        elapsedMs_ += std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        elapsedMs_ += std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
                           .count();
         job_.elapsedText = FormatBatchTime(elapsedMs_);
         Send(kTextElapsed, job_.elapsedText);
@@ -135,15 +139,15 @@ private:
     enum class Outcome { kWritten, kFailed, kStopped };
 
     // Profile, filter and write one loaded image; a message in `error` when it failed.
-    Outcome Process(BatchImage& image, TileGrid& tiles, const std::string& source, const OutputPlan& plan,
-                    const NoiseFilterParams& params, std::string& error) {
+    Outcome Process(BatchImage& image, TileGrid& tiles, const std::string& source,
+                    const OutputPlan& plan, const NoiseFilterParams& params, std::string& error) {
         if (!PrepareOutputFolder(plan, error)) return Outcome::kFailed;
 
         ProfileChoice choice;
         const ProfileCallbacks callbacks{&watch_, WatchTile, nullptr};
         // A build that does not finish leaves what it measured; filtering goes on with that.
-        ObtainImageProfile(image.Descriptor(), source, image.ProfileView(), tiles, callbacks, profileOptions_,
-                           *options_.profiles, choice);
+        ObtainImageProfile(image.Descriptor(), source, image.ProfileView(), tiles, callbacks,
+                           profileOptions_, *options_.profiles, choice);
         NoiseProfile profile = choice.profile;
 
         Send(kTextFile, FileLabelText(FileNameOf(source), BatchFileStage::kFiltering));
@@ -163,7 +167,7 @@ private:
     BatchJob& job_;
     const BatchRunOptions& options_;
     const BatchStop& stop_;
-    const BatchSettings settings_;   // one record for the whole run
+    const BatchSettings settings_;  // one record for the whole run
     ProfileChoiceOptions profileOptions_;
     TileWatch watch_;
     int64_t elapsedMs_ = 0;
@@ -172,7 +176,8 @@ private:
 }  // namespace
 
 bool RunBatchJob(BatchJob& job, const BatchRunOptions& options, const BatchStop& stop) {
-    if (!job.settings || !options.presets || options.presets->count <= 0 || !options.profiles) return false;
+    if (!job.settings || !options.presets || options.presets->count <= 0 || !options.profiles)
+        return false;
     const ScopedIdlePriority priority(options.idlePriority);
     Runner(job, options, stop).Run();
     return true;

@@ -20,9 +20,9 @@ struct BatchRunOptions {
     LearnedProfileStore* profiles = nullptr;
     // "Enable Profile Self-Learning", the batch learning and the skip-when-sufficient options.
     ProfileChoiceOptions profileOptions;
-    bool idlePriority = false;               // batch process priority "Low"
-    bool documentHasImage = false;           // "Use Current" takes currentParams, else filter 0
-    NoiseFilterParams currentParams{};       // the document's filter as the run started
+    bool idlePriority = false;          // batch process priority "Low"
+    bool documentHasImage = false;      // "Use Current" takes currentParams, else filter 0
+    NoiseFilterParams currentParams{};  // the document's filter as the run started
     // The upper bar; without one it goes to the job's BatchProgress.
     ProgressControl* imageProgress = nullptr;
 };

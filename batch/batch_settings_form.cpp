@@ -44,12 +44,14 @@ BatchSettings AcceptBatchSettingsForm(const BatchSettingsForm& form, const Batch
     settings.destination = std::clamp(form.destination, 0, 2);
     settings.outputFormat = std::clamp(form.format, 0, 3);
     std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
-    if (form.addSuffix) SetFieldText(std::span<char>(settings.suffix).first(kMaxBatchSuffixChars + 1), form.suffixText);
+    if (form.addSuffix)
+        SetFieldText(std::span<char>(settings.suffix).first(kMaxBatchSuffixChars + 1),
+                     form.suffixText);
     settings.filter = form.specifyFilter ? std::max(form.filterSelection, 0) : kUseCurrentFilter;
     const std::string& path = settings.destination == 1   ? form.subfolderText
                               : settings.destination == 2 ? form.otherLocationText
                                                           : std::string();
-    SetFieldText(settings.destinationPath, path);   // zeros the whole field first
+    SetFieldText(settings.destinationPath, path);  // zeros the whole field first
     settings.jpegQuality = std::clamp(form.quality, 0, 100);
     settings.tiffDepth = form.tiffDepthSelection == 1 ? 1 : 0;
     return settings;
@@ -57,8 +59,7 @@ BatchSettings AcceptBatchSettingsForm(const BatchSettingsForm& form, const Batch
 
 std::string BatchSettingsSummary(const BatchSettings& settings, const PresetTable& filters) {
     std::string filter;
-    if (settings.filter == kUseCurrentFilter)
-        filter = kUseCurrentFilterName;
+    if (settings.filter == kUseCurrentFilter) filter = kUseCurrentFilterName;
     else if (settings.filter >= 0 && settings.filter < filters.count)
         filter = filters.slots[static_cast<std::size_t>(settings.filter)].name;
 
@@ -76,11 +77,13 @@ std::string BatchSettingsSummary(const BatchSettings& settings, const PresetTabl
         case kFormatKeep: format = "Same as original"; break;
         case kFormatPng: format = "PNG"; break;
         case kFormatJpeg: format = "JPEG" + FormatText(" (%d%%)", settings.jpegQuality); break;
-        case kFormatTiff: format = settings.tiffDepth == 1 ? "TIFF (48 bpp)" : "TIFF (24 bpp)"; break;
+        case kFormatTiff:
+            format = settings.tiffDepth == 1 ? "TIFF (48 bpp)" : "TIFF (24 bpp)";
+            break;
         default: break;
     }
-    return "Noise Filter: " + filter + "\r\nDestination: " + destination + "\r\nOutput File: " + output +
-           "\r\nFormat: " + format;
+    return "Noise Filter: " + filter + "\r\nDestination: " + destination +
+           "\r\nOutput File: " + output + "\r\nFormat: " + format;
 }
 
 }  // namespace stillpix

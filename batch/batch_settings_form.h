@@ -13,25 +13,25 @@ namespace stillpix {
 enum BatchFormatChoice : int { kFormatKeep = 0, kFormatPng = 1, kFormatJpeg = 2, kFormatTiff = 3 };
 
 struct BatchSettingsForm {
-    bool specifyFilter = false;      // radio "Specify" (else "Use Current")
-    int filterSelection = 0;         // index into the filter list
-    int destination = 0;             // radio 0 "Same As Source Location", 1 "Subfolder", 2 "Other Location"
+    bool specifyFilter = false;  // radio "Specify" (else "Use Current")
+    int filterSelection = 0;     // index into the filter list
+    int destination = 0;  // radio 0 "Same As Source Location", 1 "Subfolder", 2 "Other Location"
     std::string subfolderText;
     std::string otherLocationText;
-    bool addSuffix = false;          // radio "Add Suffix" (else "Same As Original File Name")
+    bool addSuffix = false;  // radio "Add Suffix" (else "Same As Original File Name")
     std::string suffixText;
-    int format = kFormatKeep;        // radio 0 "Same As Original File", 1 PNG, 2 JPEG, 3 TIFF
-    int quality = 90;                // slider, 0..100
-    int tiffDepthSelection = 1;      // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int format = kFormatKeep;    // radio 0 "Same As Original File", 1 PNG, 2 JPEG, 3 TIFF
+    int quality = 90;            // slider, 0..100
+    int tiffDepthSelection = 1;  // 0 "24(8) bpp", 1 "48(16) bpp*"
 };
 
 struct BatchSettingsEnabling {
     bool subfolderText = false;
-    bool otherLocation = false;      // "Browse" and its text box
+    bool otherLocation = false;  // "Browse" and its text box
     bool filterList = false;
     bool suffixText = false;
-    bool quality = false;            // "Quality:", the slider and its percentage
-    bool tiffDepth = false;          // "Bit rate:" and its list
+    bool quality = false;    // "Quality:", the slider and its percentage
+    bool tiffDepth = false;  // "Bit rate:" and its list
     bool tiffDepthNote = false;
 };
 

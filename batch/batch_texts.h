@@ -17,17 +17,22 @@ inline constexpr char kAddFilesTitle[] = "Select Files";
 
 // Exclusion questions (Yes/No, question icon).
 inline constexpr char kExcludeAllQuestion[] = "Do you want to exclude all files from the batch?";
-inline constexpr char kExcludeFoldersQuestion[] = "Do you want to exclude all folders from the batch?";
-inline constexpr char kExcludeSingleFilesQuestion[] = "Do you want to exclude all single files from the batch?";
+inline constexpr char kExcludeFoldersQuestion[] =
+    "Do you want to exclude all folders from the batch?";
+inline constexpr char kExcludeSingleFilesQuestion[] =
+    "Do you want to exclude all single files from the batch?";
 inline constexpr char kExcludeFileQuestion[] = "Do you want to exclude file '%s' from the batch?";
-inline constexpr char kExcludeFolderQuestion[] = "Do you want to exclude folder '%s' from the batch?";
+inline constexpr char kExcludeFolderQuestion[] =
+    "Do you want to exclude folder '%s' from the batch?";
 inline constexpr char kExcludeListFilesQuestion[] = "Do you want to exclude %d files from batch?";
 inline constexpr char kExcludeListFileQuestion[] = "Do you want to exclude file '%s' from batch?";
 
 // Run Batch questions (Yes/No, question icon).
-inline constexpr char kRunQuestion[] = "You are about to start processing %d images.\r\nDo you want to continue?";
+inline constexpr char kRunQuestion[] =
+    "You are about to start processing %d images.\r\nDo you want to continue?";
 inline constexpr char kOverwriteQuestion[] =
-    "According to the batch settings the original files will be overwitten.\r\nDo you what to continue?";
+    "According to the batch settings the original files will be overwitten.\r\nDo you what to "
+    "continue?";
 
 // File statuses in the list.
 inline constexpr char kStatusPending[] = "Pending";

@@ -18,7 +18,8 @@ void RunBatchRoutine(JobRun& run, const PresetTable& presets, bool idlePriority)
         options.currentParams = run.params;
         options.imageProgress = run.progress;
         const BatchStop stop{&job->generation, run.generation, &job->cancelRequested};
-        if (!RunBatchJob(*run.batch, options, stop) && run.batch->progress) run.batch->progress->Done();
+        if (!RunBatchJob(*run.batch, options, stop) && run.batch->progress)
+            run.batch->progress->Done();
     }
     if (job) job->workerRunning.store(false);
     if (run.settings.events) run.settings.events->RunFinished();

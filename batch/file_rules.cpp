@@ -27,8 +27,8 @@ std::string WithSeparator(std::string folder) {
 }
 
 struct NameParts {
-    std::string title;       // the name without its last extension
-    std::string extension;   // after the last dot, as written
+    std::string title;      // the name without its last extension
+    std::string extension;  // after the last dot, as written
 };
 
 NameParts SplitName(const std::string& name) {
@@ -42,7 +42,9 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string ExtensionOf(const std::string& path) { return LowerAscii(SplitName(FileNameOf(path)).extension); }
+std::string ExtensionOf(const std::string& path) {
+    return LowerAscii(SplitName(FileNameOf(path)).extension);
+}
 
 std::string SourceFolder(const std::string& source) {
     std::error_code ec;
@@ -89,7 +91,8 @@ std::string OutputExtension(const std::string& sourceName, int32_t outputFormat)
             const NameParts parts = SplitName(sourceName);
             const std::string ext = LowerAscii(parts.extension);
             static const char* const kKept[] = {"jpg", "jpeg", "jpe", "tif", "tiff", "png"};
-            const bool kept = std::any_of(std::begin(kKept), std::end(kKept), [&](const char* e) { return ext == e; });
+            const bool kept = std::any_of(std::begin(kKept), std::end(kKept),
+                                          [&](const char* e) { return ext == e; });
             return kept && !parts.title.empty() ? ext : "jpg";
         }
         case 1: return "png";
@@ -128,7 +131,9 @@ OutputPlan PlanOutput(const std::string& source, const BatchSettings& settings) 
         plan.inPlace = true;
         const std::string ext = ExtensionOf(source);
         if (UnwritableImageExtension(ext))
-            plan.refusal = "a ." + ext + " file cannot be replaced in place: results are written as JPEG, PNG or TIFF";
+            plan.refusal =
+                "a ." + ext +
+                " file cannot be replaced in place: results are written as JPEG, PNG or TIFF";
     } else {
         std::string folder = SourceFolder(source);
         if (!destinationPath.empty()) {
@@ -151,7 +156,8 @@ bool PrepareOutputFolder(const OutputPlan& plan, std::string& error) {
         fs::create_directory(plan.folderToCreate, ec);
     const fs::path folder = fs::path(plan.path).parent_path();
     if (folder.empty() || fs::is_directory(folder, ec)) return true;
-    error = "the destination folder " + folder.string() + " does not exist and could not be created";
+    error =
+        "the destination folder " + folder.string() + " does not exist and could not be created";
     return false;
 }
 

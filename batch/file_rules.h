@@ -14,12 +14,12 @@ enum class WrittenFormat { kJpeg, kPng, kTiff };
 
 struct OutputPlan {
     std::string path;
-    std::string folderToCreate;   // made (one level) before writing when nothing of that name exists
-    bool inPlace = false;         // the result replaces the source
+    std::string folderToCreate;  // made (one level) before writing when nothing of that name exists
+    bool inPlace = false;        // the result replaces the source
     WrittenFormat format = WrittenFormat::kJpeg;
-    bool sixteenBits = false;     // load and write 16 bits per channel (where the source has them)
+    bool sixteenBits = false;  // load and write 16 bits per channel (where the source has them)
     int jpegQuality = 90;
-    std::string refusal;          // not empty: this file must not be written, and why
+    std::string refusal;  // not empty: this file must not be written, and why
 };
 
 // The filter slot a file is filtered with, or nothing for the filter the document uses when the

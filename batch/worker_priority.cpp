@@ -46,7 +46,8 @@ ScopedIdlePriority::~ScopedIdlePriority() {
 bool CurrentThreadIsIdle() {
     int policy = 0;
     sched_param param{};
-    if (::pthread_getschedparam(::pthread_self(), &policy, &param) == 0 && policy == SCHED_IDLE) return true;
+    if (::pthread_getschedparam(::pthread_self(), &policy, &param) == 0 && policy == SCHED_IDLE)
+        return true;
     errno = 0;
     const int nice = ::getpriority(PRIO_PROCESS, ThisThreadId());
     return errno == 0 && nice >= kIdleNice;

@@ -13,8 +13,8 @@ NoiseProfile MeasuredProfile(const std::vector<uint8_t>& image, int channels) {
     ResetProfile(profile, false);
     TileGrid grid;
     CreateTileGrid(kWidth, kHeight, grid);
-    BuildImageProfile(grid, kWidth, kHeight, int(image.size() / kHeight), channels * 8, image.data(), profile,
-                      nullptr, nullptr, nullptr);
+    BuildImageProfile(grid, kWidth, kHeight, int(image.size() / kHeight), channels * 8,
+                      image.data(), profile, nullptr, nullptr, nullptr);
     FreeTileGrid(grid);
     SmoothProfile(profile);
     return profile;
@@ -42,9 +42,9 @@ void FilterEightBit(benchmark::State& state, int channels) {
     for (auto _ : state) {
         TileGrid grid;
         CreateTileGrid(kWidth, kHeight, grid);
-        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride, source.data(), destination.data(), nullptr,
-                                             nullptr, channels * 8, grid, profile, &params, nullptr, nullptr,
-                                             nullptr));
+        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride, source.data(),
+                                             destination.data(), nullptr, nullptr, channels * 8,
+                                             grid, profile, &params, nullptr, nullptr, nullptr));
         FreeTileGrid(grid);
     }
     Report(state);
@@ -58,14 +58,14 @@ void BM_FilterColour16(benchmark::State& state) {
     std::vector<uint16_t> destination(source.size());
     const int stride8 = (kWidth * 3 + 3) / 4 * 4;
     std::vector<uint8_t> display(std::size_t(stride8) * kHeight);
-    NoiseProfile profile = MeasuredProfile(NoisyImage8(3), 3);   // measured on the 8-bit view
+    NoiseProfile profile = MeasuredProfile(NoisyImage8(3), 3);  // measured on the 8-bit view
     const NoiseFilterParams params = BenchParams();
     for (auto _ : state) {
         TileGrid grid;
         CreateTileGrid(kWidth, kHeight, grid);
-        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride8, nullptr, display.data(), source.data(),
-                                             destination.data(), 48, grid, profile, &params, nullptr, nullptr,
-                                             nullptr));
+        benchmark::DoNotOptimize(FilterImage(kWidth, kHeight, stride8, nullptr, display.data(),
+                                             source.data(), destination.data(), 48, grid, profile,
+                                             &params, nullptr, nullptr, nullptr));
         FreeTileGrid(grid);
     }
     Report(state);

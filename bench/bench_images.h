@@ -23,8 +23,11 @@ inline const std::vector<uint8_t>& NoisyImage8(int channels) {
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
             for (int c = 0; c < channels; ++c) {
-                const float v = 40.f + 160.f * float(x + c * 997) / (kWidth + 2000) + 30.f * ((y / 300) % 2) + noise(rng);
-                image[std::size_t(y) * stride + x * channels + c] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+                const float v = 40.f + 160.f * float(x + c * 997) / (kWidth + 2000) +
+                                30.f * ((y / 300) % 2) + noise(rng);
+                image[std::size_t(y) * stride + x * channels + c] = uint8_t(v < 0     ? 0
+                                                                            : v > 255 ? 255
+                                                                                      : v);
             }
     return image;
 }
@@ -39,7 +42,8 @@ inline const std::vector<uint16_t>& NoisyImage16() {
     std::uniform_int_distribution<int> low(0, 255);
     for (int y = 0; y < kHeight; ++y)
         for (int i = 0; i < kWidth * 3; ++i)
-            image[std::size_t(y) * kWidth * 3 + i] = uint16_t(eight[std::size_t(y) * stride + i] * 256 + low(rng));
+            image[std::size_t(y) * kWidth * 3 + i] =
+                uint16_t(eight[std::size_t(y) * stride + i] * 256 + low(rng));
     return image;
 }
 

@@ -16,8 +16,8 @@ void Profile(benchmark::State& state, int channels) {
         ResetProfile(profile, false);
         TileGrid grid;
         CreateTileGrid(kWidth, kHeight, grid);
-        if (!BuildImageProfile(grid, kWidth, kHeight, stride, channels * 8, image.data(), profile, nullptr,
-                               nullptr, nullptr))
+        if (!BuildImageProfile(grid, kWidth, kHeight, stride, channels * 8, image.data(), profile,
+                               nullptr, nullptr, nullptr))
             state.SkipWithError("profiling failed");
         FreeTileGrid(grid);
         benchmark::DoNotOptimize(profile);

@@ -9,16 +9,16 @@
 namespace stillpix {
 
 struct BitmapInfoHeader {
-    uint32_t size = 40;            // of this header
+    uint32_t size = 40;  // of this header
     int32_t width = 0;
-    int32_t height = 0;            // positive: rows stored bottom-up
+    int32_t height = 0;  // positive: rows stored bottom-up
     uint16_t planes = 1;
-    uint16_t bitCount = 0;         // 8 (grey, with the palette below), 24 or 32
-    uint32_t compression = 0;      // uncompressed
-    uint32_t sizeImage = 0;        // stride x height
+    uint16_t bitCount = 0;     // 8 (grey, with the palette below), 24 or 32
+    uint32_t compression = 0;  // uncompressed
+    uint32_t sizeImage = 0;    // stride x height
     int32_t xPelsPerMeter = 0;
     int32_t yPelsPerMeter = 0;
-    uint32_t clrUsed = 0;          // 256 for 8 bits
+    uint32_t clrUsed = 0;  // 256 for 8 bits
     uint32_t clrImportant = 0;
 };
 static_assert(sizeof(BitmapInfoHeader) == 40);
@@ -41,7 +41,8 @@ static_assert(sizeof(BitmapInfo) == 40 + 256 * 4);
 
 // Bytes of one display row: bytes per pixel x width rounded up to a multiple of 4.
 constexpr std::size_t BitmapStride(int width, int bitCount) {
-    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitCount / 8) + 3) & ~std::size_t{3};
+    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitCount / 8) + 3) &
+           ~std::size_t{3};
 }
 
 }  // namespace stillpix

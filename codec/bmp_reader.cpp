@@ -16,7 +16,9 @@ enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitField
 class Bytes {
 public:
     explicit Bytes(const std::vector<uint8_t>& data) : data_(data) {}
-    bool Has(uint64_t at, uint64_t count) const { return at <= data_.size() && count <= data_.size() - at; }
+    bool Has(uint64_t at, uint64_t count) const {
+        return at <= data_.size() && count <= data_.size() - at;
+    }
     uint32_t U8(uint64_t at) const { return Has(at, 1) ? data_[at] : 0; }
     uint32_t U16(uint64_t at) const { return U8(at) | U8(at + 1) << 8; }
     uint32_t U32(uint64_t at) const { return U16(at) | U16(at + 2) << 16; }
@@ -31,7 +33,7 @@ struct BmpHeader {
     int64_t width = 0, height = 0;
     bool topDown = false;
     uint32_t bitCount = 0, compression = kRgb, dataOffset = 0;
-    uint32_t masks[3] = {};       // red, green, blue
+    uint32_t masks[3] = {};  // red, green, blue
     std::vector<PaletteEntry> palette;
 };
 
@@ -65,11 +67,13 @@ bool ReadHeader(const Bytes& b, BmpHeader& h, std::string& error) {
     } else if (h.bitCount == 32) {
         h.masks[0] = 0xFF0000, h.masks[1] = 0x00FF00, h.masks[2] = 0x0000FF;
     }
-    const bool known = (h.compression == kRgb && (h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8 ||
-                                                 h.bitCount == 16 || h.bitCount == 24 || h.bitCount == 32)) ||
-                       (h.compression == kRle8 && h.bitCount == 8) || (h.compression == kRle4 && h.bitCount == 4) ||
-                       ((h.compression == kBitFields || h.compression == kAlphaBitFields) &&
-                        (h.bitCount == 16 || h.bitCount == 32));
+    const bool known =
+        (h.compression == kRgb && (h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8 ||
+                                   h.bitCount == 16 || h.bitCount == 24 || h.bitCount == 32)) ||
+        (h.compression == kRle8 && h.bitCount == 8) ||
+        (h.compression == kRle4 && h.bitCount == 4) ||
+        ((h.compression == kBitFields || h.compression == kAlphaBitFields) &&
+         (h.bitCount == 16 || h.bitCount == 32));
     if (!known || (h.topDown && (h.compression == kRle8 || h.compression == kRle4))) {
         error = "unsupported BMP layout (" + std::to_string(h.bitCount) + " bits, compression " +
                 std::to_string(h.compression) + ")";
@@ -110,14 +114,16 @@ bool DecodeRle(const Bytes& b, const BmpHeader& h, std::vector<uint8_t>& indices
     int64_t x = 0, y = 0;
     uint64_t at = h.dataOffset;
     auto put = [&](uint32_t index) {
-        if (x < w && y < ht) indices[static_cast<std::size_t>(y * w + x)] = static_cast<uint8_t>(index);
+        if (x < w && y < ht)
+            indices[static_cast<std::size_t>(y * w + x)] = static_cast<uint8_t>(index);
         ++x;
     };
     while (b.Has(at, 2)) {
         const uint32_t count = b.U8(at), value = b.U8(at + 1);
         at += 2;
         if (count > 0) {
-            for (uint32_t i = 0; i < count; ++i) put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+            for (uint32_t i = 0; i < count; ++i)
+                put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
             continue;
         }
         if (value == 0) {
@@ -145,13 +151,16 @@ bool DecodeRle(const Bytes& b, const BmpHeader& h, std::vector<uint8_t>& indices
 
 }  // namespace
 
-bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image, std::string& error) {
+bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
+             std::string& error) {
     std::vector<uint8_t> data;
     try {
         std::ifstream in(path, std::ios::binary);
         // The headers and palette lie in the first few hundred bytes.
-        data.resize(options.infoOnly ? std::min<uint64_t>(options.fileSize, 4096) : options.fileSize);
-        if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()))) {
+        data.resize(options.infoOnly ? std::min<uint64_t>(options.fileSize, 4096)
+                                     : options.fileSize);
+        if (!in.read(reinterpret_cast<char*>(data.data()),
+                     static_cast<std::streamsize>(data.size()))) {
             error = "cannot read " + path.string();
             return false;
         }
@@ -165,7 +174,8 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
     if (!CheckImageSize(h.width, h.height, options.fileSize, error)) return false;
     const bool grey = !h.palette.empty() && PaletteIsGrey(h.palette);
 
-    image = DecodedImage::Header(static_cast<int>(h.width), static_cast<int>(h.height), grey, false);
+    image =
+        DecodedImage::Header(static_cast<int>(h.width), static_cast<int>(h.height), grey, false);
     if (options.infoOnly) return true;
     const bool rle = h.compression == kRle8 || h.compression == kRle4;
     const uint64_t stride = (static_cast<uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
@@ -173,7 +183,8 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
         error = "the BMP file is too short for its declared size";
         return false;
     }
-    if (!image.Allocate(static_cast<int>(h.width), static_cast<int>(h.height), grey, false, error)) return false;
+    if (!image.Allocate(static_cast<int>(h.width), static_cast<int>(h.height), grey, false, error))
+        return false;
 
     std::vector<uint8_t> indices;
     if (rle) {
@@ -202,7 +213,8 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
         const int y = static_cast<int>(h.topDown ? row : h.height - 1 - row);
         uint8_t* out = image.DisplayRow(y);
         if (rle) {
-            for (int64_t x = 0; x < h.width; ++x) putIndex(out, x, indices[static_cast<std::size_t>(row * h.width + x)]);
+            for (int64_t x = 0; x < h.width; ++x)
+                putIndex(out, x, indices[static_cast<std::size_t>(row * h.width + x)]);
             continue;
         }
         const uint8_t* in = b.At(h.dataOffset + row * stride);
@@ -213,9 +225,11 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
                 case 8: putIndex(out, x, in[x]); break;
                 case 24: std::copy_n(in + 3 * x, 3, out + 3 * x); break;
                 default: {
-                    const uint32_t pixel = h.bitCount == 16 ? uint32_t(in[2 * x] | in[2 * x + 1] << 8)
-                                                            : uint32_t(in[4 * x] | in[4 * x + 1] << 8 |
-                                                                       in[4 * x + 2] << 16 | uint32_t(in[4 * x + 3]) << 24);
+                    const uint32_t pixel =
+                        h.bitCount == 16
+                            ? uint32_t(in[2 * x] | in[2 * x + 1] << 8)
+                            : uint32_t(in[4 * x] | in[4 * x + 1] << 8 | in[4 * x + 2] << 16 |
+                                       uint32_t(in[4 * x + 3]) << 24);
                     out[3 * x] = MaskedChannel(pixel, h.masks[2]);
                     out[3 * x + 1] = MaskedChannel(pixel, h.masks[1]);
                     out[3 * x + 2] = MaskedChannel(pixel, h.masks[0]);

@@ -35,8 +35,8 @@ void DescribeBitmap(CodecSession& h) {
     }
 }
 
-bool ReadFile(const std::filesystem::path& file, const codec::ReadOptions& options, FileFormat format,
-              DecodedImage& image, std::string& error) {
+bool ReadFile(const std::filesystem::path& file, const codec::ReadOptions& options,
+              FileFormat format, DecodedImage& image, std::string& error) {
     switch (format) {
         case FileFormat::Jpeg: return codec::ReadJpeg(file, options, image, error);
         case FileFormat::Png: return codec::ReadPng(file, options, image, error);
@@ -58,7 +58,8 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     DecodedImage image;
     try {
         if (!ReadFile(file, options, format, image, error)) return Fail(h, error);
-        if (options.fitWidth > 0 && !codec::ReduceToFit(image, options.fitWidth, options.fitHeight, error))
+        if (options.fitWidth > 0 &&
+            !codec::ReduceToFit(image, options.fitWidth, options.fitHeight, error))
             return Fail(h, error);
     } catch (const std::bad_alloc&) {
         return Fail(h, "not enough memory to read " + file.string());
@@ -156,7 +157,8 @@ bool cGetDIB(const CodecSession& h, std::vector<uint8_t>& out) {
     }
     std::memcpy(out.data(), &h.bitmapInfo.header, sizeof(BitmapInfoHeader));
     std::memcpy(out.data() + sizeof(BitmapInfoHeader), h.bitmapInfo.colors.data(), paletteBytes);
-    std::memcpy(out.data() + sizeof(BitmapInfoHeader) + paletteBytes, h.image.display.data(), h.image.display.size());
+    std::memcpy(out.data() + sizeof(BitmapInfoHeader) + paletteBytes, h.image.display.data(),
+                h.image.display.size());
     return true;
 }
 
@@ -208,7 +210,8 @@ bool cSaveICCProfileEnabled(CodecSession& h, bool enabled) {
 
 bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<const uint8_t> bits) {
     const int bitCount = header.bitCount;
-    if ((bitCount != 24 && bitCount != 32) || header.compression != 0 || header.width <= 0 || header.height == 0)
+    if ((bitCount != 24 && bitCount != 32) || header.compression != 0 || header.width <= 0 ||
+        header.height == 0)
         return Fail(h, "only uncompressed 24- and 32-bit bitmaps can be handed over");
     const int64_t rows = header.height < 0 ? -int64_t{header.height} : header.height;
     std::string error;
@@ -216,7 +219,8 @@ bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<co
     const int width = header.width;
     const int height = static_cast<int>(rows);
     const std::size_t stride = BitmapStride(width, bitCount);
-    if (bits.size() / stride < static_cast<std::size_t>(height)) return Fail(h, "the bitmap's bits are too short");
+    if (bits.size() / stride < static_cast<std::size_t>(height))
+        return Fail(h, "the bitmap's bits are too short");
     DecodedImage image;
     if (!image.Allocate(width, height, false, false, error)) return Fail(h, error);
     for (int row = 0; row < height; ++row) {
@@ -239,15 +243,18 @@ bool cLoadImage8(CodecSession& h, std::span<const uint8_t> grey, int width, int 
     if (!image.Allocate(width, height, true, false, error)) return Fail(h, error);
     if (grey.size() / static_cast<std::size_t>(width) < static_cast<std::size_t>(height))
         return Fail(h, "the grey rows are too short for the image size");
-    for (int y = 0; y < height; ++y) std::memcpy(image.DisplayRow(y), grey.data() + std::size_t(y) * width, width);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.DisplayRow(y), grey.data() + std::size_t(y) * width, width);
     return Adopt(h, std::move(image));
 }
 
-bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height, bool grey) {
+bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height,
+                  bool grey) {
     DecodedImage image;
     std::string error;
     if (!image.Allocate(width, height, grey, true, error)) return Fail(h, error);
-    if (samples.size() / 2 < image.samples.size()) return Fail(h, "the 16-bit samples are too short for the image size");
+    if (samples.size() / 2 < image.samples.size())
+        return Fail(h, "the 16-bit samples are too short for the image size");
     for (std::size_t i = 0; i < image.samples.size(); ++i)
         image.samples[i] = static_cast<uint16_t>(samples[2 * i] | samples[2 * i + 1] << 8);
     image.DisplayFromSamples();
@@ -276,8 +283,8 @@ bool cPutImageIPTC_Info(CodecSession& h, const IptcBlock& iptc) {
     return true;
 }
 
-bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, ExifBlock* exif, IptcBlock* iptc,
-                         std::string* error) {
+bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, ExifBlock* exif,
+                         IptcBlock* iptc, std::string* error) {
     std::string message;
     codec::ReadOptions options;
     options.infoOnly = true;
@@ -293,7 +300,8 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     out.grey = image.grey;
     out.format = codec::FormatName(format);
     out.fileSize = options.fileSize;
-    if (exif != nullptr || iptc != nullptr) codec::ReadMetadata(file, format == FileFormat::Jpeg, exif, iptc, message);
+    if (exif != nullptr || iptc != nullptr)
+        codec::ReadMetadata(file, format == FileFormat::Jpeg, exif, iptc, message);
     return true;
 }
 

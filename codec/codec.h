@@ -56,9 +56,9 @@ bool cLoadThumbnailEx(CodecSession& h, const std::filesystem::path& file, int wi
 struct ImageInfo {
     int width = 0;
     int height = 0;
-    int bitsPerPixel = 0;        // 8, 16, 24 or 48
+    int bitsPerPixel = 0;  // 8, 16, 24 or 48
     bool grey = false;
-    int fileWidth = 0;           // of the file, before a thumbnail's reduction
+    int fileWidth = 0;  // of the file, before a thumbnail's reduction
     int fileHeight = 0;
 };
 bool cGetImageInfo(const CodecSession& h, ImageInfo& out);
@@ -88,7 +88,8 @@ const std::vector<uint8_t>& SrgbProfile();
 // of 32 bits is dropped); 8-bit grey rows, top-down and unpadded; 16-bit samples as above.
 bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<const uint8_t> bits);
 bool cLoadImage8(CodecSession& h, std::span<const uint8_t> grey, int width, int height);
-bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height, bool grey);
+bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height,
+                  bool grey);
 
 // The image's blocks (empty ones for an image without them), and the blocks a save writes.
 bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out);
@@ -102,14 +103,15 @@ bool cPutImageIPTC_Info(CodecSession& h, const IptcBlock& iptc);
 bool cSave(CodecSession& h, const std::filesystem::path& file, int code);
 // cSave with the format apart from the quality, so that a JPEG of quality 11 or 18 stays a JPEG.
 enum class SaveFormat { kJpeg, kTiff, kPng };
-bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format, int jpegQuality);
+bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format,
+             int jpegQuality);
 
 struct ImageFileInfo {
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;
     bool grey = false;
-    std::string format;          // "JPEG", "TIFF", "PNG", "BMP" or "GIF"
+    std::string format;  // "JPEG", "TIFF", "PNG", "BMP" or "GIF"
     uint64_t fileSize = 0;
 };
 // Reads the file's size, format and blocks without decoding its pixels; a null block is not read.

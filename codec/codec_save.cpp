@@ -16,7 +16,8 @@ bool cSave(CodecSession& h, const std::filesystem::path& file, int code) {
     return cSaveAs(h, file, SaveFormat::kJpeg, code);
 }
 
-bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format, int jpegQuality) {
+bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format,
+             int jpegQuality) {
     h.error.clear();
     if (!h.loaded || h.image.display.empty()) {
         h.error = "there is no image to save";
@@ -31,17 +32,17 @@ bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat form
         h.error = temp.Error();
         return false;
     }
-    const std::span<const uint8_t> icc = h.saveIcc ? std::span<const uint8_t>(h.pixelProfile) : std::span<const uint8_t>();
+    const std::span<const uint8_t> icc =
+        h.saveIcc ? std::span<const uint8_t>(h.pixelProfile) : std::span<const uint8_t>();
     std::string error;
     bool ok = false;
     try {
         if (format == SaveFormat::kTiff)
-            ok = codec::WriteTiff(h.image, temp.Path(), h.keep16Save, h.exif.Internals().order == Exiv2::bigEndian, icc,
-                                  error);
+            ok = codec::WriteTiff(h.image, temp.Path(), h.keep16Save,
+                                  h.exif.Internals().order == Exiv2::bigEndian, icc, error);
         else if (format == SaveFormat::kPng)
             ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, error);
-        else
-            ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, error);
+        else ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, error);
         ok = ok && codec::WriteMetadata(temp.Path(), h.exif, h.iptc, error);
     } catch (const std::bad_alloc&) {
         ok = false;

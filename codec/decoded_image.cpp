@@ -21,7 +21,8 @@ bool DecodedImage::Allocate(int w, int h, bool isGrey, bool with16, std::string&
     } catch (const std::bad_alloc&) {
         display = {};
         samples = {};
-        error = "not enough memory for a " + std::to_string(w) + " x " + std::to_string(h) + " image";
+        error =
+            "not enough memory for a " + std::to_string(w) + " x " + std::to_string(h) + " image";
         return false;
     }
     return true;
@@ -44,7 +45,8 @@ bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::strin
         return false;
     }
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) {
-        error = "the image size " + std::to_string(width) + " x " + std::to_string(height) + " is too large";
+        error = "the image size " + std::to_string(width) + " x " + std::to_string(height) +
+                " is too large";
         return false;
     }
     const uint64_t pixels = static_cast<uint64_t>(width * height);
@@ -83,7 +85,8 @@ bool ReduceToFit(DecodedImage& image, int maxWidth, int maxHeight, std::string& 
                 const int x0 = static_cast<int>(int64_t{x} * image.width / w);
                 const int x1 = std::max(x0 + 1, static_cast<int>(int64_t{x + 1} * image.width / w));
                 for (int sx = x0; sx < x1; ++sx)
-                    for (int c = 0; c < channels; ++c) sums[x * channels + c] += row[sx * channels + c];
+                    for (int c = 0; c < channels; ++c)
+                        sums[x * channels + c] += row[sx * channels + c];
             }
         }
         uint8_t* target = out.DisplayRow(y);
@@ -92,7 +95,8 @@ bool ReduceToFit(DecodedImage& image, int maxWidth, int maxHeight, std::string& 
             const int x1 = std::max(x0 + 1, static_cast<int>(int64_t{x + 1} * image.width / w));
             const uint64_t area = uint64_t(x1 - x0) * uint64_t(y1 - y0);
             for (int c = 0; c < channels; ++c)
-                target[x * channels + c] = static_cast<uint8_t>((sums[x * channels + c] + area / 2) / area);
+                target[x * channels + c] =
+                    static_cast<uint8_t>((sums[x * channels + c] + area / 2) / area);
         }
     }
     out.icc = std::move(image.icc);

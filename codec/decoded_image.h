@@ -21,22 +21,26 @@ struct DecodedImage {
     int width = 0;
     int height = 0;
     bool grey = false;
-    bool has16 = false;                 // `samples` holds the file's 16-bit samples
-    std::vector<uint8_t> display;       // bottom-up, rows padded to 4 bytes
-    std::vector<uint16_t> samples;      // top-down, unpadded, B, G, R or grey
-    std::vector<uint8_t> icc;           // embedded profile, empty when none
-    int fileWidth = 0;                  // before a thumbnail's reduction
+    bool has16 = false;             // `samples` holds the file's 16-bit samples
+    std::vector<uint8_t> display;   // bottom-up, rows padded to 4 bytes
+    std::vector<uint16_t> samples;  // top-down, unpadded, B, G, R or grey
+    std::vector<uint8_t> icc;       // embedded profile, empty when none
+    int fileWidth = 0;              // before a thumbnail's reduction
     int fileHeight = 0;
 
     int Channels() const { return grey ? 1 : 3; }
     int BitsPerPixel() const { return (has16 ? 16 : 8) * Channels(); }
     std::size_t Stride() const;
     // Rows counted from the top.
-    uint8_t* DisplayRow(int y) { return display.data() + static_cast<std::size_t>(height - 1 - y) * Stride(); }
+    uint8_t* DisplayRow(int y) {
+        return display.data() + static_cast<std::size_t>(height - 1 - y) * Stride();
+    }
     const uint8_t* DisplayRow(int y) const {
         return display.data() + static_cast<std::size_t>(height - 1 - y) * Stride();
     }
-    uint16_t* SampleRow(int y) { return samples.data() + static_cast<std::size_t>(y) * width * Channels(); }
+    uint16_t* SampleRow(int y) {
+        return samples.data() + static_cast<std::size_t>(y) * width * Channels();
+    }
     const uint16_t* SampleRow(int y) const {
         return samples.data() + static_cast<std::size_t>(y) * width * Channels();
     }

@@ -32,7 +32,8 @@ bool Text(const ExifBlock::Impl& block, const char* key, std::string& out) {
     const Exiv2::Exifdatum* datum = Find(block.data, key);
     if (datum == nullptr) return false;
     const Exiv2::TypeId type = datum->typeId();
-    if (type != Exiv2::asciiString && type != Exiv2::undefined && type != Exiv2::unsignedByte) return false;
+    if (type != Exiv2::asciiString && type != Exiv2::undefined && type != Exiv2::unsignedByte)
+        return false;
     try {
         std::vector<Exiv2::byte> bytes(datum->size());
         datum->copy(bytes.data(), block.order);
@@ -53,17 +54,19 @@ bool Number(const ExifBlock::Impl& block, const char* key, double& out) {
         if (const auto* u = dynamic_cast<const Exiv2::URationalValue*>(&value); u != nullptr) {
             if (u->value_.empty() || u->value_[0].second == 0) return false;
             result = double(u->value_[0].first) / double(u->value_[0].second);
-        } else if (const auto* s = dynamic_cast<const Exiv2::RationalValue*>(&value); s != nullptr) {
+        } else if (const auto* s = dynamic_cast<const Exiv2::RationalValue*>(&value);
+                   s != nullptr) {
             if (s->value_.empty() || s->value_[0].second == 0) return false;
             result = double(s->value_[0].first) / double(s->value_[0].second);
         } else {
             switch (datum->typeId()) {
-                case Exiv2::unsignedShort: case Exiv2::unsignedLong: case Exiv2::signedShort:
-                case Exiv2::signedLong: case Exiv2::tiffFloat: case Exiv2::tiffDouble:
-                    result = value.toFloat(0);
-                    break;
-                default:
-                    return false;
+                case Exiv2::unsignedShort:
+                case Exiv2::unsignedLong:
+                case Exiv2::signedShort:
+                case Exiv2::signedLong:
+                case Exiv2::tiffFloat:
+                case Exiv2::tiffDouble: result = value.toFloat(0); break;
+                default: return false;
             }
         }
         if (!std::isfinite(result)) return false;
@@ -78,11 +81,12 @@ bool Integer(const ExifBlock::Impl& block, const char* key, int32_t& out) {
     const Exiv2::Exifdatum* datum = Find(block.data, key);
     if (datum == nullptr) return false;
     switch (datum->typeId()) {
-        case Exiv2::unsignedShort: case Exiv2::unsignedLong: case Exiv2::signedShort: case Exiv2::signedLong:
-        case Exiv2::unsignedByte:
-            break;
-        default:
-            return false;
+        case Exiv2::unsignedShort:
+        case Exiv2::unsignedLong:
+        case Exiv2::signedShort:
+        case Exiv2::signedLong:
+        case Exiv2::unsignedByte: break;
+        default: return false;
     }
     try {
         const long value = datum->toLong(0);
@@ -167,11 +171,21 @@ bool ExifBlock::Empty() const { return impl_->data.empty(); }
 
 bool ExifBlock::GetMake(std::string& out) const { return Text(*impl_, "Exif.Image.Make", out); }
 bool ExifBlock::GetModel(std::string& out) const { return Text(*impl_, "Exif.Image.Model", out); }
-bool ExifBlock::GetSoftware(std::string& out) const { return Text(*impl_, "Exif.Image.Software", out); }
-bool ExifBlock::GetISOSpeed(int32_t& out) const { return Integer(*impl_, "Exif.Photo.ISOSpeedRatings", out); }
-bool ExifBlock::GetExposureTime(double& seconds) const { return Number(*impl_, "Exif.Photo.ExposureTime", seconds); }
-bool ExifBlock::GetShutterSpeed(double& apex) const { return Number(*impl_, "Exif.Photo.ShutterSpeedValue", apex); }
-bool ExifBlock::GetApertureValue(double& apex) const { return Number(*impl_, "Exif.Photo.ApertureValue", apex); }
+bool ExifBlock::GetSoftware(std::string& out) const {
+    return Text(*impl_, "Exif.Image.Software", out);
+}
+bool ExifBlock::GetISOSpeed(int32_t& out) const {
+    return Integer(*impl_, "Exif.Photo.ISOSpeedRatings", out);
+}
+bool ExifBlock::GetExposureTime(double& seconds) const {
+    return Number(*impl_, "Exif.Photo.ExposureTime", seconds);
+}
+bool ExifBlock::GetShutterSpeed(double& apex) const {
+    return Number(*impl_, "Exif.Photo.ShutterSpeedValue", apex);
+}
+bool ExifBlock::GetApertureValue(double& apex) const {
+    return Number(*impl_, "Exif.Photo.ApertureValue", apex);
+}
 bool ExifBlock::GetFNumber(double& out) const { return Number(*impl_, "Exif.Photo.FNumber", out); }
 bool ExifBlock::GetExposureBiasValue(double& thousandthsEv) const {
     double ev = 0.0;
@@ -179,12 +193,24 @@ bool ExifBlock::GetExposureBiasValue(double& thousandthsEv) const {
     thousandthsEv = ev * 1000.0;
     return true;
 }
-bool ExifBlock::GetXResolution(double& out) const { return Number(*impl_, "Exif.Image.XResolution", out); }
-bool ExifBlock::GetYResolution(double& out) const { return Number(*impl_, "Exif.Image.YResolution", out); }
-bool ExifBlock::GetResolutionUnits(int32_t& out) const { return Integer(*impl_, "Exif.Image.ResolutionUnit", out); }
-bool ExifBlock::GetDigitalZoomRatio(double& out) const { return Number(*impl_, "Exif.Photo.DigitalZoomRatio", out); }
-bool ExifBlock::GetDateTime(std::string& out) const { return Text(*impl_, "Exif.Image.DateTime", out); }
-bool ExifBlock::GetDateTimeOriginal(std::string& out) const { return Text(*impl_, "Exif.Photo.DateTimeOriginal", out); }
+bool ExifBlock::GetXResolution(double& out) const {
+    return Number(*impl_, "Exif.Image.XResolution", out);
+}
+bool ExifBlock::GetYResolution(double& out) const {
+    return Number(*impl_, "Exif.Image.YResolution", out);
+}
+bool ExifBlock::GetResolutionUnits(int32_t& out) const {
+    return Integer(*impl_, "Exif.Image.ResolutionUnit", out);
+}
+bool ExifBlock::GetDigitalZoomRatio(double& out) const {
+    return Number(*impl_, "Exif.Photo.DigitalZoomRatio", out);
+}
+bool ExifBlock::GetDateTime(std::string& out) const {
+    return Text(*impl_, "Exif.Image.DateTime", out);
+}
+bool ExifBlock::GetDateTimeOriginal(std::string& out) const {
+    return Text(*impl_, "Exif.Photo.DateTimeOriginal", out);
+}
 bool ExifBlock::GetDateTimeDigitized(std::string& out) const {
     return Text(*impl_, "Exif.Photo.DateTimeDigitized", out);
 }
@@ -200,7 +226,8 @@ bool ExifBlock::GetMakerNote(std::vector<uint8_t>& out) const {
 }
 bool ExifBlock::GetMakerNoteOffset(int32_t& out) const {
     KnowNote(*impl_);
-    if (!impl_->hasNote || impl_->noteOffset < 0 || impl_->noteOffset > INT32_MAX - kJpegExifLead) return false;
+    if (!impl_->hasNote || impl_->noteOffset < 0 || impl_->noteOffset > INT32_MAX - kJpegExifLead)
+        return false;
     out = static_cast<int32_t>(impl_->noteOffset + kJpegExifLead);
     return true;
 }
@@ -234,7 +261,9 @@ bool Put(ExifBlock& exif, const char* key, const Value& value) {
 
 }  // namespace
 
-bool cEXIF_PutPixelXDimension(ExifBlock& exif, uint32_t width) { return Put(exif, "Exif.Photo.PixelXDimension", width); }
+bool cEXIF_PutPixelXDimension(ExifBlock& exif, uint32_t width) {
+    return Put(exif, "Exif.Photo.PixelXDimension", width);
+}
 bool cEXIF_PutPixelYDimension(ExifBlock& exif, uint32_t height) {
     return Put(exif, "Exif.Photo.PixelYDimension", height);
 }
@@ -252,10 +281,10 @@ bool cEXIF_PutMakerNote(ExifBlock& exif, std::span<const uint8_t> bytes) {
         // The decoded tags of the old note would be written back in place of the new bytes.
         for (auto it = block.data.begin(); it != block.data.end();) {
             const std::string group = it->groupName();
-            if (Exiv2::ExifTags::isMakerGroup(group) || group == "MakerNote" || it->key() == "Exif.Photo.MakerNote")
+            if (Exiv2::ExifTags::isMakerGroup(group) || group == "MakerNote" ||
+                it->key() == "Exif.Photo.MakerNote")
                 it = block.data.erase(it);
-            else
-                ++it;
+            else ++it;
         }
         Exiv2::DataValue value(Exiv2::undefined);
         value.read(bytes.data(), static_cast<long>(bytes.size()), block.order);

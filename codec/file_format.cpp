@@ -9,7 +9,8 @@ namespace stillpix::codec {
 FileFormat SniffFormat(const std::filesystem::path& file, uint64_t& fileSize, std::string& error) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        error = ec ? "cannot read " + file.string() + ": " + ec.message() : file.string() + " is not a file";
+        error = ec ? "cannot read " + file.string() + ": " + ec.message()
+                   : file.string() + " is not a file";
         return FileFormat::Unknown;
     }
     fileSize = std::filesystem::file_size(file, ec);

@@ -19,17 +19,22 @@ const char* FormatName(FileFormat format);
 
 struct ReadOptions {
     uint64_t fileSize = 0;
-    bool keep16 = false;       // keep 16-bit samples; else only the display bitmap
-    bool infoOnly = false;     // size and layout only: width, height, grey, has16, no buffers
-    int fitWidth = 0;          // > 0: a thumbnail; the reader may decode reduced when it can
+    bool keep16 = false;    // keep 16-bit samples; else only the display bitmap
+    bool infoOnly = false;  // size and layout only: width, height, grey, has16, no buffers
+    int fitWidth = 0;       // > 0: a thumbnail; the reader may decode reduced when it can
     int fitHeight = 0;
 };
 
-bool ReadJpeg(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
-bool ReadPng(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
-bool ReadTiff(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
-bool ReadGif(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
-bool ReadBmp(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image, std::string& error);
+bool ReadJpeg(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image,
+              std::string& error);
+bool ReadPng(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image,
+             std::string& error);
+bool ReadTiff(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image,
+              std::string& error);
+bool ReadGif(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image,
+             std::string& error);
+bool ReadBmp(const std::filesystem::path& file, const ReadOptions& options, DecodedImage& image,
+             std::string& error);
 
 // Writers take the display bitmap, or the 16-bit samples when `sixteen` (and the image has them).
 // `icc` is embedded when not empty.
@@ -37,7 +42,7 @@ bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& file, int
                std::span<const uint8_t> icc, std::string& error);
 bool WritePng(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
               std::span<const uint8_t> icc, std::string& error);
-bool WriteTiff(const DecodedImage& image, const std::filesystem::path& file, bool sixteen, bool bigEndian,
-               std::span<const uint8_t> icc, std::string& error);
+bool WriteTiff(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
+               bool bigEndian, std::span<const uint8_t> icc, std::string& error);
 
 }  // namespace stillpix::codec

@@ -51,7 +51,8 @@ bool FindFirstImage(GifFileType* gif, int& transparent, std::string& error) {
         }
         if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
             GraphicsControlBlock control{};
-            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) transparent = control.TransparentColor;
+            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                transparent = control.TransparentColor;
         }
         while (block != nullptr)
             if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
@@ -63,7 +64,8 @@ bool FindFirstImage(GifFileType* gif, int& transparent, std::string& error) {
 
 }  // namespace
 
-bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image, std::string& error) {
+bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
+             std::string& error) {
     int openError = 0;
     GifPtr gif(DGifOpenFileName(path.c_str(), &openError));
     if (gif == nullptr) {
@@ -92,8 +94,7 @@ bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, Deco
         for (int i = 0; i < map->ColorCount; ++i)
             palette.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
     if (palette.empty())
-        for (int i = 0; i < 256; ++i)
-            palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
+        for (int i = 0; i < 256; ++i) palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
     const bool grey = PaletteIsGrey(palette);
 
     image = DecodedImage::Header(width, height, grey, false);
@@ -107,7 +108,8 @@ bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, Deco
         for (int x = 0; x < frame.Width; ++x) {
             const int index = line[x];
             if (index == transparent) continue;
-            const PaletteEntry& colour = index < static_cast<int>(palette.size()) ? palette[index] : palette[0];
+            const PaletteEntry& colour =
+                index < static_cast<int>(palette.size()) ? palette[index] : palette[0];
             if (grey) {
                 out[x] = colour.red;
             } else {

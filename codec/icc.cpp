@@ -20,7 +20,8 @@ using TransformPtr = std::unique_ptr<void, TransformCloser>;
 
 ProfilePtr Open(std::span<const uint8_t> bytes) {
     if (bytes.empty() || bytes.size() > UINT32_MAX) return nullptr;
-    return ProfilePtr(cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+    return ProfilePtr(
+        cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
 }
 
 ProfilePtr SrgbToneGrey() {
@@ -37,7 +38,9 @@ enum class Space { Grey, Rgb, Other };
 Space SpaceOf(void* profile) {
     // Kept as a number: a file's colour space can be any value, not only one the enum names.
     const uint32_t space = cmsGetColorSpace(profile);
-    return space == cmsSigGrayData ? Space::Grey : space == cmsSigRgbData ? Space::Rgb : Space::Other;
+    return space == cmsSigGrayData  ? Space::Grey
+           : space == cmsSigRgbData ? Space::Rgb
+                                    : Space::Other;
 }
 
 // Runs the transform over every row; grey pixels are widened to B, G, R for an RGB source and
@@ -68,7 +71,8 @@ void TransformRows(void* transform, int width, int height, bool greyPixels, bool
 bool ProfileName(std::span<const uint8_t> profile, std::string& name) {
     const ProfilePtr handle = Open(profile);
     if (handle == nullptr) return false;
-    const cmsUInt32Number size = cmsGetProfileInfoASCII(handle.get(), cmsInfoDescription, "en", "US", nullptr, 0);
+    const cmsUInt32Number size =
+        cmsGetProfileInfoASCII(handle.get(), cmsInfoDescription, "en", "US", nullptr, 0);
     if (size == 0) {
         name.clear();
         return true;
@@ -100,9 +104,10 @@ const std::vector<uint8_t>& BuiltInSrgb() {
     return bytes;
 }
 
-bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source, std::span<const uint8_t> target,
-                   std::string& error) {
-    ProfilePtr from = source.empty() ? (image.grey ? SrgbToneGrey() : Open(BuiltInSrgb())) : Open(source);
+bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source,
+                   std::span<const uint8_t> target, std::string& error) {
+    ProfilePtr from =
+        source.empty() ? (image.grey ? SrgbToneGrey() : Open(BuiltInSrgb())) : Open(source);
     ProfilePtr to = Open(target);
     if (from == nullptr || to == nullptr) {
         error = "the ICC profile cannot be read";
@@ -116,26 +121,31 @@ bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source, std::sp
     }
     const bool rgbIn = fromSpace == Space::Rgb, rgbOut = toSpace == Space::Rgb;
     const bool sixteen = image.has16;
-    const cmsUInt32Number inFormat = sixteen ? (rgbIn ? TYPE_BGR_16 : TYPE_GRAY_16) : (rgbIn ? TYPE_BGR_8 : TYPE_GRAY_8);
+    const cmsUInt32Number inFormat =
+        sixteen ? (rgbIn ? TYPE_BGR_16 : TYPE_GRAY_16) : (rgbIn ? TYPE_BGR_8 : TYPE_GRAY_8);
     const cmsUInt32Number outFormat =
         sixteen ? (rgbOut ? TYPE_BGR_16 : TYPE_GRAY_16) : (rgbOut ? TYPE_BGR_8 : TYPE_GRAY_8);
     cmsUInt32Number intent = cmsGetHeaderRenderingIntent(from.get());
     // The header's intent is any 32-bit value a file holds; lcms2 indexes its tables with it.
-    if (intent > INTENT_ABSOLUTE_COLORIMETRIC || !cmsIsIntentSupported(from.get(), intent, LCMS_USED_AS_INPUT))
+    if (intent > INTENT_ABSOLUTE_COLORIMETRIC ||
+        !cmsIsIntentSupported(from.get(), intent, LCMS_USED_AS_INPUT))
         intent = INTENT_PERCEPTUAL;
-    TransformPtr transform(cmsCreateTransform(from.get(), inFormat, to.get(), outFormat, intent, 0));
+    TransformPtr transform(
+        cmsCreateTransform(from.get(), inFormat, to.get(), outFormat, intent, 0));
     if (transform == nullptr) {
         error = "the ICC profiles cannot be combined";
         return false;
     }
     try {
         if (sixteen) {
-            TransformRows<uint16_t>(transform.get(), image.width, image.height, image.grey, rgbIn, rgbOut,
-                                    [](DecodedImage& i, int y) { return i.SampleRow(y); }, image);
+            TransformRows<uint16_t>(
+                transform.get(), image.width, image.height, image.grey, rgbIn, rgbOut,
+                [](DecodedImage& i, int y) { return i.SampleRow(y); }, image);
             image.DisplayFromSamples();
         } else {
-            TransformRows<uint8_t>(transform.get(), image.width, image.height, image.grey, rgbIn, rgbOut,
-                                   [](DecodedImage& i, int y) { return i.DisplayRow(y); }, image);
+            TransformRows<uint8_t>(
+                transform.get(), image.width, image.height, image.grey, rgbIn, rgbOut,
+                [](DecodedImage& i, int y) { return i.DisplayRow(y); }, image);
         }
     } catch (const std::bad_alloc&) {
         error = "not enough memory to convert the image";

@@ -20,7 +20,7 @@ const std::vector<uint8_t>& BuiltInSrgb();
 // Converts the pixels (the 16-bit samples when the image has them, else the display bitmap)
 // from `source` into `target`. An empty `source` means sRGB for colour, the sRGB tone curve for
 // grey. Grey pixels work with RGB profiles (as neutral colours); colour pixels need RGB ones.
-bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source, std::span<const uint8_t> target,
-                   std::string& error);
+bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source,
+                   std::span<const uint8_t> target, std::string& error);
 
 }  // namespace stillpix::codec

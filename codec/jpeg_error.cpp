@@ -13,8 +13,7 @@ JpegError& ErrorOf(j_common_ptr common) { return *reinterpret_cast<JpegError*>(c
     JpegError& error = ErrorOf(common);
     if (error.tooManyScans)
         std::snprintf(error.message, sizeof error.message, "the JPEG file has too many scans");
-    else
-        (*common->err->format_message)(common, error.message);
+    else (*common->err->format_message)(common, error.message);
     std::longjmp(error.jump, 1);
 }
 

@@ -20,7 +20,7 @@ struct JpegDecoder {
     JpegError error;
     jpeg_progress_mgr progress{};
     bool created = false;
-    JOCTET* icc = nullptr;           // malloc'd by libjpeg
+    JOCTET* icc = nullptr;  // malloc'd by libjpeg
     unsigned int iccLength = 0;
 
     ~JpegDecoder() {
@@ -92,7 +92,8 @@ unsigned ScaleDenominator(unsigned width, unsigned height, int fitWidth, int fit
 
 }  // namespace
 
-bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image, std::string& error) {
+bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
+              std::string& error) {
     FilePtr file = OpenFile(path, "rb");
     if (file == nullptr) {
         error = "cannot read " + path.string() + ": " + std::strerror(errno);
@@ -103,20 +104,21 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         error = std::string("not a readable JPEG file: ") + d.error.message;
         return false;
     }
-    if (!CheckImageSize(d.info.image_width, d.info.image_height, options.fileSize, error)) return false;
+    if (!CheckImageSize(d.info.image_width, d.info.image_height, options.fileSize, error))
+        return false;
 
     const J_COLOR_SPACE space = d.info.jpeg_color_space;
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;
     const bool grey = space == JCS_GRAYSCALE;
-    image = DecodedImage::Header(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height), grey,
-                                 false);
+    image = DecodedImage::Header(static_cast<int>(d.info.image_width),
+                                 static_cast<int>(d.info.image_height), grey, false);
     if (options.infoOnly) return true;
 
     d.info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
     if (options.fitWidth > 0 && options.fitHeight > 0) {
         d.info.scale_num = 1;
-        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height, options.fitWidth,
-                                              options.fitHeight);
+        d.info.scale_denom = ScaleDenominator(d.info.image_width, d.info.image_height,
+                                              options.fitWidth, options.fitHeight);
         d.info.dct_method = JDCT_IFAST;
         d.info.do_fancy_upsampling = FALSE;
     }
@@ -124,8 +126,8 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         error = std::string("cannot decode the JPEG file: ") + d.error.message;
         return false;
     }
-    if (!image.Allocate(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height), grey, false,
-                        error))
+    if (!image.Allocate(static_cast<int>(d.info.output_width),
+                        static_cast<int>(d.info.output_height), grey, false, error))
         return false;
     std::vector<uint8_t> cmykRow(cmyk ? std::size_t{d.info.output_width} * 4 : 0);
     if (!ReadRows(d, &image, cmyk ? cmykRow.data() : nullptr)) {

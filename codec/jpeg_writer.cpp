@@ -22,8 +22,8 @@ struct JpegEncoder {
 };
 
 // Runs libjpeg under a setjmp; holds only plain values.
-bool Encode(JpegEncoder& e, std::FILE* file, const DecodedImage* image, int quality, const uint8_t* icc,
-            unsigned iccLength) {
+bool Encode(JpegEncoder& e, std::FILE* file, const DecodedImage* image, int quality,
+            const uint8_t* icc, unsigned iccLength) {
     InstallJpegError(e.error, reinterpret_cast<j_common_ptr>(&e.info));
     if (setjmp(e.error.jump)) return false;
     jpeg_create_compress(&e.info);
@@ -40,7 +40,8 @@ bool Encode(JpegEncoder& e, std::FILE* file, const DecodedImage* image, int qual
     if (iccLength > 0) jpeg_write_icc_profile(&e.info, icc, iccLength);
     while (e.info.next_scanline < e.info.image_height) {
         // libjpeg only reads the row it is given
-        JSAMPROW row = const_cast<uint8_t*>(image->DisplayRow(static_cast<int>(e.info.next_scanline)));
+        JSAMPROW row =
+            const_cast<uint8_t*>(image->DisplayRow(static_cast<int>(e.info.next_scanline)));
         jpeg_write_scanlines(&e.info, &row, 1);
     }
     jpeg_finish_compress(&e.info);
@@ -62,7 +63,8 @@ bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& path, int
         return false;
     }
     JpegEncoder e;
-    if (!Encode(e, file.get(), &image, std::clamp(quality, 0, 100), icc.data(), static_cast<unsigned>(icc.size()))) {
+    if (!Encode(e, file.get(), &image, std::clamp(quality, 0, 100), icc.data(),
+                static_cast<unsigned>(icc.size()))) {
         error = std::string("cannot write the JPEG file: ") + e.error.message;
         return false;
     }

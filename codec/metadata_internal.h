@@ -19,8 +19,8 @@ struct ExifBlock::Impl {
     mutable bool noteKnown = false;
     mutable bool hasNote = false;
     mutable std::vector<uint8_t> note;
-    mutable int64_t noteOffset = 0;       // from the TIFF header
-    mutable uint32_t tiffBytes = 0;       // of the whole block
+    mutable int64_t noteOffset = 0;  // from the TIFF header
+    mutable uint32_t tiffBytes = 0;  // of the whole block
 
     void Changed() { noteKnown = false; }
 };
@@ -38,8 +38,8 @@ void InitExiv2();
 // (strips, tiles, sample formats, further images) are dropped, as are the ICC, IPTC and XMP
 // carriers inside EXIF, which are handled on their own. A file without metadata gives empty
 // blocks; false only for a file exiv2 cannot take apart.
-bool ReadMetadata(const std::filesystem::path& file, bool keepThumbnail, ExifBlock* exif, IptcBlock* iptc,
-                  std::string& error);
+bool ReadMetadata(const std::filesystem::path& file, bool keepThumbnail, ExifBlock* exif,
+                  IptcBlock* iptc, std::string& error);
 
 // Adds the blocks to the freshly written `file` (JPEG, PNG or TIFF). Empty blocks leave it as
 // it is.

@@ -19,11 +19,12 @@ constexpr uint16_t kLayoutTags[] = {
 bool IsLayoutTag(const Exiv2::Exifdatum& datum, bool keepThumbnail) {
     const std::string group = datum.groupName();
     if (group == "Image")
-        return std::find(std::begin(kLayoutTags), std::end(kLayoutTags), datum.tag()) != std::end(kLayoutTags);
+        return std::find(std::begin(kLayoutTags), std::end(kLayoutTags), datum.tag()) !=
+               std::end(kLayoutTags);
     // Further images of a TIFF file; IFD1 of a JPEG is its preview and stays with it.
     if (group == "Thumbnail") return !keepThumbnail;
-    return group.rfind("SubImage", 0) == 0 || group.rfind("SubThumb", 0) == 0 || group == "Image2" ||
-           group == "Image3";
+    return group.rfind("SubImage", 0) == 0 || group.rfind("SubThumb", 0) == 0 ||
+           group == "Image2" || group == "Image3";
 }
 
 // Through a plain file, never a name exiv2 would take for a URL or for standard input.
@@ -41,8 +42,8 @@ void InitExiv2() {
     });
 }
 
-bool ReadMetadata(const std::filesystem::path& file, bool keepThumbnail, ExifBlock* exif, IptcBlock* iptc,
-                  std::string& error) {
+bool ReadMetadata(const std::filesystem::path& file, bool keepThumbnail, ExifBlock* exif,
+                  IptcBlock* iptc, std::string& error) {
     InitExiv2();
     try {
         Exiv2::Image::AutoPtr image = Open(file);
@@ -56,7 +57,8 @@ bool ReadMetadata(const std::filesystem::path& file, bool keepThumbnail, ExifBlo
             block.data = image->exifData();
             for (auto it = block.data.begin(); it != block.data.end();)
                 it = IsLayoutTag(*it, keepThumbnail) ? block.data.erase(it) : std::next(it);
-            block.order = image->byteOrder() == Exiv2::bigEndian ? Exiv2::bigEndian : Exiv2::littleEndian;
+            block.order =
+                image->byteOrder() == Exiv2::bigEndian ? Exiv2::bigEndian : Exiv2::littleEndian;
             block.Changed();
         }
         if (iptc != nullptr) iptc->Internals().data = image->iptcData();
@@ -84,7 +86,8 @@ bool WriteMetadata(const std::filesystem::path& file, const ExifBlock& exif, con
         // What the image writer put there (a TIFF file's layout, the ICC profile) stays.
         image->readMetadata();
         Exiv2::ExifData merged = image->exifData();
-        for (const Exiv2::Exifdatum& datum : exif.Internals().data) merged[datum.key()].setValue(&datum.value());
+        for (const Exiv2::Exifdatum& datum : exif.Internals().data)
+            merged[datum.key()].setValue(&datum.value());
         image->setExifData(merged);
         image->setIptcData(iptc.Internals().data);
         image->setByteOrder(exif.Internals().order);

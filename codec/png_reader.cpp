@@ -22,12 +22,13 @@ struct PngDecoder {
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colorType = 0, interlace = 0, channels = 0;
     bool paletteGrey = false;
-    png_bytep icc = nullptr;        // owned by libpng's info
+    png_bytep icc = nullptr;  // owned by libpng's info
     png_uint_32 iccLength = 0;
     std::size_t rowBytes = 0;
 
     ~PngDecoder() {
-        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+        if (png != nullptr)
+            png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
     }
 };
 
@@ -41,7 +42,7 @@ void OnWarning(png_structp, png_const_charp) {}
 
 // How each decoded row is laid out after the expansion.
 struct RowLayout {
-    int channels = 0;        // 1 grey, 2 grey + alpha, 3 RGB, 4 RGBA
+    int channels = 0;  // 1 grey, 2 grey + alpha, 3 RGB, 4 RGBA
     bool sixteen = false;
 };
 
@@ -49,7 +50,9 @@ void ConvertRow(const uint8_t* in, const RowLayout& layout, DecodedImage& image,
     const uint32_t maxValue = layout.sixteen ? 65535 : 255;
     const bool alpha = layout.channels == 2 || layout.channels == 4;
     const int step = layout.sixteen ? 2 : 1;
-    auto sample = [&](const uint8_t* p) -> uint32_t { return layout.sixteen ? uint32_t(p[0]) << 8 | p[1] : p[0]; };
+    auto sample = [&](const uint8_t* p) -> uint32_t {
+        return layout.sixteen ? uint32_t(p[0]) << 8 | p[1] : p[0];
+    };
     const int colourChannels = layout.channels >= 3 ? 3 : 1;
     uint16_t* out16 = image.has16 ? image.SampleRow(y) : nullptr;
     uint8_t* out8 = image.DisplayRow(y);
@@ -77,23 +80,28 @@ void ConvertRow(const uint8_t* in, const RowLayout& layout, DecodedImage& image,
 bool ReadInfo(PngDecoder& d, std::FILE* file) {
     if (setjmp(png_jmpbuf(d.png))) return false;
     png_init_io(d.png, file);
-    png_set_user_limits(d.png, static_cast<png_uint_32>(kMaxSide), static_cast<png_uint_32>(kMaxSide));
+    png_set_user_limits(d.png, static_cast<png_uint_32>(kMaxSide),
+                        static_cast<png_uint_32>(kMaxSide));
     png_set_chunk_malloc_max(d.png, kMaxChunkBytes);
     // The metadata reader takes text and XMP from the file; here a compressed text chunk would
     // only cost time: a hundred bytes can make libpng inflate and clear tens of megabytes.
-    static const png_byte kTextChunks[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0'};
+    static const png_byte kTextChunks[] = {'t', 'E',  'X', 't', '\0', 'z', 'T', 'X',
+                                           't', '\0', 'i', 'T', 'X',  't', '\0'};
     png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, kTextChunks, 3);
     png_read_info(d.png, d.info);
-    png_get_IHDR(d.png, d.info, &d.width, &d.height, &d.bitDepth, &d.colorType, &d.interlace, nullptr, nullptr);
+    png_get_IHDR(d.png, d.info, &d.width, &d.height, &d.bitDepth, &d.colorType, &d.interlace,
+                 nullptr, nullptr);
     png_charp name = nullptr;
     int compression = 0;
-    if (png_get_iCCP(d.png, d.info, &name, &compression, &d.icc, &d.iccLength) == 0) d.iccLength = 0;
+    if (png_get_iCCP(d.png, d.info, &name, &compression, &d.icc, &d.iccLength) == 0)
+        d.iccLength = 0;
     if (d.colorType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp palette = nullptr;
         int count = 0;
         d.paletteGrey = png_get_PLTE(d.png, d.info, &palette, &count) != 0;
         for (int i = 0; d.paletteGrey && i < count; ++i)
-            d.paletteGrey = palette[i].red == palette[i].green && palette[i].green == palette[i].blue;
+            d.paletteGrey =
+                palette[i].red == palette[i].green && palette[i].green == palette[i].blue;
     }
     return true;
 }
@@ -125,7 +133,8 @@ bool ReadWhole(PngDecoder& d, png_bytepp rows) {
 
 }  // namespace
 
-bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image, std::string& error) {
+bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
+             std::string& error) {
     FilePtr file = OpenFile(path, "rb");
     if (file == nullptr) {
         error = "cannot read " + path.string() + ": " + std::strerror(errno);
@@ -146,13 +155,15 @@ bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, Deco
 
     const bool grey = (d.colorType & PNG_COLOR_MASK_COLOR) == 0 || d.paletteGrey;
     const bool sixteen = d.bitDepth == 16;
-    image = DecodedImage::Header(static_cast<int>(d.width), static_cast<int>(d.height), grey, sixteen);
+    image =
+        DecodedImage::Header(static_cast<int>(d.width), static_cast<int>(d.height), grey, sixteen);
     if (options.infoOnly) return true;
     if (!PrepareRows(d)) {
         error = std::string("cannot decode the PNG file: ") + d.message;
         return false;
     }
-    if (!image.Allocate(static_cast<int>(d.width), static_cast<int>(d.height), grey, sixteen && options.keep16, error))
+    if (!image.Allocate(static_cast<int>(d.width), static_cast<int>(d.height), grey,
+                        sixteen && options.keep16, error))
         return false;
     const RowLayout layout{d.channels, sixteen};  // a grey palette expands to R = G = B
     bool ok = false;
@@ -166,7 +177,8 @@ bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, Deco
             std::vector<png_bytep> rows(d.height);
             for (png_uint_32 y = 0; y < d.height; ++y) rows[y] = pixels.data() + d.rowBytes * y;
             ok = ReadWhole(d, rows.data());
-            for (png_uint_32 y = 0; ok && y < d.height; ++y) ConvertRow(rows[y], layout, image, static_cast<int>(y));
+            for (png_uint_32 y = 0; ok && y < d.height; ++y)
+                ConvertRow(rows[y], layout, image, static_cast<int>(y));
         }
     } catch (const std::bad_alloc&) {
         std::snprintf(d.message, sizeof d.message, "not enough memory");

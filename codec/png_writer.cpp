@@ -41,16 +41,18 @@ void SixteenBitRow(const DecodedImage& image, int y, uint8_t* out) {
 }
 
 // Runs libpng under a setjmp; holds only plain values.
-bool Encode(PngEncoder& e, std::FILE* file, const DecodedImage* image, bool sixteen, const uint8_t* icc,
-            png_uint_32 iccLength, uint8_t* row16) {
+bool Encode(PngEncoder& e, std::FILE* file, const DecodedImage* image, bool sixteen,
+            const uint8_t* icc, png_uint_32 iccLength, uint8_t* row16) {
     if (setjmp(png_jmpbuf(e.png))) return false;
     png_init_io(e.png, file);
     // A profile libpng finds unfit for the image is left out rather than failing the save.
     png_set_benign_errors(e.png, 1);
-    png_set_IHDR(e.png, e.info, static_cast<png_uint_32>(image->width), static_cast<png_uint_32>(image->height),
-                 sixteen ? 16 : 8, image->grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(e.png, e.info, static_cast<png_uint_32>(image->width),
+                 static_cast<png_uint_32>(image->height), sixteen ? 16 : 8,
+                 image->grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (iccLength > 0) png_set_iCCP(e.png, e.info, "ICC Profile", PNG_COMPRESSION_TYPE_BASE, icc, iccLength);
+    if (iccLength > 0)
+        png_set_iCCP(e.png, e.info, "ICC Profile", PNG_COMPRESSION_TYPE_BASE, icc, iccLength);
     png_write_info(e.png, e.info);
     if (!sixteen && !image->grey) png_set_bgr(e.png);
     for (int y = 0; y < image->height; ++y) {
@@ -82,8 +84,10 @@ bool WritePng(const DecodedImage& image, const std::filesystem::path& path, bool
         error = "not enough memory to write a PNG file";
         return false;
     }
-    std::vector<uint8_t> row16(sixteen ? static_cast<std::size_t>(image.width) * image.Channels() * 2 : 0);
-    if (!Encode(e, file.get(), &image, sixteen, icc.data(), static_cast<png_uint_32>(icc.size()), row16.data())) {
+    std::vector<uint8_t> row16(
+        sixteen ? static_cast<std::size_t>(image.width) * image.Channels() * 2 : 0);
+    if (!Encode(e, file.get(), &image, sixteen, icc.data(), static_cast<png_uint_32>(icc.size()),
+                row16.data())) {
         error = std::string("cannot write the PNG file: ") + e.message;
         return false;
     }

@@ -18,7 +18,7 @@ public:
 
     bool loaded = false;
     codec::DecodedImage image;
-    std::vector<uint8_t> pixelProfile;   // the profile the pixels are in; empty for sRGB
+    std::vector<uint8_t> pixelProfile;  // the profile the pixels are in; empty for sRGB
     ExifBlock exif;
     IptcBlock iptc;
     BitmapInfo bitmapInfo;

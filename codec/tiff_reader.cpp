@@ -16,17 +16,19 @@ constexpr uint16_t kMaxSamplesPerPixel = 16;
 struct TiffLayout {
     uint32_t width = 0, height = 0;
     uint16_t bitsPerSample = 1, samplesPerPixel = 1, photometric = PHOTOMETRIC_MINISBLACK;
-    uint16_t planar = PLANARCONFIG_CONTIG, sampleFormat = SAMPLEFORMAT_UINT, orientation = ORIENTATION_TOPLEFT;
+    uint16_t planar = PLANARCONFIG_CONTIG, sampleFormat = SAMPLEFORMAT_UINT,
+             orientation = ORIENTATION_TOPLEFT;
     uint16_t compression = COMPRESSION_NONE;
-    int colourChannels = 1;        // 1 grey, 3 RGB
-    int alphaChannel = -1;         // index of the alpha sample, or -1
+    int colourChannels = 1;  // 1 grey, 3 RGB
+    int alphaChannel = -1;   // index of the alpha sample, or -1
     bool premultiplied = false;
-    bool direct = false;           // read sample by sample
+    bool direct = false;  // read sample by sample
     bool grey = false;
 };
 
 bool ReadLayout(TIFF* tif, TiffLayout& l, std::string& error) {
-    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height)) {
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) ||
+        !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height)) {
         error = "the TIFF file does not give its size";
         return false;
     }
@@ -47,10 +49,12 @@ bool ReadLayout(TIFF* tif, TiffLayout& l, std::string& error) {
         error = "floating-point and complex TIFF samples are not supported";
         return false;
     }
-    const bool greyPhotometric = l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
+    const bool greyPhotometric =
+        l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
     l.colourChannels = greyPhotometric ? 1 : 3;
-    l.direct = (l.bitsPerSample == 8 || l.bitsPerSample == 16) && l.sampleFormat != SAMPLEFORMAT_INT &&
-               l.orientation == ORIENTATION_TOPLEFT && l.compression != COMPRESSION_OJPEG &&
+    l.direct = (l.bitsPerSample == 8 || l.bitsPerSample == 16) &&
+               l.sampleFormat != SAMPLEFORMAT_INT && l.orientation == ORIENTATION_TOPLEFT &&
+               l.compression != COMPRESSION_OJPEG &&
                (greyPhotometric || (l.photometric == PHOTOMETRIC_RGB && l.samplesPerPixel >= 3));
     l.grey = greyPhotometric;
     if (l.photometric == PHOTOMETRIC_PALETTE) {
@@ -63,8 +67,8 @@ bool ReadLayout(TIFF* tif, TiffLayout& l, std::string& error) {
     }
     uint16_t extraCount = 0;
     uint16_t* extraTypes = nullptr;
-    if (l.direct && TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0 &&
-        l.samplesPerPixel > l.colourChannels &&
+    if (l.direct && TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) &&
+        extraCount > 0 && l.samplesPerPixel > l.colourChannels &&
         (extraTypes[0] == EXTRASAMPLE_ASSOCALPHA || extraTypes[0] == EXTRASAMPLE_UNASSALPHA)) {
         l.alphaChannel = l.colourChannels;
         l.premultiplied = extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
@@ -88,7 +92,9 @@ public:
     }
 
     uint32_t BandHeight() const { return bandHeight_; }
-    std::size_t RowBytes() const { return std::size_t{l_.width} * l_.samplesPerPixel * bytesPerSample_; }
+    std::size_t RowBytes() const {
+        return std::size_t{l_.width} * l_.samplesPerPixel * bytesPerSample_;
+    }
 
     bool Allocate(std::string& error) {
         if (tiled_ && (tileWidth_ == 0 || tileWidth_ > kMaxSide || bandHeight_ > kMaxSide)) {
@@ -97,8 +103,9 @@ public:
         }
         const bool separate = l_.planar == PLANARCONFIG_SEPARATE && l_.samplesPerPixel > 1;
         const std::size_t chunkBytes = tiled_ ? static_cast<std::size_t>(TIFFTileSize64(tif_))
-                                              : separate ? std::size_t{bandHeight_} * l_.width * bytesPerSample_
-                                                         : std::size_t{bandHeight_} * RowBytes();
+                                       : separate
+                                           ? std::size_t{bandHeight_} * l_.width * bytesPerSample_
+                                           : std::size_t{bandHeight_} * RowBytes();
         if (chunkBytes == 0) {
             error = "the TIFF file has an unusable strip or tile size";
             return false;
@@ -118,19 +125,23 @@ public:
         const uint32_t rows = std::min(bandHeight_, l_.height - top);
         const bool separate = l_.planar == PLANARCONFIG_SEPARATE && l_.samplesPerPixel > 1;
         const int planes = separate ? l_.samplesPerPixel : 1;
-        const int needed = std::min<int>(planes, l_.alphaChannel >= 0 ? l_.alphaChannel + 1 : l_.colourChannels);
+        const int needed =
+            std::min<int>(planes, l_.alphaChannel >= 0 ? l_.alphaChannel + 1 : l_.colourChannels);
         for (int plane = 0; plane < (separate ? needed : 1); ++plane) {
             if (tiled_) {
                 for (uint32_t left = 0; left < l_.width; left += tileWidth_)
-                    if (!ReadTile(left, top, rows, static_cast<uint16_t>(plane), separate, error)) return false;
+                    if (!ReadTile(left, top, rows, static_cast<uint16_t>(plane), separate, error))
+                        return false;
             } else {
-                const tmsize_t want = static_cast<tmsize_t>(std::size_t{rows} * (separate ? std::size_t{l_.width} *
-                                                                                               bytesPerSample_
-                                                                                         : RowBytes()));
+                const tmsize_t want = static_cast<tmsize_t>(
+                    std::size_t{rows} *
+                    (separate ? std::size_t{l_.width} * bytesPerSample_ : RowBytes()));
                 uint8_t* target = separate ? chunk_.data() : band_.data();
                 const tstrip_t strip = TIFFComputeStrip(tif_, top, static_cast<uint16_t>(plane));
                 if (TIFFReadEncodedStrip(tif_, strip, target, want) < want) return Fail(error);
-                if (separate) Scatter(chunk_.data(), std::size_t{l_.width} * bytesPerSample_, 0, l_.width, rows, plane);
+                if (separate)
+                    Scatter(chunk_.data(), std::size_t{l_.width} * bytesPerSample_, 0, l_.width,
+                            rows, plane);
             }
         }
         return true;
@@ -139,29 +150,33 @@ public:
     const uint8_t* Band() const { return band_.data(); }
 
 private:
-    bool ReadTile(uint32_t left, uint32_t top, uint32_t rows, uint16_t plane, bool separate, std::string& error) {
+    bool ReadTile(uint32_t left, uint32_t top, uint32_t rows, uint16_t plane, bool separate,
+                  std::string& error) {
         const ttile_t tile = TIFFComputeTile(tif_, left, top, 0, plane);
         const tmsize_t size = static_cast<tmsize_t>(chunk_.size());
         if (TIFFReadEncodedTile(tif_, tile, chunk_.data(), size) < 0) return Fail(error);
         const uint32_t columns = std::min(tileWidth_, l_.width - left);
         if (separate) {
-            Scatter(chunk_.data(), std::size_t{tileWidth_} * bytesPerSample_, left, columns, rows, plane);
+            Scatter(chunk_.data(), std::size_t{tileWidth_} * bytesPerSample_, left, columns, rows,
+                    plane);
         } else {
             const std::size_t pixelBytes = std::size_t{l_.samplesPerPixel} * bytesPerSample_;
             for (uint32_t r = 0; r < rows; ++r)
                 std::memcpy(band_.data() + r * RowBytes() + left * pixelBytes,
-                            chunk_.data() + std::size_t{r} * tileWidth_ * pixelBytes, columns * pixelBytes);
+                            chunk_.data() + std::size_t{r} * tileWidth_ * pixelBytes,
+                            columns * pixelBytes);
         }
         return true;
     }
 
     // Spreads one plane's samples into their place among the band's interleaved samples.
-    void Scatter(const uint8_t* plane, std::size_t planeRowBytes, uint32_t left, uint32_t columns, uint32_t rows,
-                 int channel) {
+    void Scatter(const uint8_t* plane, std::size_t planeRowBytes, uint32_t left, uint32_t columns,
+                 uint32_t rows, int channel) {
         const std::size_t pixelBytes = std::size_t{l_.samplesPerPixel} * bytesPerSample_;
         for (uint32_t r = 0; r < rows; ++r) {
             const uint8_t* in = plane + r * planeRowBytes;
-            uint8_t* out = band_.data() + r * RowBytes() + left * pixelBytes + channel * bytesPerSample_;
+            uint8_t* out =
+                band_.data() + r * RowBytes() + left * pixelBytes + channel * bytesPerSample_;
             for (uint32_t x = 0; x < columns; ++x, in += bytesPerSample_, out += pixelBytes)
                 std::memcpy(out, in, bytesPerSample_);
         }
@@ -201,7 +216,8 @@ void ConvertRow(const uint8_t* in, const TiffLayout& l, DecodedImage& image, int
         for (int i = 0; i < l.colourChannels; ++i) c[i] = invert ? maxValue - sample(i) : sample(i);
         if (l.alphaChannel >= 0) {
             const uint32_t a = sample(l.alphaChannel);
-            for (int i = 0; i < l.colourChannels; ++i) c[i] = OverWhite(c[i], a, maxValue, l.premultiplied);
+            for (int i = 0; i < l.colourChannels; ++i)
+                c[i] = OverWhite(c[i], a, maxValue, l.premultiplied);
         }
         for (int i = 0; i < l.colourChannels; ++i) {
             const uint32_t v = c[l.colourChannels == 3 ? 2 - i : 0];
@@ -261,7 +277,8 @@ bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, DecodedImage& image, std::s
 
 }  // namespace
 
-bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image, std::string& error) {
+bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
+              std::string& error) {
     std::string tiffErrors;
     TiffPtr tif = OpenTiff(path, "r", tiffErrors);
     if (tif == nullptr) {
@@ -273,12 +290,14 @@ bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, Dec
     if (!CheckImageSize(l.width, l.height, options.fileSize, error)) return false;
     const bool sixteen = l.direct && l.bitsPerSample == 16;
 
-    image = DecodedImage::Header(static_cast<int>(l.width), static_cast<int>(l.height), l.grey, sixteen);
+    image = DecodedImage::Header(static_cast<int>(l.width), static_cast<int>(l.height), l.grey,
+                                 sixteen);
     if (options.infoOnly) return true;
-    if (!image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.grey, sixteen && options.keep16,
-                        error))
+    if (!image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.grey,
+                        sixteen && options.keep16, error))
         return false;
-    const bool ok = l.direct ? ReadDirect(tif.get(), l, image, tiffErrors) : ReadThroughRgba(tif.get(), l, image, tiffErrors);
+    const bool ok = l.direct ? ReadDirect(tif.get(), l, image, tiffErrors)
+                             : ReadThroughRgba(tif.get(), l, image, tiffErrors);
     if (!ok) {
         error = "cannot decode the TIFF file: " + tiffErrors;
         image = DecodedImage{};
@@ -286,8 +305,10 @@ bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, Dec
     }
     uint32_t iccLength = 0;
     void* icc = nullptr;
-    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc != nullptr && iccLength > 0)
-        image.icc.assign(static_cast<const uint8_t*>(icc), static_cast<const uint8_t*>(icc) + iccLength);
+    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc != nullptr &&
+        iccLength > 0)
+        image.icc.assign(static_cast<const uint8_t*>(icc),
+                         static_cast<const uint8_t*>(icc) + iccLength);
     return true;
 }
 

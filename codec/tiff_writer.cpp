@@ -8,8 +8,8 @@
 
 namespace stillpix::codec {
 
-bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, bool sixteen, bool bigEndian,
-               std::span<const uint8_t> icc, std::string& error) {
+bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, bool sixteen,
+               bool bigEndian, std::span<const uint8_t> icc, std::string& error) {
     sixteen = sixteen && image.has16;
     const int channels = image.Channels();
     const std::size_t rowBytes = std::size_t(image.width) * channels * (sixteen ? 2 : 1);
@@ -42,18 +42,22 @@ bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, boo
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
     TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
-    if (!icc.empty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
+    if (!icc.empty())
+        TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
 
     for (int y = 0; y < image.height; ++y) {
         if (sixteen) {
             const uint16_t* in = image.SampleRow(y);
-            auto* out = reinterpret_cast<uint16_t*>(row.data());  // libtiff swaps to the file's order
+            auto* out =
+                reinterpret_cast<uint16_t*>(row.data());  // libtiff swaps to the file's order
             for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < channels; ++c) out[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
+                for (int c = 0; c < channels; ++c)
+                    out[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
         } else {
             const uint8_t* in = image.DisplayRow(y);
             for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < channels; ++c) row[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
+                for (int c = 0; c < channels; ++c)
+                    row[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
         }
         if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0) {
             error = "cannot write the TIFF file: " + tiffErrors;

@@ -12,7 +12,8 @@
 
 namespace stillpix {
 
-static_assert(std::endian::native == std::endian::little, "16-bit samples are kept as the codec gives them");
+static_assert(std::endian::native == std::endian::little,
+              "16-bit samples are kept as the codec gives them");
 
 namespace {
 
@@ -20,7 +21,8 @@ using document_internal::Fail;
 using document_internal::Session;
 
 bool AcceptedDepth(const ImageInfo& info) {
-    return info.bitsPerPixel >= 24 || ((info.bitsPerPixel == 16 || info.bitsPerPixel == 8) && info.grey);
+    return info.bitsPerPixel >= 24 ||
+           ((info.bitsPerPixel == 16 || info.bitsPerPixel == 8) && info.grey);
 }
 
 }  // namespace
@@ -62,7 +64,8 @@ static bool TakePixels(CodecSession& h, const ImageInfo& info, DisplayBitmap& di
                        std::vector<uint16_t>& samples, std::string* error) {
     const uint8_t* bits = nullptr;
     const BitmapInfo* bitmapInfo = nullptr;
-    if (!cGetBitsPtr(h, bits) || !cGetBITMAPINFOPtr(h, bitmapInfo)) return Fail(error, cGetLastError(h));
+    if (!cGetBitsPtr(h, bits) || !cGetBITMAPINFOPtr(h, bitmapInfo))
+        return Fail(error, cGetLastError(h));
     display.info = *bitmapInfo;
     display.width = info.width;
     display.height = info.height;
@@ -79,15 +82,15 @@ static bool TakePixels(CodecSession& h, const ImageInfo& info, DisplayBitmap& di
     return true;
 }
 
-bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& options, LoadReport* report,
-                     std::string* error) {
+bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& options,
+                     LoadReport* report, std::string* error) {
     Clear();
     try {
         Session s;
         if (!s.h) return Fail(error, s.Error());
         CodecSession& h = *s.h;
-        if (!cSetJPEGParams(h, 100) || !cSet16BitComponentOptions(h, options.keep16, options.keep16) ||
-            !cLoadImage(h, path))
+        if (!cSetJPEGParams(h, 100) ||
+            !cSet16BitComponentOptions(h, options.keep16, options.keep16) || !cLoadImage(h, path))
             return Fail(error, s.Error());
 
         if (cGetImageICCProfile(h, icc_)) {
@@ -100,7 +103,8 @@ bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& optio
                     if (report) {
                         report->iccAsked = true;
                         report->rememberIccMode = answer.remember;
-                        report->newIccMode = answer.apply ? IccMode::kApplyOnOpen : IccMode::kDoNotApply;
+                        report->newIccMode =
+                            answer.apply ? IccMode::kApplyOnOpen : IccMode::kDoNotApply;
                     }
                 }
                 // A profile that does not fit the pixels leaves them as they are.
@@ -111,7 +115,8 @@ bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& optio
         ImageInfo info;
         exif_ = cNewEXIF();
         iptc_ = cNewIPTC();
-        if (!cGetImageInfo(h, info) || !cGetImageEXIF_Info(h, *exif_) || !cGetImageIPTC_Info(h, *iptc_)) {
+        if (!cGetImageInfo(h, info) || !cGetImageEXIF_Info(h, *exif_) ||
+            !cGetImageIPTC_Info(h, *iptc_)) {
             const std::string reason = s.Error();
             Clear();
             return Fail(error, reason);
@@ -127,7 +132,8 @@ bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& optio
 
         if (!AcceptedDepth(info)) {
             Clear();
-            return Fail(error, "a colour image of " + std::to_string(info.bitsPerPixel) + " bits per pixel");
+            return Fail(error, "a colour image of " + std::to_string(info.bitsPerPixel) +
+                                   " bits per pixel");
         }
         if (!TakePixels(h, info, display_, samples16_, error)) {
             Clear();
@@ -155,8 +161,9 @@ bool CBitmapEx::LoadFromBitmap(const BitmapInfoHeader& header, const std::vector
         exif_ = cNewEXIF();
         iptc_ = cNewIPTC();
         if (!cSetJPEGParams(h, 100) || !cSet16BitComponentOptions(h, false, false) ||
-            !cLoadDIBitmap(h, header, bits) || !cGetImageInfo(h, info) || !cGetImageEXIF_Info(h, *exif_) ||
-            !cGetImageIPTC_Info(h, *iptc_) || !TakePixels(h, info, display_, samples16_, error)) {
+            !cLoadDIBitmap(h, header, bits) || !cGetImageInfo(h, info) ||
+            !cGetImageEXIF_Info(h, *exif_) || !cGetImageIPTC_Info(h, *iptc_) ||
+            !TakePixels(h, info, display_, samples16_, error)) {
             const std::string reason = s.Error();
             Clear();
             return Fail(error, reason);

@@ -25,7 +25,7 @@ using IccPrompt = std::function<IccAnswer(const std::string& profileName)>;
 
 struct LoadOptions {
     bool keepUnprocessedCopy = true;
-    bool keep16 = true;                 // keep the 16-bit samples of 16-bit files
+    bool keep16 = true;  // keep the 16-bit samples of 16-bit files
     IccMode iccMode = IccMode::kAsk;
     // Without a prompt, kAsk leaves the pixels as they are.
     IccPrompt askIcc;
@@ -42,16 +42,18 @@ struct LoadReport {
 // The display bitmap: rows bottom-up, each padded to 4 bytes; 24 bits B, G, R, or 8 bits grey
 // (palette: the grey ramp).
 struct DisplayBitmap {
-    BitmapInfo info;                    // header and 256-entry palette
+    BitmapInfo info;  // header and 256-entry palette
     int width = 0;
     int height = 0;
     int stride = 0;
-    int bitCount = 0;                   // 8 or 24 (32 for a bitmap handed over as such)
+    int bitCount = 0;  // 8 or 24 (32 for a bitmap handed over as such)
     std::vector<uint8_t> bits;
     bool valid = false;
 
     uint8_t* Row(int fromTop) { return bits.data() + std::size_t(height - 1 - fromTop) * stride; }
-    const uint8_t* Row(int fromTop) const { return bits.data() + std::size_t(height - 1 - fromTop) * stride; }
+    const uint8_t* Row(int fromTop) const {
+        return bits.data() + std::size_t(height - 1 - fromTop) * stride;
+    }
 };
 
 class CBitmapEx {
@@ -63,25 +65,27 @@ public:
 
     // Decodes `path`. Accepts 24 or more bits per pixel, or 8 and 16 with the grey flag. False
     // (with the codec's reason in `error`) leaves this object empty.
-    bool Load(const std::filesystem::path& path, const LoadOptions& options, LoadReport* report = nullptr,
-              std::string* error = nullptr);
+    bool Load(const std::filesystem::path& path, const LoadOptions& options,
+              LoadReport* report = nullptr, std::string* error = nullptr);
     // Takes a bitmap from the clipboard (24 or 32 bits, bottom-up unless height is negative),
     // with fresh EXIF and IPTC blocks, no ICC handling, and always an unprocessed copy.
-    bool LoadFromBitmap(const BitmapInfoHeader& header, const std::vector<uint8_t>& bits, std::string* error = nullptr);
+    bool LoadFromBitmap(const BitmapInfoHeader& header, const std::vector<uint8_t>& bits,
+                        std::string* error = nullptr);
 
     // Encodes to `path`, the format by the name (".tif"/".tiff" TIFF, ".png" PNG, anything else
     // JPEG of `jpegQuality`), `sixteenBit` writing 16-bit samples as 16 bits, with the embedded
     // profile restored and the EXIF (software rewritten) and IPTC blocks. The file is written under
     // a temporary name and replaces `path` only when complete: a failure leaves it untouched.
-    bool Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit, std::string* error = nullptr) const;
+    bool Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+              std::string* error = nullptr) const;
     // The packed bitmap (header, palette for 8 bits, bits) that goes on the clipboard.
     bool CopyToDib(std::vector<uint8_t>& out, std::string* error = nullptr) const;
 
     bool Valid() const { return display_.valid; }
     int Width() const { return display_.width; }
     int Height() const { return display_.height; }
-    int BitsPerPixel() const { return bitsPerPixel_; }      // of the decoded file
-    const std::string& BitsPerPixelText() const { return bitsPerPixelText_; }   // "%d bpp"
+    int BitsPerPixel() const { return bitsPerPixel_; }  // of the decoded file
+    const std::string& BitsPerPixelText() const { return bitsPerPixelText_; }  // "%d bpp"
     bool Grey() const { return grey_; }
     bool Has16() const { return !samples16_.empty(); }
 
@@ -94,7 +98,8 @@ public:
     CBitmapEx* Unprocessed() { return unprocessed_.get(); }
     const CBitmapEx* Unprocessed() const { return unprocessed_.get(); }
 
-    // The embedded profile (empty when none), its name, and whether the pixels were converted to sRGB.
+    // The embedded profile (empty when none), its name, and whether the pixels were converted to
+    // sRGB.
     const std::vector<uint8_t>& IccProfile() const { return icc_; }
     const std::string& IccProfileName() const { return iccName_; }
     bool IccConverted() const { return iccConverted_; }
@@ -116,7 +121,7 @@ private:
     bool grey_ = false;
     std::vector<uint16_t> samples16_;
     std::unique_ptr<CBitmapEx> unprocessed_;
-    std::vector<uint8_t> icc_;          // the profile's bytes (the terminating zero is not kept)
+    std::vector<uint8_t> icc_;  // the profile's bytes (the terminating zero is not kept)
     std::string iccName_;
     bool iccConverted_ = false;
     ExifHandle exif_;

@@ -23,13 +23,15 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
     const int bpp = image.BitsPerPixel();
     if (bpp == 48 || bpp == 16) {
         const auto& samples = image.Samples16();
-        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(samples.data()), samples.size() * 2);
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(samples.data()),
+                                             samples.size() * 2);
         return cLoadImage16(h, bytes, display.width, display.height, bpp == 16);
     }
     if (bpp == 8) {
         std::vector<uint8_t> grey(std::size_t(display.width) * display.height);
         for (int y = 0; y < display.height; ++y)
-            std::memcpy(grey.data() + std::size_t(y) * display.width, display.Row(y), std::size_t(display.width));
+            std::memcpy(grey.data() + std::size_t(y) * display.width, display.Row(y),
+                        std::size_t(display.width));
         return cLoadImage8(h, grey, display.width, display.height);
     }
     return cLoadDIBitmap(h, display.info.header, display.bits);
@@ -37,19 +39,22 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
 
 }  // namespace
 
-bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit, std::string* error) const {
+bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+                     std::string* error) const {
     if (!Valid()) return Fail(error, "there is no image to save");
     try {
         Session s;
         if (!s.h) return Fail(error, "out of memory");
         CodecSession& h = *s.h;
         const auto failed = [&] { return Fail(error, cGetLastError(h)); };
-        if (!cSet16BitComponentOptions(h, sixteenBit, sixteenBit) || !HandOver(h, *this)) return failed();
+        if (!cSet16BitComponentOptions(h, sixteenBit, sixteenBit) || !HandOver(h, *this))
+            return failed();
         const SaveFormat format = SaveFormatForName(path.string());
 
         if (!icc_.empty()) {
             // Pixels converted on open go back into the profile they came in.
-            if (iccConverted_ && (!cLoadICCProfile(h, SrgbProfile()) || !cApplyICCProfile(h, icc_))) return failed();
+            if (iccConverted_ && (!cLoadICCProfile(h, SrgbProfile()) || !cApplyICCProfile(h, icc_)))
+                return failed();
             if (!cLoadICCProfile(h, icc_) || !cSaveICCProfileEnabled(h, true)) return failed();
         }
         if (!cSetJPEGParams(h, jpegQuality)) return failed();
@@ -63,7 +68,8 @@ bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool si
             cEXIF_PutMakerNote(exif, std::span<const uint8_t>(&zero, 1));
         }
         const IptcBlock iptc = iptc_ ? *iptc_ : IptcBlock();
-        if (!cPutImageEXIF_Info(h, exif) || !cPutImageIPTC_Info(h, iptc) || !cSaveAs(h, path, format, jpegQuality))
+        if (!cPutImageEXIF_Info(h, exif) || !cPutImageIPTC_Info(h, iptc) ||
+            !cSaveAs(h, path, format, jpegQuality))
             return failed();
         return true;
     } catch (const std::bad_alloc&) {
@@ -76,7 +82,8 @@ bool CBitmapEx::CopyToDib(std::vector<uint8_t>& out, std::string* error) const {
     try {
         Session s;
         if (!s.h) return Fail(error, "out of memory");
-        if (!cSet16BitComponentOptions(*s.h, false, false) || !HandOver(*s.h, *this) || !cGetDIB(*s.h, out))
+        if (!cSet16BitComponentOptions(*s.h, false, false) || !HandOver(*s.h, *this) ||
+            !cGetDIB(*s.h, out))
             return Fail(error, cGetLastError(*s.h));
         return true;
     } catch (const std::bad_alloc&) {

@@ -59,7 +59,8 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     run.params = job_.params;
     // The pane may have switched profiles while the last run went on.
     if (job_.profileBuilt.load())
-        job_.profiles[kFilterProfile] = job_.profiles[useIndividualProfile_ ? kIndividualProfile : kLearnedProfile];
+        job_.profiles[kFilterProfile] =
+            job_.profiles[useIndividualProfile_ ? kIndividualProfile : kLearnedProfile];
     run.profile = job_.profiles[kFilterProfile];
     run.image = image_.get();
     run.progress = job_.progress;
@@ -70,9 +71,11 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     const AppOptions& options = *context_.options;
     settings.profileOptions.kind = ProfileRunKind::kSingleImage;
     settings.profileOptions.selfLearning = options.settings2.selfLearning != 0;
-    settings.profileOptions.alwaysBuildImageProfile = options.settings2.alwaysBuildImageProfile != 0;
+    settings.profileOptions.alwaysBuildImageProfile =
+        options.settings2.alwaysBuildImageProfile != 0;
     settings.profileOptions.buildRequested = buildRequested_;
-    settings.profileOptions.skipBuildWhenSufficient = options.settings2.batchSkipBuildWhenLearned != 0;
+    settings.profileOptions.skipBuildWhenSufficient =
+        options.settings2.batchSkipBuildWhenLearned != 0;
     settings.profileOptions.learnWhileBatch = options.settings2.learnWhileBatch != 0;
     settings.store = context_.profiles;
     settings.useIndividualProfile = useIndividualProfile_;

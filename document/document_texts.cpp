@@ -17,7 +17,9 @@ std::string Format(const char* format, Args... args) {
 
 }  // namespace
 
-std::string FormatText(const char* format, const std::string& value) { return Format(format, value.c_str()); }
+std::string FormatText(const char* format, const std::string& value) {
+    return Format(format, value.c_str());
+}
 std::string FormatText(const char* format, int a, int b) { return Format(format, a, b); }
 std::string FormatText(const char* format, double value) { return Format(format, value); }
 

@@ -10,7 +10,8 @@ inline constexpr char kCannotOpenFilePrefix[] = "Cannot open file ";
 inline constexpr char kCannotOpenFileSuffix[] = ". \r\nUnsupported format or file not found.";
 inline constexpr char kUnableToPaste[] = "Unable to paste from the Clipboard.";
 inline constexpr char kNotEntirelyProcessed[] =
-    "The image has not been entirely processed.\r\nDo you want to process the image now and then save it?";
+    "The image has not been entirely processed.\r\nDo you want to process the image now and then "
+    "save it?";
 inline constexpr char kFailedToSaveFormat[] = "Failed to save file \"%s\".";
 inline constexpr char kNotSavedQuestion[] = "The image has not been saved. Do you want to save it?";
 inline constexpr char kIccPromptFormat[] =

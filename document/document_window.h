@@ -32,14 +32,24 @@ public:
     virtual ~DocumentWindow() = default;
 
     // A message box with the message's icon and buttons.
-    virtual MessageAnswer Show(const UserMessage& message) { (void)message; return MessageAnswer::kNo; }
+    virtual MessageAnswer Show(const UserMessage& message) {
+        (void)message;
+        return MessageAnswer::kNo;
+    }
     // The ICC prompt ("Open"): the text, Yes and No, and "Do not ask this question next time".
-    virtual IccAnswer AskIcc(const UserMessage& message) { (void)message; return {}; }
+    virtual IccAnswer AskIcc(const UserMessage& message) {
+        (void)message;
+        return {};
+    }
 
     virtual void SetWaitCursor(bool on) { (void)on; }
-    virtual void SetStatusText(int pane, const std::string& text) { (void)pane; (void)text; }
+    virtual void SetStatusText(int pane, const std::string& text) {
+        (void)pane;
+        (void)text;
+    }
     // The "EXIF" section of the noise filter pane: one row per label and value.
-    virtual void ShowExifRows(const std::vector<std::string>& labels, const std::vector<std::string>& values) {
+    virtual void ShowExifRows(const std::vector<std::string>& labels,
+                              const std::vector<std::string>& values) {
         (void)labels;
         (void)values;
     }
@@ -55,7 +65,10 @@ public:
     virtual bool RunProgressDialog(ProgressDialogModel& model) = 0;
     // "Processing Summary" with its text and hint; true when "Do not show this window next
     // time." was checked.
-    virtual bool ShowSummary(const std::string& text) { (void)text; return false; }
+    virtual bool ShowSummary(const std::string& text) {
+        (void)text;
+        return false;
+    }
 
     virtual Clipboard* GetClipboard() { return nullptr; }
 };

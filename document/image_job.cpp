@@ -14,7 +14,9 @@ bool TileMeets(const TileRect& inner, const TileRect& visible) {
            visible.top < inner.bottom;
 }
 
-bool JobRun::Stale() const { return job->generation.load() != generation || job->cancelRequested.load(); }
+bool JobRun::Stale() const {
+    return job->generation.load() != generation || job->cancelRequested.load();
+}
 
 int ImageJobTileCallback(ProgressRecord& record) {
     JobRun& run = *static_cast<JobRun*>(record.callerData);
@@ -33,7 +35,8 @@ int ImageJobTileCallback(ProgressRecord& record) {
     ++run.done;
     if (run.progress && run.progress->IsVisible() && run.toDo > 0)
         run.progress->SetPosition(std::min(100, (run.done + 1) * 100 / run.toDo));
-    if (!run.fullRun && record.filtering && run.settings.events) run.settings.events->TileFiltered(tile.inner);
+    if (!run.fullRun && record.filtering && run.settings.events)
+        run.settings.events->TileFiltered(tile.inner);
     return 1;
 }
 

@@ -22,7 +22,7 @@ class ProgressControl {
 public:
     virtual ~ProgressControl() = default;
     virtual bool IsVisible() const = 0;
-    virtual void SetPosition(int position) = 0;   // 0..100
+    virtual void SetPosition(int position) = 0;  // 0..100
     virtual int Position() const = 0;
 };
 
@@ -31,7 +31,9 @@ class AtomicProgress final : public ProgressControl {
 public:
     bool IsVisible() const override { return visible_.load(); }
     void SetVisible(bool visible) { visible_.store(visible); }
-    void SetPosition(int position) override { position_.store(position < 0 ? 0 : position > 100 ? 100 : position); }
+    void SetPosition(int position) override {
+        position_.store(position < 0 ? 0 : position > 100 ? 100 : position);
+    }
     int Position() const override { return position_.load(); }
 
 private:
@@ -61,7 +63,7 @@ enum ProfileTable : int { kIndividualProfile = 0, kLearnedProfile = 1, kFilterPr
 
 struct ImageJob {
     std::atomic<uint32_t> generation{0};
-    std::atomic<int32_t> countdown{0};          // 200-ms ticks before a preview; 0 = none pending
+    std::atomic<int32_t> countdown{0};  // 200-ms ticks before a preview; 0 = none pending
     std::atomic<bool> workerRunning{false};
     std::atomic<bool> resetTilesFirst{true};
     std::atomic<bool> profileJob{false};
@@ -72,49 +74,49 @@ struct ImageJob {
     std::atomic<bool> processed{false};
 
     CBitmapEx* image = nullptr;
-    std::string savePath;                       // empty: the run does not save
-    TileRect visible;                           // image pixels; empty = the whole image
+    std::string savePath;  // empty: the run does not save
+    TileRect visible;      // image pixels; empty = the whole image
     NoiseFilterParams params{};
     // Written by a profile run before it sets *profile built*; read once that is set.
     NoiseProfile profiles[3]{};
     ProfileChoice profileChoice;
     TileGrid tiles;
     ProgressControl* progress = nullptr;
-    BatchJob* batch = nullptr;                  // a batch run's job; none for the open image
+    BatchJob* batch = nullptr;  // a batch run's job; none for the open image
 
     // The worker's report of its last save.
     std::atomic<SaveOutcome> saveOutcome{SaveOutcome::kNone};
-    std::string saveError;                      // the codec's reason, valid with kFailed
+    std::string saveError;  // the codec's reason, valid with kFailed
 };
 
 // What a run needs besides the job, fixed when it starts.
 struct RunSettings {
-    std::string sourcePath;                     // learned profiles are keyed on it
+    std::string sourcePath;  // learned profiles are keyed on it
     ImageDescriptor descriptor;
     ProfileChoiceOptions profileOptions;
     LearnedProfileStore* store = nullptr;
-    bool useIndividualProfile = false;          // "Turn off self-learning for this image"
-    int jpegQuality = 90;                       // of the save after a full run
+    bool useIndividualProfile = false;  // "Turn off self-learning for this image"
+    int jpegQuality = 90;               // of the save after a full run
     bool save16Bit = true;
     JobEvents* events = nullptr;
 };
 
 // The worker's copy of the job. The tile callback's caller data is a JobRun.
 struct JobRun {
-    ImageJob* job = nullptr;                    // the document's block: generation, cancel, flags
-    uint32_t generation = 0;                    // the job's generation when the run started
+    ImageJob* job = nullptr;  // the document's block: generation, cancel, flags
+    uint32_t generation = 0;  // the job's generation when the run started
     bool profileJob = false;
     bool fullRun = false;
-    bool wholeImage = false;                    // set by the worker: saves, full and profile runs
+    bool wholeImage = false;  // set by the worker: saves, full and profile runs
     std::string savePath;
     TileRect visible;
     NoiseFilterParams params{};
-    NoiseProfile profile{};                     // the one to filter with
+    NoiseProfile profile{};  // the one to filter with
     CBitmapEx* image = nullptr;
     ProgressControl* progress = nullptr;
     BatchJob* batch = nullptr;
-    int32_t done = 0;                           // tiles done in this run
-    int32_t toDo = 0;                           // tiles to do in this run
+    int32_t done = 0;  // tiles done in this run
+    int32_t toDo = 0;  // tiles to do in this run
     RunSettings settings;
 
     // The document's generation differs or its cancel flag is set.

@@ -14,7 +14,8 @@ namespace stillpix {
 namespace {
 
 TileRect ClipToImage(const TileRect& rect, int width, int height) {
-    return {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, width), std::min(rect.bottom, height)};
+    return {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, width),
+            std::min(rect.bottom, height)};
 }
 
 int CountTilesToDo(const JobRun& run) {
@@ -39,17 +40,19 @@ void BuildProfile(JobRun& run) {
     ImageJob& job = *run.job;
     const CBitmapEx& source = run.image->Unprocessed() ? *run.image->Unprocessed() : *run.image;
     const DisplayBitmap& display = source.Display();
-    const ProfileImageView view{display.bits.data(), display.width, display.height, display.stride, display.bitCount};
+    const ProfileImageView view{display.bits.data(), display.width, display.height, display.stride,
+                                display.bitCount};
     ProfileChoice choice;
     if (run.settings.store == nullptr ||
         !ObtainImageProfile(run.settings.descriptor, run.settings.sourcePath, view, job.tiles,
-                            {&run, ImageJobTileCallback, nullptr}, run.settings.profileOptions, *run.settings.store,
-                            choice))
+                            {&run, ImageJobTileCallback, nullptr}, run.settings.profileOptions,
+                            *run.settings.store, choice))
         return;
     job.profileChoice = choice;
     job.profiles[kIndividualProfile] = choice.individual;
     job.profiles[kLearnedProfile] = choice.profile;
-    job.profiles[kFilterProfile] = run.settings.useIndividualProfile ? choice.individual : choice.profile;
+    job.profiles[kFilterProfile] =
+        run.settings.useIndividualProfile ? choice.individual : choice.profile;
     job.profileBuilt.store(true);
 }
 
@@ -60,14 +63,15 @@ void Filter(JobRun& run) {
     const int bitsPerPixel = sixteen ? image.BitsPerPixel() : image.Display().bitCount;
     FilterImage(image.Width(), image.Height(), image.Display().stride, source.Display().bits.data(),
                 image.Display().bits.data(), sixteen ? source.Samples16().data() : nullptr,
-                sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, run.job->tiles, run.profile, &run.params,
-                &run, ImageJobTileCallback, nullptr);
+                sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, run.job->tiles,
+                run.profile, &run.params, &run, ImageJobTileCallback, nullptr);
 }
 
 void Save(JobRun& run) {
     ImageJob& job = *run.job;
     std::string error;
-    const bool ok = run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit, &error);
+    const bool ok =
+        run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit, &error);
     job.saveError = ok ? std::string() : error;
     // A failed save leaves the image unsaved, so closing still asks.
     job.saved.store(ok);
@@ -89,12 +93,15 @@ void RunImageJob(JobRun& run) {
             }
             run.toDo = outside ? 0 : CountTilesToDo(run);
             if (run.toDo > 0 && !run.fullRun && run.settings.events)
-                run.settings.events->RunStarted(run.profileJob ? kStatusBuildingProfile : kStatusUpdatingPreview, true);
+                run.settings.events->RunStarted(
+                    run.profileJob ? kStatusBuildingProfile : kStatusUpdatingPreview, true);
             if (run.profileJob) {
                 BuildProfile(run);
             } else if (!outside && !run.Stale()) {
                 Filter(run);
-                if (run.fullRun && !run.savePath.empty() && !run.Stale() && EveryTileFiltered(job.tiles)) Save(run);
+                if (run.fullRun && !run.savePath.empty() && !run.Stale() &&
+                    EveryTileFiltered(job.tiles))
+                    Save(run);
             }
         }
     } catch (const std::bad_alloc&) {
@@ -121,7 +128,8 @@ bool ProcessingWorker::Start(JobRun run, WorkerRoutine routine) {
     Join();
     ImageJob* job = run.job;
     try {
-        thread_ = std::thread([run = std::move(run), routine = std::move(routine)]() mutable { routine(run); });
+        thread_ = std::thread(
+            [run = std::move(run), routine = std::move(routine)]() mutable { routine(run); });
         return true;
     } catch (const std::system_error&) {
         job->workerRunning.store(false);

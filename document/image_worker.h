@@ -20,7 +20,7 @@ using WorkerRoutine = std::function<void(JobRun& run)>;
 class ProcessingWorker {
 public:
     ProcessingWorker() = default;
-    ~ProcessingWorker();   // joins
+    ~ProcessingWorker();  // joins
     ProcessingWorker(const ProcessingWorker&) = delete;
     ProcessingWorker& operator=(const ProcessingWorker&) = delete;
 

@@ -25,7 +25,10 @@ bool Readable(const std::filesystem::path& path) {
 }  // namespace
 
 CNoiseCleanerDoc::CNoiseCleanerDoc(const DocumentContext& context, DocumentWindow& window)
-    : context_(context), window_(window), title_(kUntitled), params_(ToNoiseFilterParams(FilterSettings{})) {}
+    : context_(context),
+      window_(window),
+      title_(kUntitled),
+      params_(ToNoiseFilterParams(FilterSettings{})) {}
 
 CNoiseCleanerDoc::~CNoiseCleanerDoc() {
     StopWorker();
@@ -68,7 +71,8 @@ bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& path) {
     Empty();
     if (CommonLoad(&path)) pathName_ = path.string();
     const AppSettings& settings = context_.options->settings;
-    window_.SelectPreset(settings.resetFilterOnOpen ? settings.defaultFilterSlot : window_.ShownPreset());
+    window_.SelectPreset(settings.resetFilterOnOpen ? settings.defaultFilterSlot
+                                                    : window_.ShownPreset());
     return true;
 }
 
@@ -93,7 +97,8 @@ bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
         LoadOptions options;
         options.iccMode = static_cast<IccMode>(context_.options->settings2.iccHandling);
         options.askIcc = [this](const std::string& name) {
-            return window_.AskIcc({MessageKind::kQuestion, FormatText(kIccPromptFormat, name), MessageButtons::kYesNo});
+            return window_.AskIcc({MessageKind::kQuestion, FormatText(kIccPromptFormat, name),
+                                   MessageButtons::kYesNo});
         };
         LoadReport report;
         ok = image->Load(*path, options, &report);
@@ -110,7 +115,8 @@ bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
     window_.SetWaitCursor(false);
     if (!ok) {
         window_.Show({MessageKind::kError,
-                      path ? kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix : kUnableToPaste});
+                      path ? kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix
+                           : kUnableToPaste});
         return false;
     }
 
@@ -133,7 +139,9 @@ bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
 }
 
 std::string CNoiseCleanerDoc::SuggestedSaveName() const {
-    const std::string& base = !sourcePath_.empty() ? sourcePath_ : !pathName_.empty() ? pathName_ : title_;
+    const std::string& base = !sourcePath_.empty() ? sourcePath_
+                              : !pathName_.empty() ? pathName_
+                                                   : title_;
     const AppSettings& settings = context_.options->settings;
     return stillpix::SuggestedSaveName(base, settings.appendSuffix != 0, settings.defaultSuffix);
 }
@@ -146,8 +154,8 @@ bool CNoiseCleanerDoc::SaveAs(
 
 bool CNoiseCleanerDoc::SaveDocument(const std::filesystem::path& path) {
     if (!image_) return false;
-    if (UnfilteredTiles() > 0 &&
-        window_.Show({MessageKind::kQuestion, kNotEntirelyProcessed, MessageButtons::kYesNo}) != MessageAnswer::kYes)
+    if (UnfilteredTiles() > 0 && window_.Show({MessageKind::kQuestion, kNotEntirelyProcessed,
+                                               MessageButtons::kYesNo}) != MessageAnswer::kYes)
         return false;
     StopPendingWork();
     // A stop asked earlier (an open request, a close) must not stop this save.
@@ -162,7 +170,8 @@ bool CNoiseCleanerDoc::SaveDocument(const std::filesystem::path& path) {
     job_.savePath.clear();
     const SaveOutcome outcome = job_.saveOutcome.load();
     // A run that could not finish wrote nothing either: that is a failed save, not a cancel.
-    if (outcome == SaveOutcome::kFailed || (end != DialogEnd::kCancelled && outcome != SaveOutcome::kSaved))
+    if (outcome == SaveOutcome::kFailed ||
+        (end != DialogEnd::kCancelled && outcome != SaveOutcome::kSaved))
         window_.Show({MessageKind::kError, FormatText(kFailedToSaveFormat, target)});
     return outcome == SaveOutcome::kSaved;
 }
@@ -194,9 +203,11 @@ CloseAction CNoiseCleanerDoc::FileClose(
 
 bool CNoiseCleanerDoc::SaveModified(
     const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath) {
-    if (!image_ || job_.saved.load() || !job_.profileBuilt.load() || !job_.processed.load()) return true;
+    if (!image_ || job_.saved.load() || !job_.profileBuilt.load() || !job_.processed.load())
+        return true;
     StopPendingWork();
-    switch (window_.Show({MessageKind::kQuestion, kNotSavedQuestion, MessageButtons::kYesNoCancel})) {
+    switch (
+        window_.Show({MessageKind::kQuestion, kNotSavedQuestion, MessageButtons::kYesNoCancel})) {
         case MessageAnswer::kNo: return true;
         case MessageAnswer::kYes: return SaveAs(choosePath);
         default: return false;

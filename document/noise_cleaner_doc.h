@@ -22,22 +22,22 @@ namespace stillpix {
 
 // The application's objects the document reads and writes.
 struct DocumentContext {
-    AppOptions* options = nullptr;          // required
-    SettingsStore* store = nullptr;         // options changed by a check box are written here at once
-    LearnedProfileStore* profiles = nullptr;   // required for profile runs
-    JobEvents* events = nullptr;            // worker-thread notices for the window; may be null
+    AppOptions* options = nullptr;   // required
+    SettingsStore* store = nullptr;  // options changed by a check box are written here at once
+    LearnedProfileStore* profiles = nullptr;  // required for profile runs
+    JobEvents* events = nullptr;              // worker-thread notices for the window; may be null
 };
 
 enum class CloseAction {
-    kClosed,        // the document was closed
-    kKept,          // the user kept it (Cancel, or the save did not succeed)
-    kRetryLater,    // the worker was asked to stop: post File Close again
+    kClosed,      // the document was closed
+    kKept,        // the user kept it (Cancel, or the save did not succeed)
+    kRetryLater,  // the worker was asked to stop: post File Close again
 };
 
 class CNoiseCleanerDoc {
 public:
     CNoiseCleanerDoc(const DocumentContext& context, DocumentWindow& window);
-    ~CNoiseCleanerDoc();   // stops the worker and waits for it
+    ~CNoiseCleanerDoc();  // stops the worker and waits for it
     CNoiseCleanerDoc(const CNoiseCleanerDoc&) = delete;
     CNoiseCleanerDoc& operator=(const CNoiseCleanerDoc&) = delete;
 
@@ -57,7 +57,8 @@ public:
     std::string SuggestedSaveName() const;
     // Save and Save As: `choosePath` is the file dialog, started on the suggested name (nullopt:
     // cancelled). True when the image was saved.
-    bool SaveAs(const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
+    bool SaveAs(
+        const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
     // The save-document step with a chosen path: asks to process what is missing, runs the
     // progress dialog with the save path, reports a failure. True when the file was written.
     bool SaveDocument(const std::filesystem::path& path);
@@ -68,10 +69,12 @@ public:
 
     // File Close: while the worker runs, asks it to stop; otherwise the save-modified step
     // (through `choosePath`), then closes.
-    CloseAction FileClose(const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
+    CloseAction FileClose(
+        const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
     // May the document close? Asks "The image has not been saved. ..." when the processed image
     // is unsaved; Yes saves through `choosePath` and closes only when that succeeded.
-    bool SaveModified(const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
+    bool SaveModified(
+        const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath);
 
     // --- Processing ---------------------------------------------------------------------
 
@@ -149,7 +152,7 @@ private:
     std::string pathName_;
     std::string title_;
     bool loaded_ = false;
-    NoiseFilterParams params_;   // the neutral filter until the pane sets one
+    NoiseFilterParams params_;  // the neutral filter until the pane sets one
     bool useIndividualProfile_ = false;
     bool buildRequested_ = false;
     ImageJob job_;

@@ -5,7 +5,8 @@
 
 namespace stillpix {
 
-ProgressDialogModel::ProgressDialogModel(CNoiseCleanerDoc& doc) : doc_(doc), bar_(doc.dialogProgress_) {
+ProgressDialogModel::ProgressDialogModel(CNoiseCleanerDoc& doc)
+    : doc_(doc), bar_(doc.dialogProgress_) {
     bar_.SetPosition(0);
     bar_.SetVisible(true);
 }
@@ -37,8 +38,10 @@ ProgressDialogModel::Step ProgressDialogModel::Tick() {
         const bool saveDone = job.savePath.empty() || job.saveOutcome.load() != SaveOutcome::kNone;
         if (doc_.UnfilteredTiles() == 0 && saveDone) return End(Step::kEndOk);
         // A run stopped by a stale generation goes on with the rest; one that got nowhere ends.
-        if (doc_.FilteredTiles() == filteredAtStart_ && doc_.UnfilteredTiles() > 0) return End(Step::kEndFailed);
-        if (doc_.UnfilteredTiles() == 0 && !saveDone && ++saveRetries_ > 1) return End(Step::kEndFailed);
+        if (doc_.FilteredTiles() == filteredAtStart_ && doc_.UnfilteredTiles() > 0)
+            return End(Step::kEndFailed);
+        if (doc_.UnfilteredTiles() == 0 && !saveDone && ++saveRetries_ > 1)
+            return End(Step::kEndFailed);
     }
     cancelEnabled_ = true;
     bar_.SetPosition(0);
@@ -66,7 +69,8 @@ void ProgressDialogModel::Closed() {
 bool RunProgressDialogHeadless(ProgressDialogModel& model, CNoiseCleanerDoc& doc) {
     for (;;) {
         const ProgressDialogModel::Step step = model.Tick();
-        if (step != ProgressDialogModel::Step::kWait) return step == ProgressDialogModel::Step::kEndOk;
+        if (step != ProgressDialogModel::Step::kWait)
+            return step == ProgressDialogModel::Step::kEndOk;
         doc.WaitForWorker();
     }
 }

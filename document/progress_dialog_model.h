@@ -14,9 +14,9 @@ class CNoiseCleanerDoc;
 class ProgressDialogModel {
 public:
     enum class Step {
-        kWait,        // keep the dialog open
-        kEndOk,       // every tile is filtered (and a save, if any, has run)
-        kEndFailed,   // a run ended without progress: close, not OK
+        kWait,       // keep the dialog open
+        kEndOk,      // every tile is filtered (and a save, if any, has run)
+        kEndFailed,  // a run ended without progress: close, not OK
     };
 
     explicit ProgressDialogModel(CNoiseCleanerDoc& doc);

@@ -3,18 +3,19 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace stillpix {
 namespace {
 
 std::string Lower(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return out;
 }
 
 bool EndsWith(const std::string& text, std::string_view end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Where the file name starts: a dot in a folder name is no extension.
@@ -75,18 +76,18 @@ std::string RewriteNameForType(const std::string& name, SaveType type) {
     const std::string file = name.substr(NameStart(name));
     const std::size_t dot = ExtensionDot(file);
     const std::string title = file.substr(0, std::min(dot, file.size()));
-    const std::string extension = dot == std::string::npos ? std::string() : Lower(file.substr(dot + 1));
+    const std::string extension =
+        dot == std::string::npos ? std::string() : Lower(file.substr(dot + 1));
     std::string chosen;
     switch (type) {
         case kSaveTypeJpeg:
-            chosen = extension == "jpg" || extension == "jpeg" || extension == "jpe" ? extension : "jpg";
+            chosen =
+                extension == "jpg" || extension == "jpeg" || extension == "jpe" ? extension : "jpg";
             break;
         case kSaveTypeTiff:
             chosen = extension == "tif" || extension == "tiff" ? extension : "tif";
             break;
-        case kSaveTypePng:
-            chosen = "png";
-            break;
+        case kSaveTypePng: chosen = "png"; break;
     }
     return title + "." + chosen;
 }

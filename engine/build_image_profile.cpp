@@ -22,15 +22,16 @@ bool BuildImageProfile(TileGrid& tiles, int width, int height, int stride, int b
     if (profile.bandCount < 1) return false;
     // Measurement runs on 8-bit data only; 16-bit images are measured on their 8-bit view.
     if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
-    if (!image || width <= 0 || height <= 0 || !StrideFits(width, stride, bitsPerPixel)) return false;
+    if (!image || width <= 0 || height <= 0 || !StrideFits(width, stride, bitsPerPixel))
+        return false;
 
     ResetProfile(profile, /*keepValues=*/true);
     ProfileAccumulator accumulator;
     // Profiling reads the buffer handed over as the destination and writes nothing into it.
-    const bool complete = ProcessTiles(tiles, width, height, const_cast<uint8_t*>(image), image,
-                                       bitsPerPixel, std::size_t(stride) * height, nullptr, &profile,
-                                       /*profiling=*/true, callerData, tileCallback, &accumulator,
-                                       tileBufferCallback);
+    const bool complete = ProcessTiles(
+        tiles, width, height, const_cast<uint8_t*>(image), image, bitsPerPixel,
+        std::size_t(stride) * height, nullptr, &profile,
+        /*profiling=*/true, callerData, tileCallback, &accumulator, tileBufferCallback);
     if (complete) FinishProfile(accumulator, profile, /*fromImage=*/true);
     return complete;
 }

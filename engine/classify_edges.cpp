@@ -12,7 +12,8 @@ struct Offset {
     int dx, dy;
 };
 // Diagonals at distance 2, then axes at distance 3.
-constexpr Offset kNeighbours[8] = {{-2, -2}, {2, 2}, {-2, 2}, {2, -2}, {0, 3}, {0, -3}, {3, 0}, {-3, 0}};
+constexpr Offset kNeighbours[8] = {{-2, -2}, {2, 2},  {-2, 2}, {2, -2},
+                                   {0, 3},   {0, -3}, {3, 0},  {-3, 0}};
 constexpr int kFirstAxialNeighbour = 4;
 
 template <class Sample>
@@ -107,11 +108,13 @@ void RemoveIsolatedMarks(PyramidLevel<Sample>& level) {
 
 bool RingHasMark(const uint8_t* map, int w, int x, int y, int r) {
     for (int i = -r; i <= r; ++i) {
-        if (map[std::size_t(y - r) * w + (x + i)] != 0 || map[std::size_t(y + r) * w + (x + i)] != 0)
+        if (map[std::size_t(y - r) * w + (x + i)] != 0 ||
+            map[std::size_t(y + r) * w + (x + i)] != 0)
             return true;
     }
     for (int j = -r + 1; j <= r - 1; ++j) {
-        if (map[std::size_t(y + j) * w + (x - r)] != 0 || map[std::size_t(y + j) * w + (x + r)] != 0)
+        if (map[std::size_t(y + j) * w + (x - r)] != 0 ||
+            map[std::size_t(y + j) * w + (x + r)] != 0)
             return true;
     }
     return false;

@@ -57,11 +57,9 @@ void Forward16(PyramidLevel<int32_t>& level) {
 
 template <class Sample>
 void ForwardTransform(PyramidLevel<Sample>& level) {
-    if constexpr (sizeof(Sample) == 2)
-        Forward8(level);
-    else
-        Forward16(level);
-    if (level.P(kResY) == nullptr) return;   // profiling keeps source planes only
+    if constexpr (sizeof(Sample) == 2) Forward8(level);
+    else Forward16(level);
+    if (level.P(kResY) == nullptr) return;  // profiling keeps source planes only
     for (int c = 0; c < 3; ++c)
         std::copy_n(level.P(Plane(kSrcY + c)), level.Pixels(), level.P(Plane(kResY + c)));
 }

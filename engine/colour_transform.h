@@ -16,8 +16,7 @@ struct Bgr {
 
 // shift 6 for 8-bit samples, 13 for 16-bit ones; products fit 32 bits for 16-bit samples.
 inline Ycc ForwardPixel(int32_t b, int32_t g, int32_t r, int shift) {
-    return {(3226 * g + 1645 * r + 627 * b) >> shift,
-            (2810 * r - 2355 * g - 454 * b) >> shift,
+    return {(3226 * g + 1645 * r + 627 * b) >> shift, (2810 * r - 2355 * g - 454 * b) >> shift,
             (2810 * b - 1862 * g - 947 * r) >> shift};
 }
 
@@ -41,7 +40,8 @@ inline int32_t InverseChannel16(int64_t s) {
 }
 
 inline Bgr InversePixel16(int64_t y, int64_t cr, int64_t cb) {
-    return {InverseChannel16(1164 * y + 2017 * cb), InverseChannel16(1164 * y - 813 * cr - 392 * cb),
+    return {InverseChannel16(1164 * y + 2017 * cb),
+            InverseChannel16(1164 * y - 813 * cr - 392 * cb),
             InverseChannel16(1164 * y + 1596 * cr)};
 }
 

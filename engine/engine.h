@@ -13,9 +13,9 @@
 namespace stillpix {
 
 struct ProgressRecord {
-    int32_t filtering = 0;     // 1 filtering, 0 profiling
+    int32_t filtering = 0;  // 1 filtering, 0 profiling
     int32_t tileIndex = 0;
-    int32_t stage = 0;         // 0 before the tile, 1 after
+    int32_t stage = 0;  // 0 before the tile, 1 after
     TileGrid* tiles = nullptr;
     void* callerData = nullptr;
 };

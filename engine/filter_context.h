@@ -12,18 +12,20 @@ namespace stillpix {
 
 constexpr int kContextBands = 10;
 constexpr int kThresholdBins = 100;
-constexpr int kMaxLevels = kProfileBandSlots;   // only five ProfileBand records exist
+constexpr int kMaxLevels = kProfileBandSlots;  // only five ProfileBand records exist
 
 struct FilterContext {
-    int32_t lastLevel = 0;                               // profile band count - 1
-    const int16_t (*suppression)[3] = nullptr;           // NoiseFilterParams triples
+    int32_t lastLevel = 0;                      // profile band count - 1
+    const int16_t (*suppression)[3] = nullptr;  // NoiseFilterParams triples
     const ProfileBand* bands = nullptr;
     int32_t threshold[kContextBands][3][kThresholdBins] = {};  // [band][Y, Cr, Cb][bin]
     uint32_t sharpening = 0;
-    int32_t degree[kContextBands] = {};                  // 0 strongest .. 2 lightest
+    int32_t degree[kContextBands] = {};  // 0 strongest .. 2 lightest
 
     // T(channel) at a luminance bin; bins past the filled ones hold 0.
-    int32_t Threshold(int level, int channel, int bin) const { return threshold[level][channel][bin]; }
+    int32_t Threshold(int level, int channel, int bin) const {
+        return threshold[level][channel][bin];
+    }
 };
 
 // The band count a profile can really drive: 1..5, or 0 when the profile has no band.

@@ -37,20 +37,23 @@ bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uin
         if (dest8 != nullptr && stride8 < width * channels) return false;
         const std::size_t size = std::size_t(width) * height * bitsPerPixel / 8;
         ProcessTiles(tiles, width, height, reinterpret_cast<uint8_t*>(dest16),
-                     reinterpret_cast<const uint8_t*>(source16), bitsPerPixel, size, params, &profile,
-                     false, callerData, tileCallback, nullptr, tileBufferCallback);
+                     reinterpret_cast<const uint8_t*>(source16), bitsPerPixel, size, params,
+                     &profile, false, callerData, tileCallback, nullptr, tileBufferCallback);
         if (dest8 != nullptr && dest16 != nullptr)
             WriteDisplayCopy(width, height, stride8, dest16, channels, dest8);
         return true;
     }
 
-    const uint8_t* source = source16 != nullptr ? reinterpret_cast<const uint8_t*>(source16) : source8;
+    const uint8_t* source =
+        source16 != nullptr ? reinterpret_cast<const uint8_t*>(source16) : source8;
     uint8_t* destination = dest16 != nullptr ? reinterpret_cast<uint8_t*>(dest16) : dest8;
-    if ((source == nullptr || destination == nullptr) && tileBufferCallback == nullptr) return false;
+    if ((source == nullptr || destination == nullptr) && tileBufferCallback == nullptr)
+        return false;
     const int64_t rowBytes = int64_t{width} * (bitsPerPixel / 8);
     if (stride8 < (bitsPerPixel == 24 ? (rowBytes + 3) / 4 * 4 : rowBytes)) return false;
-    ProcessTiles(tiles, width, height, destination, source, bitsPerPixel, std::size_t(stride8) * height,
-                 params, &profile, false, callerData, tileCallback, nullptr, tileBufferCallback);
+    ProcessTiles(tiles, width, height, destination, source, bitsPerPixel,
+                 std::size_t(stride8) * height, params, &profile, false, callerData, tileCallback,
+                 nullptr, tileBufferCallback);
     return true;
 }
 

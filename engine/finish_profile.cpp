@@ -47,8 +47,8 @@ void FillGaps(ProfileBand& band, int channel) {
             dLeft = k + 1;
             left = right / (dLeft + 1);
         }
-        band.levels[k][channel] = SaturateToInt16((int64_t{dLeft} * right + int64_t{dRight} * left) /
-                                                  (dLeft + dRight));
+        band.levels[k][channel] =
+            SaturateToInt16((int64_t{dLeft} * right + int64_t{dRight} * left) / (dLeft + dRight));
     }
     for (int k = 0; k < n; ++k)
         if (band.levels[k][channel] == 0) band.levels[k][channel] = 1;
@@ -75,7 +75,8 @@ void CorrectTrend(ProfileBand& band) {
 
     int64_t rebuilt[kProfileBins];
     rebuilt[0] = original[0];
-    for (int k = 1; k < n; ++k) rebuilt[k] = static_cast<int64_t>(std::trunc(rebuilt[k - 1] + slope[k]));
+    for (int k = 1; k < n; ++k)
+        rebuilt[k] = static_cast<int64_t>(std::trunc(rebuilt[k - 1] + slope[k]));
 
     const int64_t offset = rebuilt[n - 2] - original[n - 2];
     double meanOriginal = 0, meanCount = 0;
@@ -93,8 +94,10 @@ void CorrectTrend(ProfileBand& band) {
             if (double(y) == meanOriginal) {
                 y = original[k];
             } else {
-                const double w = band.counts[k][0] * meanOriginal / std::fabs(double(y) - meanOriginal);
-                y = static_cast<int64_t>(std::trunc((original[k] * w + double(y) * meanCount) / (w + meanCount)));
+                const double w =
+                    band.counts[k][0] * meanOriginal / std::fabs(double(y) - meanOriginal);
+                y = static_cast<int64_t>(
+                    std::trunc((original[k] * w + double(y) * meanCount) / (w + meanCount)));
             }
             y = std::max<int64_t>(y, 1);
             if (band.counts[k][0] != 0 && original[k] < y) y = original[k];
@@ -124,7 +127,8 @@ void FillEndsFromCoarserRatio(const ProfileBand& finer, ProfileBand& band, int c
     while (trail > lead && band.levels[trail - 1][channel] == 0) --trail;
     for (int k = 0; k < n; ++k)
         if (k < lead || k >= trail)
-            band.levels[k][channel] = SaturateToInt16(int64_t{finer.levels[k][channel]} * 100 / ratio);
+            band.levels[k][channel] =
+                SaturateToInt16(int64_t{finer.levels[k][channel]} * 100 / ratio);
 }
 
 // A coarser band's noise is held at most at the finer band's.
@@ -167,7 +171,8 @@ void FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& profile,
     for (int b = 1; b < kProfileBands; ++b)
         for (int c = 0; c < kChannels; ++c)
             FillEndsFromCoarserRatio(profile.bands[b - 1], profile.bands[b], c);
-    for (int b = 1; b < kProfileBands; ++b) HoldBelowFinerBand(profile.bands[b - 1], profile.bands[b]);
+    for (int b = 1; b < kProfileBands; ++b)
+        HoldBelowFinerBand(profile.bands[b - 1], profile.bands[b]);
     for (int b = 0; b < kProfileBands; ++b)
         for (int k = 0; k < kProfileBins; ++k)
             for (int16_t& count : profile.bands[b].counts[k])

@@ -18,15 +18,15 @@ constexpr int kBlock = 8;
 constexpr int kPointsPerSide = 3;
 constexpr int kPointStep = 3;
 constexpr int kMaxPoints = kPointsPerSide * kPointsPerSide;
-constexpr int kWellMeasured = 1024;   // a bin above this in all channels needs no more blocks
+constexpr int kWellMeasured = 1024;  // a bin above this in all channels needs no more blocks
 constexpr int kLastFirstRoundPass = 4;
 constexpr int kLastPass = 6;
 constexpr int kChromaMeanLimit = 2191;
-constexpr int kChannels = 3;          // Y, Cr, Cb
+constexpr int kChannels = 3;  // Y, Cr, Cb
 constexpr int kBinLimit = kProfileBinSlots;
 
-constexpr int kNeighbours[8][2] = {{-1, -1}, {1, 1}, {-1, 1}, {1, -1},
-                                   {0, 1},   {0, -1}, {1, 0}, {-1, 0}};
+constexpr int kNeighbours[8][2] = {{-1, -1}, {1, 1},  {-1, 1}, {1, -1},
+                                   {0, 1},   {0, -1}, {1, 0},  {-1, 0}};
 
 // Mean absolute deviation: the mean truncated (computed in double), then the integer mean of
 // the distances to it.
@@ -100,7 +100,8 @@ private:
             const int nx = x + offset[0] * distance_, ny = y + offset[1] * distance_;
             if (nx < 0 || ny < 0 || nx >= p_.width || ny >= p_.height) continue;
             const std::size_t other = static_cast<std::size_t>(ny) * p_.width + nx;
-            for (int c = 0; c < kChannels; ++c) diffs[c][n] = std::abs(planes[c][other] - planes[c][at]);
+            for (int c = 0; c < kChannels; ++c)
+                diffs[c][n] = std::abs(planes[c][other] - planes[c][at]);
             neighbourY += p_.y[other];
             ++n;
         }
@@ -131,7 +132,8 @@ struct Acceptance {
     int valueNumber[kChannels]{};
 
     void Accept(int bin, int channel, int value, int weight) {
-        lists[bin][channel].push_back({static_cast<uint32_t>(value), static_cast<uint32_t>(weight)});
+        lists[bin][channel].push_back(
+            {static_cast<uint32_t>(value), static_cast<uint32_t>(weight)});
         weightSum[bin][channel] += static_cast<uint32_t>(weight);
         any[channel] = true;
         valueSum[channel] += value;
@@ -142,7 +144,9 @@ struct Acceptance {
     }
 };
 
-int ChromaWeight(int deviation, int pass) { return std::max(1, (512 - deviation) >> 4) >> (pass - 1); }
+int ChromaWeight(int deviation, int pass) {
+    return std::max(1, (512 - deviation) >> 4) >> (pass - 1);
+}
 
 void VisitBlock(const BlockStats& b, int pass, int level, bool grey, Acceptance& acc) {
     bool gave[kChannels] = {};
@@ -162,7 +166,8 @@ void VisitBlock(const BlockStats& b, int pass, int level, bool grey, Acceptance&
         limitA <<= b.bin * 3 / 11;
         if (level > 0) limitA *= 2;
     }
-    if (!((pass == 1 || !acc.any[kChannelY]) && b.spread < limitA && b.deviation[kChannelY] < limitB))
+    if (!((pass == 1 || !acc.any[kChannelY]) && b.spread < limitA &&
+          b.deviation[kChannelY] < limitB))
         return;
     int weight = std::max(0, limitB - b.deviation[kChannelY]);
     if (pass < 5) weight *= 4;
@@ -184,7 +189,8 @@ void VisitBlock(const BlockStats& b, int pass, int level, bool grey, Acceptance&
 }
 
 // Raises the band's counts and stores one selected value per bin and channel, n times.
-void StoreSelected(const Acceptance& acc, int level, ProfileBand& band, ProfileAccumulator& accumulator) {
+void StoreSelected(const Acceptance& acc, int level, ProfileBand& band,
+                   ProfileAccumulator& accumulator) {
     std::vector<uint32_t> firsts;
     for (int bin = 0; bin < kBinLimit; ++bin) {
         for (int c = 0; c < kChannels; ++c) {

@@ -13,28 +13,29 @@ namespace {
 // The difference to the processed lower band that a pixel of class `cls` takes.
 inline int32_t ReduceLuma(int32_t d, int cls, bool deepest) {
     switch (cls) {
-    case 0: return d;
-    case 1: return d >> 3;
-    case 2: return deepest ? d >> 2 : d >> 1;
-    case 3: return deepest ? d >> 1 : d - (d >> 2);
-    default: return d;
+        case 0: return d;
+        case 1: return d >> 3;
+        case 2: return deepest ? d >> 2 : d >> 1;
+        case 3: return deepest ? d >> 1 : d - (d >> 2);
+        default: return d;
     }
 }
 
 inline int32_t ReduceChroma(int32_t d, int cls, bool deepest) {
     switch (cls) {
-    case 0: return d;
-    case 1: return 0;
-    case 2: return deepest ? d >> 3 : d >> 2;
-    case 3: return deepest ? d >> 2 : d >> 1;
-    default: return deepest ? d >> 1 : d - (d >> 2);
+        case 0: return d;
+        case 1: return 0;
+        case 2: return deepest ? d >> 3 : d >> 2;
+        case 3: return deepest ? d >> 2 : d >> 1;
+        default: return deepest ? d >> 1 : d - (d >> 2);
     }
 }
 
 // Row y of the parent's view of a child plane: columns interpolated, and for odd rows the
 // floor mean with the next child row where there is one.
 template <class Sample>
-void UpsampleRow(const Sample* plane, int y, int childWidth, int childHeight, int width, int32_t* out) {
+void UpsampleRow(const Sample* plane, int y, int childWidth, int childHeight, int width,
+                 int32_t* out) {
     const int i = y >> 1;
     const Sample* row = plane + std::size_t(i) * childWidth;
     const bool twoRows = (y & 1) != 0 && i + 1 < childHeight;
@@ -102,7 +103,8 @@ void MergeChildLevel(PyramidLevel<Sample>& child) {
             for (int k = 0; k < 3; ++k) {
                 const int64_t base = int64_t{f[k]} + d[k];
                 const int64_t detail = int64_t{s[k]} + fu[k] - su[k];
-                const int64_t value = base + (((detail - base) * (128 - parent.suppression[k])) >> 7);
+                const int64_t value =
+                    base + (((detail - base) * (128 - parent.suppression[k])) >> 7);
                 parent.P(Plane(kResY + k))[p] = NarrowSample<Sample>(value);
             }
         }

@@ -7,7 +7,7 @@
 namespace stillpix {
 namespace {
 
-constexpr int16_t kMaxLevel = 21906;   // the largest 8-bit Y value
+constexpr int16_t kMaxLevel = 21906;  // the largest 8-bit Y value
 
 class Writer {
 public:
@@ -46,7 +46,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-int ClampedBinCount(const ProfileBand& band) { return std::clamp<int>(band.binCount, 0, kProfileBinSlots); }
+int ClampedBinCount(const ProfileBand& band) {
+    return std::clamp<int>(band.binCount, 0, kProfileBinSlots);
+}
 
 }  // namespace
 
@@ -96,7 +98,7 @@ NoiseProfile FlatProfile(int16_t level) {
 
 void ResetProfile(NoiseProfile& profile, bool keepValues) {
     profile.bandCount = kProfileBands;
-    for (int b = 0; b < kProfileBands; ++b) {   // the fifth record is never touched
+    for (int b = 0; b < kProfileBands; ++b) {  // the fifth record is never touched
         ProfileBand& band = profile.bands[b];
         band.binCount = kProfileBins;
         band.bandIndex = b;
@@ -119,12 +121,9 @@ void SmoothProfile(NoiseProfile& profile) {
                 for (int k = 0; k < n; ++k) before[k] = band.levels[k][c];
                 for (int k = 0; k < n; ++k) {
                     int32_t v;
-                    if (k == 0)
-                        v = (before[0] + before[1]) / 2;
-                    else if (k == n - 1)
-                        v = (before[k] + before[k - 1]) / 2;
-                    else
-                        v = (before[k - 1] + before[k] + before[k + 1]) / 3;
+                    if (k == 0) v = (before[0] + before[1]) / 2;
+                    else if (k == n - 1) v = (before[k] + before[k - 1]) / 2;
+                    else v = (before[k - 1] + before[k] + before[k + 1]) / 3;
                     band.levels[k][c] = static_cast<int16_t>(std::min<int32_t>(v, kMaxLevel));
                 }
             }

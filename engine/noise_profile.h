@@ -10,9 +10,9 @@
 namespace stillpix {
 
 constexpr int kProfileBandSlots = 5;
-constexpr int kProfileBands = 4;      // "High", "Mid", "Low", "Very Low"
+constexpr int kProfileBands = 4;  // "High", "Mid", "Low", "Very Low"
 constexpr int kProfileBinSlots = 16;
-constexpr int kProfileBins = 11;      // bin k covers 8-bit Y values k*2048 .. k*2048+2047
+constexpr int kProfileBins = 11;  // bin k covers 8-bit Y values k*2048 .. k*2048+2047
 constexpr int16_t kMaxProfileCount = 32767;
 
 struct ProfileBand {
@@ -28,7 +28,7 @@ struct NoiseProfile {
     ProfileBand bands[kProfileBandSlots];
 };
 static_assert(sizeof(NoiseProfile) == 1004);
-static_assert(std::is_trivially_copyable_v<NoiseProfile>);   // copied whole between subsystems
+static_assert(std::is_trivially_copyable_v<NoiseProfile>);  // copied whole between subsystems
 
 constexpr std::size_t kNoiseProfileBytes = 1004;
 
@@ -37,7 +37,8 @@ std::array<uint8_t, kNoiseProfileBytes> EncodeNoiseProfile(const NoiseProfile& p
 // False when the size is not exactly 1004 bytes; `out` is untouched then.
 bool DecodeNoiseProfile(std::span<const uint8_t> bytes, NoiseProfile& out);
 
-// Band count 4; each band gets bin count 11 and its index; levels and counts zeroed unless keepValues.
+// Band count 4; each band gets bin count 11 and its index; levels and counts zeroed unless
+// keepValues.
 void ResetProfile(NoiseProfile& profile, bool keepValues);
 
 // A reset profile whose every band and bin holds `level` for Y, Cr and Cb, each from one

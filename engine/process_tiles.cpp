@@ -31,8 +31,9 @@ int64_t NowMilliseconds() {
 bool SixteenBit(int bitsPerPixel) { return bitsPerPixel == 48 || bitsPerPixel == 16; }
 
 template <class Sample>
-void RunTile(uint8_t* buffer, int bytesPerPixel, const TileRecord& tile, const FilterContext& context,
-             bool profiling, ProfileAccumulator* accumulator, NoiseProfile* profile, int tileCount) {
+void RunTile(uint8_t* buffer, int bytesPerPixel, const TileRecord& tile,
+             const FilterContext& context, bool profiling, ProfileAccumulator* accumulator,
+             NoiseProfile* profile, int tileCount) {
     PyramidLevel<Sample> level0;
     level0.bytesPerPixel = bytesPerPixel;
     level0.tileBuffer = buffer;
@@ -66,7 +67,8 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
     const int bytesPerPixel = bitsPerPixel / 8;
     const std::size_t stride = bitsPerPixel == 24 ? (std::size_t(width) * 3 + 3) / 4 * 4
                                                   : bufferSize / std::size_t(height);
-    if (input != nullptr && (stride < std::size_t(width) * bytesPerPixel || stride * height > bufferSize))
+    if (input != nullptr &&
+        (stride < std::size_t(width) * bytesPerPixel || stride * height > bufferSize))
         return false;
 
     FilterContext context;
@@ -100,14 +102,17 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
             buffer = owned->data;
             for (int y = 0; y < h; ++y)
                 std::memcpy(buffer + rowBytes * y,
-                            input + stride * (tile.margin.top + y) + std::size_t(tile.margin.left) * bytesPerPixel,
+                            input + stride * (tile.margin.top + y) +
+                                std::size_t(tile.margin.left) * bytesPerPixel,
                             rowBytes);
         }
 
         if (SixteenBit(bitsPerPixel))
-            RunTile<int32_t>(buffer, bytesPerPixel, tile, context, false, nullptr, profile, tiles.count);
+            RunTile<int32_t>(buffer, bytesPerPixel, tile, context, false, nullptr, profile,
+                             tiles.count);
         else
-            RunTile<int16_t>(buffer, bytesPerPixel, tile, context, profiling, accumulator, profile, tiles.count);
+            RunTile<int16_t>(buffer, bytesPerPixel, tile, context, profiling, accumulator, profile,
+                             tiles.count);
         (profiling ? tile.profiled : tile.filtered) = 1;
         tile.elapsedMs = static_cast<int32_t>(NowMilliseconds() - start);
 
@@ -117,7 +122,8 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
         } else if (!profiling) {
             const int innerW = tile.inner.right - tile.inner.left;
             const std::size_t innerBytes = std::size_t(innerW) * bytesPerPixel;
-            const std::size_t offset = std::size_t(tile.inner.left - tile.margin.left) * bytesPerPixel;
+            const std::size_t offset =
+                std::size_t(tile.inner.left - tile.margin.left) * bytesPerPixel;
             for (int y = tile.inner.top; y < tile.inner.bottom; ++y)
                 std::memcpy(destination + stride * y + std::size_t(tile.inner.left) * bytesPerPixel,
                             buffer + rowBytes * (y - tile.margin.top) + offset, innerBytes);

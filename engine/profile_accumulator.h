@@ -12,11 +12,11 @@
 namespace stillpix {
 
 constexpr int kAccumulatorLevels = 16;
-constexpr int kAccumulatorLists = 1024;   // addressed as bin x 4 + channel
-constexpr uint32_t kNoAccumulatorEntry = 0xFFFFFFFFu;   // Append outside the lists
+constexpr int kAccumulatorLists = 1024;                // addressed as bin x 4 + channel
+constexpr uint32_t kNoAccumulatorEntry = 0xFFFFFFFFu;  // Append outside the lists
 
 struct AccumulatorBlock {
-    uint32_t flag = 0;   // this level may run a second round of measuring passes
+    uint32_t flag = 0;  // this level may run a second round of measuring passes
     std::array<std::vector<uint32_t>, kAccumulatorLists> lists;
     std::array<uint32_t, kAccumulatorLists> counters{};
 };
@@ -30,12 +30,15 @@ public:
     // Levels 0..15, channels 0..3 (0 Y, 1 Cr, 2 Cb), bin x 4 + channel below 1024.
     uint32_t Append(int level, int bin, int channel, uint32_t value);
     void SetCounter(int level, int bin, int channel, uint32_t value);
-    void AddCounter(int level, int bin, int channel, uint32_t value);   // saturates at the u32 maximum
+    void AddCounter(int level, int bin, int channel,
+                    uint32_t value);  // saturates at the u32 maximum
 
     AccumulatorBlock& Block(int level) { return (*blocks_)[level]; }
     const AccumulatorBlock& Block(int level) const { return (*blocks_)[level]; }
     // The flag word after the last block, so "the flag of block L + 1" exists for every level.
-    uint32_t& Flag(int level) { return level < kAccumulatorLevels ? (*blocks_)[level].flag : tailFlag_; }
+    uint32_t& Flag(int level) {
+        return level < kAccumulatorLevels ? (*blocks_)[level].flag : tailFlag_;
+    }
 
 private:
     std::unique_ptr<std::array<AccumulatorBlock, kAccumulatorLevels>> blocks_;

@@ -25,7 +25,8 @@ inline Sample BoxMean(typename Pipeline<Sample>::Wide sum, int n) {
 }  // namespace
 
 template <class Sample>
-void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child, bool withResults) {
+void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
+                     bool withResults) {
     using Wide = typename Pipeline<Sample>::Wide;
     child.width = HalfUp(parent.width);
     child.height = HalfUp(parent.height);
@@ -85,12 +86,13 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
 
     if (profiling) {
         if constexpr (std::is_same_v<Sample, int16_t>) {
-            const LevelPlanes16 planes{level.P(kSrcY), level.P(kSrcCr), level.P(kSrcCb), level.width,
-                                       level.height, level.grey};
+            const LevelPlanes16 planes{level.P(kSrcY), level.P(kSrcCr), level.P(kSrcCb),
+                                       level.width,    level.height,    level.grey};
             MeasureLevel(planes, levelIndex, tileCount, profile->bands[levelIndex], *accumulator);
             if (levelIndex < last) {
                 auto child = makeChild();
-                RunPyramidLevel(*child, context, levelIndex + 1, true, accumulator, profile, tileCount);
+                RunPyramidLevel(*child, context, levelIndex + 1, true, accumulator, profile,
+                                tileCount);
                 child->Release();
                 level.child = nullptr;
             }

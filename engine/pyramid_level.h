@@ -23,8 +23,8 @@ struct Pipeline<int16_t> {
     static constexpr int kBinShift = 11;
     static constexpr int32_t kMaxY = 21906;
     static constexpr int kForwardShift = 6;
-    static constexpr bool kRoundedDownsample = true;   // to nearest, exact halves down
-    using Wide = int32_t;                               // wide enough for any sum of i16 samples
+    static constexpr bool kRoundedDownsample = true;  // to nearest, exact halves down
+    using Wide = int32_t;                             // wide enough for any sum of i16 samples
 };
 
 template <>
@@ -32,7 +32,7 @@ struct Pipeline<int32_t> {
     static constexpr int kBinShift = 12;
     static constexpr int32_t kMaxY = 43983;
     static constexpr int kForwardShift = 13;
-    static constexpr bool kRoundedDownsample = false;   // truncated
+    static constexpr bool kRoundedDownsample = false;  // truncated
     using Wide = int64_t;
 };
 
@@ -46,13 +46,20 @@ inline Sample NarrowSample(Value v) {
 }
 
 enum Plane { kSrcY, kSrcCr, kSrcCb, kResY, kResCr, kResCb, kPlaneCount };
-enum Map { kDirectionMap, kSmoothedDirectionMap, kLumaClassMap, kCrClassMap, kCbClassMap, kMapCount };
+enum Map {
+    kDirectionMap,
+    kSmoothedDirectionMap,
+    kLumaClassMap,
+    kCrClassMap,
+    kCbClassMap,
+    kMapCount
+};
 
 template <class Sample>
 struct PyramidLevel {
     int bytesPerPixel = 0;
-    int rowExtra = 0;                  // extra bytes at each row end of the tile buffer (0)
-    uint8_t* tileBuffer = nullptr;     // level 0 only
+    int rowExtra = 0;               // extra bytes at each row end of the tile buffer (0)
+    uint8_t* tileBuffer = nullptr;  // level 0 only
     bool grey = false;
     bool last = false;
     int width = 0;
@@ -61,7 +68,7 @@ struct PyramidLevel {
     const FilterContext* context = nullptr;
     PyramidLevel* parent = nullptr;
     PyramidLevel* child = nullptr;
-    int32_t suppression[3] = {};       // this band's Y, Cr, Cb amounts in 1/128
+    int32_t suppression[3] = {};  // this band's Y, Cr, Cb amounts in 1/128
     uint32_t sharpening = 0;
     int32_t degree = 0;
     TileRect margin;
@@ -97,7 +104,8 @@ struct PyramidLevel {
 
     // Luminance bin of a value for the threshold table, held to the table's width.
     static int Bin(int64_t value) {
-        return static_cast<int>(std::clamp<int64_t>(value >> Pipeline<Sample>::kBinShift, 0, kThresholdBins - 1));
+        return static_cast<int>(
+            std::clamp<int64_t>(value >> Pipeline<Sample>::kBinShift, 0, kThresholdBins - 1));
     }
     // The value that picks a pixel's bin: the child's source Y (a local mean) where there is a
     // child, else `own`.
@@ -118,7 +126,8 @@ void InverseTransform(const PyramidLevel<Sample>& level);
 // Pyramid stages (pyramid.cpp, classify_edges.cpp, smooth_luma.cpp, smooth_chroma.cpp,
 // merge_bands.cpp, sharpen.cpp).
 template <class Sample>
-void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child, bool withResults);
+void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
+                     bool withResults);
 template <class Sample>
 void ClassifyLevel(PyramidLevel<Sample>& level);
 template <class Sample>

@@ -50,8 +50,10 @@ void SmoothChroma(PyramidLevel<Sample>& level, bool below) {
             for (int r = 1; r <= maxRadius && (going[0] || going[1]); ++r) {
                 for (int sense = -1; sense <= 1 && (going[0] || going[1]); sense += 2) {
                     for (int d = 0; d < 4 && (going[0] || going[1]); ++d) {
-                        const int qx = std::clamp(x + sense * r * kChromaDirections[d].dx, 0, w - 1);
-                        const int qy = std::clamp(y + sense * r * kChromaDirections[d].dy, 0, h - 1);
+                        const int qx =
+                            std::clamp(x + sense * r * kChromaDirections[d].dx, 0, w - 1);
+                        const int qy =
+                            std::clamp(y + sense * r * kChromaDirections[d].dy, 0, h - 1);
                         const std::size_t q = std::size_t(qy) * w + qx;
                         for (int c = 0; c < 2; ++c) {
                             if (!going[c]) continue;
@@ -71,7 +73,8 @@ void SmoothChroma(PyramidLevel<Sample>& level, bool below) {
             for (int c = 0; c < 2; ++c) {
                 if (!taking[c] || count[c] == 1) continue;
                 int64_t value = sum[c] / count[c];
-                if (!below) value = cp[c] + ((int64_t{level.suppression[1 + c]} * (value - cp[c])) >> 7);
+                if (!below)
+                    value = cp[c] + ((int64_t{level.suppression[1 + c]} * (value - cp[c])) >> 7);
                 res[c][p] = NarrowSample<Sample>(value);
             }
         }

@@ -13,7 +13,8 @@ namespace {
 struct Offset {
     int dx, dy;
 };
-constexpr Offset kDirections[8] = {{1, 1}, {1, -1}, {1, 0}, {0, 1}, {2, 1}, {2, -1}, {1, 2}, {1, -2}};
+constexpr Offset kDirections[8] = {{1, 1}, {1, -1}, {1, 0}, {0, 1},
+                                   {2, 1}, {2, -1}, {1, 2}, {1, -2}};
 
 // Unit directions step s times; the half steps of directions 4..7 are shifted arithmetically.
 constexpr Offset DirectionOffset(int d, int s) {
@@ -82,7 +83,8 @@ void EstimateDirections(PyramidLevel<Sample>& level) {
             for (int colParity = 0; colParity < 2; ++colParity)
                 for (int x = colParity; x < w; x += 2) {
                     const std::size_t p = std::size_t(y) * w + x;
-                    if ((cls[p] & 7) != 0 && dir[p] == 0) FindDirection(level, x, y, directionCount);
+                    if ((cls[p] & 7) != 0 && dir[p] == 0)
+                        FindDirection(level, x, y, directionCount);
                 }
 }
 

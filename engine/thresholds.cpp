@@ -8,7 +8,7 @@ namespace stillpix {
 
 namespace {
 
-constexpr int64_t kDegreeLimit = 21907;   // one past the largest 8-bit Y value
+constexpr int64_t kDegreeLimit = 21907;  // one past the largest 8-bit Y value
 
 int32_t ScaledThreshold(int16_t level, int16_t adjustment, int shift) {
     // |level x (adjustment + 128)| stays below 2^31 for every i16 pair, so 32 bits hold it.
@@ -21,11 +21,11 @@ int32_t ScaledThreshold(int16_t level, int16_t adjustment, int shift) {
 int32_t BandDegree(uint32_t mode, int band, const int32_t* thresholdY, int binCount,
                    int32_t suppressionY) {
     switch (mode) {
-    case 0: break;
-    case 1: return 0;
-    case 2: return 1;
-    case 3: return 2;
-    default: return 0;   // no degree is set for unknown modes; the zeroed array gives 0
+        case 0: break;
+        case 1: return 0;
+        case 2: return 1;
+        case 3: return 2;
+        default: return 0;  // no degree is set for unknown modes; the zeroed array gives 0
     }
     int64_t sum = 0;
     for (int b = 0; b < binCount; ++b) sum += thresholdY[b];
@@ -53,8 +53,8 @@ void BuildFilterContext(const NoiseProfile& profile, const NoiseFilterParams* pa
             for (int b = 0; b < bins; ++b)
                 context.threshold[k][c][b] =
                     ScaledThreshold(band.levels[b][c], params->noiseLevelAdjustment[k][c], shift);
-        context.degree[k] = BandDegree(params->processingDegreeMode, k, context.threshold[k][0], bins,
-                                       params->suppression[k][0]);
+        context.degree[k] = BandDegree(params->processingDegreeMode, k, context.threshold[k][0],
+                                       bins, params->suppression[k][0]);
     }
 }
 

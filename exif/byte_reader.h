@@ -11,7 +11,8 @@ namespace stillpix {
 class ByteReader {
 public:
     ByteReader() = default;
-    ByteReader(std::span<const uint8_t> bytes, bool bigEndian) : bytes_(bytes), bigEndian_(bigEndian) {}
+    ByteReader(std::span<const uint8_t> bytes, bool bigEndian)
+        : bytes_(bytes), bigEndian_(bigEndian) {}
 
     int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
     bool BigEndian() const { return bigEndian_; }

@@ -40,7 +40,9 @@ std::string TrimBlanks(const std::string& text) {
 
 }  // namespace
 
-void CExifFormatter::SetColorDepth(int bitsPerPixel) { texts_.colorDepth = FormatText("%d bpp", bitsPerPixel); }
+void CExifFormatter::SetColorDepth(int bitsPerPixel) {
+    texts_.colorDepth = FormatText("%d bpp", bitsPerPixel);
+}
 
 void CExifFormatter::Set(const ExifSource& exif, int width, int height) {
     ExifTexts fresh;

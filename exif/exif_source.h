@@ -15,7 +15,7 @@ public:
     virtual bool GetMake(std::string& out) const = 0;
     virtual bool GetModel(std::string& out) const = 0;
     virtual bool GetSoftware(std::string& out) const = 0;
-    virtual bool GetISOSpeed(int32_t& out) const = 0;             // read unsigned: 51200 stays 51200
+    virtual bool GetISOSpeed(int32_t& out) const = 0;  // read unsigned: 51200 stays 51200
     virtual bool GetExposureTime(double& seconds) const = 0;
     virtual bool GetShutterSpeed(double& apex) const = 0;
     virtual bool GetApertureValue(double& apex) const = 0;

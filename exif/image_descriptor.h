@@ -9,19 +9,19 @@
 namespace stillpix {
 
 struct ImageDescriptor {
-    char make[100] = {};           // zero-terminated, at most 99 characters
+    char make[100] = {};  // zero-terminated, at most 99 characters
     char model[100] = {};
     int32_t width = 0;
     int32_t height = 0;
     double fNumber = 0.0;
-    double exposureTime = 0.0;     // seconds
+    double exposureTime = 0.0;  // seconds
     double shutterSpeedApex = 0.0;
-    double exposureTime2 = 0.0;    // second copy, seconds
-    double exposureBias = 0.0;     // as read (thousandths of an EV)
+    double exposureTime2 = 0.0;  // second copy, seconds
+    double exposureBias = 0.0;   // as read (thousandths of an EV)
     double xResolution = 0.0;
     double yResolution = 0.0;
     int32_t isoSpeed = 0;
-    char dateTime[20] = {};        // zero-terminated
+    char dateTime[20] = {};  // zero-terminated
     char software[100] = {};
     int32_t zero = 0;
     double digitalZoom = 0.0;

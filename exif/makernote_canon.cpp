@@ -62,8 +62,8 @@ const char* TextOf(const CodeText (&table)[N], uint32_t code, const char* otherw
 
 }  // namespace
 
-CCanonTagDirectory::CCanonTagDirectory(CExifFormatter& parent, const ExifSource& exif, std::vector<uint8_t> note,
-                                       int32_t makerNoteOffset)
+CCanonTagDirectory::CCanonTagDirectory(CExifFormatter& parent, const ExifSource& exif,
+                                       std::vector<uint8_t> note, int32_t makerNoteOffset)
     : CTagDirectory(parent, exif, std::move(note), ValueOrigin(makerNoteOffset)) {}
 
 void CCanonTagDirectory::Format() {
@@ -75,8 +75,9 @@ void CCanonTagDirectory::Format() {
         setting.value = found->integers[0];
         return true;
     };
-    for (auto [key, setting] : {std::pair{kContrastKey, &contrast_}, std::pair{kSaturationKey, &saturation_},
-                                std::pair{kSharpnessKey, &sharpness_}})
+    for (auto [key, setting] :
+         {std::pair{kContrastKey, &contrast_}, std::pair{kSaturationKey, &saturation_},
+          std::pair{kSharpnessKey, &sharpness_}})
         if (single(key, *setting)) setting->text = TextOf(kLevelTexts, setting->value, "");
 
     CanonSetting isoCode;

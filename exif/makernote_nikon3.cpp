@@ -9,21 +9,23 @@
 namespace stillpix {
 namespace {
 
-constexpr char kSignature[] = "Nikon";       // followed by a NUL and the version 2.x
-constexpr int64_t kTiffHeader = 10;          // "II" or "MM", 42, offset of the first directory
+constexpr char kSignature[] = "Nikon";  // followed by a NUL and the version 2.x
+constexpr int64_t kTiffHeader = 10;     // "II" or "MM", 42, offset of the first directory
 constexpr int64_t kFirstDirectory = 18;
 constexpr int kIsoTag = 0x0002;
 constexpr int kIsoSelectedTag = 0x0013;
 
 }  // namespace
 
-CNikon3TagDirectory::CNikon3TagDirectory(CExifFormatter& parent, const ExifSource& exif, std::vector<uint8_t> note)
+CNikon3TagDirectory::CNikon3TagDirectory(CExifFormatter& parent, const ExifSource& exif,
+                                         std::vector<uint8_t> note)
     : CTagDirectory(parent, exif, std::move(note), kTiffHeader) {}
 
 void CNikon3TagDirectory::Format() {
     ByteReader& reader = Reader();
     const auto signature = reader.Bytes(0, sizeof kSignature);
-    if (signature.empty() || std::memcmp(signature.data(), kSignature, sizeof kSignature) != 0 || reader.U8(6) != 2)
+    if (signature.empty() || std::memcmp(signature.data(), kSignature, sizeof kSignature) != 0 ||
+        reader.U8(6) != 2)
         return;
     // The inner header's byte order wins over the EXIF block's.
     const uint8_t order0 = reader.U8(kTiffHeader), order1 = reader.U8(kTiffHeader + 1);

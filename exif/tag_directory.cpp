@@ -16,8 +16,8 @@ constexpr std::size_t kMaxKeyedElements = 0x100;
 
 }  // namespace
 
-CTagDirectory::CTagDirectory(CExifFormatter& parent, const ExifSource& exif, std::vector<uint8_t> note,
-                             int64_t valueOrigin)
+CTagDirectory::CTagDirectory(CExifFormatter& parent, const ExifSource& exif,
+                             std::vector<uint8_t> note, int64_t valueOrigin)
     : parent_(parent), note_(std::move(note)), valueOrigin_(valueOrigin) {
     bool bigEndian = false;  // a block that does not say is read in Intel order
     if (!exif.GetBigEndian(bigEndian)) bigEndian = false;
@@ -56,34 +56,39 @@ CTagValue CTagDirectory::Decode(uint16_t type, uint32_t count, int64_t position)
     const auto readIntegers = [&](int64_t width) {
         for (int64_t i = 0; i < count && reader_.Fits(position + width * i, width); ++i) {
             const int64_t at = position + width * i;
-            value.integers.push_back(width == 1 ? reader_.U8(at) : width == 2 ? reader_.U16(at) : reader_.U32(at));
+            value.integers.push_back(width == 1   ? reader_.U8(at)
+                                     : width == 2 ? reader_.U16(at)
+                                                  : reader_.U32(at));
         }
     };
     switch (type) {
-        case 1: case 6: case 11: case 12:  // floats are kept as their bytes, as for any byte list
+        case 1:
+        case 6:
+        case 11:
+        case 12:  // floats are kept as their bytes, as for any byte list
             readIntegers(1);
             break;
-        case 2: case 7: {
+        case 2:
+        case 7: {
             const auto bytes = reader_.Bytes(position, count);
             value.text = TextBeforeNul({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
             break;
         }
-        case 3: case 8:
-            readIntegers(2);
-            break;
-        case 4: case 9:
-            readIntegers(4);
-            break;
-        case 5: case 10:
+        case 3:
+        case 8: readIntegers(2); break;
+        case 4:
+        case 9: readIntegers(4); break;
+        case 5:
+        case 10:
             for (int64_t i = 0; i < count && reader_.Fits(position + 8 * i, 8); ++i)
-                value.rationals.push_back({reader_.U32(position + 8 * i), reader_.U32(position + 8 * i + 4)});
+                value.rationals.push_back(
+                    {reader_.U32(position + 8 * i), reader_.U32(position + 8 * i + 4)});
             if (count == 1 && !value.rationals.empty()) {
                 value.numerator = value.rationals[0].numerator;
                 value.denominator = value.rationals[0].denominator;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return value;
 }

@@ -42,8 +42,8 @@ struct MakerNoteSource final : ExifSource {
 inline bool SplitMakerNoteInput(const uint8_t* data, std::size_t size, MakerNoteSource& source) {
     if (size < 5) return false;
     source.bigEndian = (data[0] & 1) != 0;
-    source.noteOffset = static_cast<int32_t>(uint32_t{data[1]} | uint32_t{data[2]} << 8 | uint32_t{data[3]} << 16 |
-                                             uint32_t{data[4]} << 24);
+    source.noteOffset = static_cast<int32_t>(uint32_t{data[1]} | uint32_t{data[2]} << 8 |
+                                             uint32_t{data[3]} << 16 | uint32_t{data[4]} << 24);
     source.note.assign(data + 5, data + size);
     return true;
 }

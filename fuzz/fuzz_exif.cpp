@@ -42,7 +42,8 @@ const std::vector<uint8_t>& JpegBody() {
 void Format(const ExifBlock& exif) {
     CExifFormatter formatter;
     formatter.Set(exif, kSide, kSide);
-    Require(formatter.Labels().size() == formatter.Values().size(), "every EXIF row has a label and a value");
+    Require(formatter.Labels().size() == formatter.Values().size(),
+            "every EXIF row has a label and a value");
     std::vector<uint8_t> note;
     int32_t offset = 0;
     exif.GetMakerNote(note);
@@ -66,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     ImageFileInfo info;
     ExifBlock exif;
     IptcBlock iptc;
-    Require(cGetImageFileInfoEx(file, info, &exif, &iptc), "the carrier JPEG is read whatever its EXIF");
+    Require(cGetImageFileInfoEx(file, info, &exif, &iptc),
+            "the carrier JPEG is read whatever its EXIF");
     Format(exif);
 
     // A save carries the block over with the software tag rewritten; JPEG or TIFF by the input.

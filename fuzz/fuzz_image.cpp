@@ -27,7 +27,8 @@ constexpr Format kFormats[] = {
 constexpr Format kFormat = kFormats[STILLPIX_FUZZ_FORMAT];
 
 bool StartsWith(const uint8_t* data, std::size_t size, std::string_view magic) {
-    return !magic.empty() && size >= magic.size() && std::memcmp(data, magic.data(), magic.size()) == 0;
+    return !magic.empty() && size >= magic.size() &&
+           std::memcmp(data, magic.data(), magic.size()) == 0;
 }
 
 }  // namespace

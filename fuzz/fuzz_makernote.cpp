@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     source.make = STILLPIX_FUZZ_MAKE;
     CExifFormatter formatter;
     formatter.Set(source, 4000, 3000);
-    Require(formatter.Labels().size() == formatter.Values().size(), "every EXIF row has a label and a value");
+    Require(formatter.Labels().size() == formatter.Values().size(),
+            "every EXIF row has a label and a value");
     Require(formatter.IsoSpeed() >= 0, "an ISO speed from a maker note is not negative");
     return 0;
 }

@@ -23,9 +23,11 @@ std::vector<uint8_t> FileBytes(const uint8_t* data, std::size_t size) {
     return bytes;
 }
 
-std::vector<std::array<uint8_t, kLearnedProfileRecordBytes>> Encoded(const LearnedProfileStore& store) {
+std::vector<std::array<uint8_t, kLearnedProfileRecordBytes>> Encoded(
+    const LearnedProfileStore& store) {
     std::vector<std::array<uint8_t, kLearnedProfileRecordBytes>> out;
-    for (const LearnedProfileRecord& record : store.Records()) out.push_back(EncodeLearnedProfileRecord(record));
+    for (const LearnedProfileRecord& record : store.Records())
+        out.push_back(EncodeLearnedProfileRecord(record));
     return out;
 }
 
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     const auto savedFolder = ScratchFolder() / "saved";
     store.SetFolder(savedFolder);
-    if (!records.empty()) store.LearnFromImage("/photos/again.jpg", records[0].descriptor, records[0].profile, true);
+    if (!records.empty())
+        store.LearnFromImage("/photos/again.jpg", records[0].descriptor, records[0].profile, true);
     Require(store.SaveProfileStore(), "the store saves");
     LearnedProfileStore reloaded(savedFolder);
     Require(reloaded.LoadProfileStore(), "a saved store loads");

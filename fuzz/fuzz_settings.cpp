@@ -46,7 +46,8 @@ void FixChecksum(std::vector<uint8_t>& record, std::size_t size, std::size_t run
 }
 
 template <class Record, std::size_t N>
-void RequireStable(const std::array<uint8_t, N>& encoded, bool (*decode)(std::span<const uint8_t>, Record&),
+void RequireStable(const std::array<uint8_t, N>& encoded,
+                   bool (*decode)(std::span<const uint8_t>, Record&),
                    std::array<uint8_t, N> (*encode)(const Record&), const char* what) {
     Record again{};
     Require(decode(encoded, again), what);
@@ -76,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const char* texts[] = {kProfileValue, "Recent1", "Recent2", "Recent3"};
     for (const char* name : texts)
-        if (input.Next(value)) store.WriteText(kOptionsGroup, name, std::string(value.begin(), value.end()));
+        if (input.Next(value))
+            store.WriteText(kOptionsGroup, name, std::string(value.begin(), value.end()));
     while (!input.Done()) {
         std::vector<uint8_t> name, filter;
         if (!input.Next(name) || !input.Next(filter)) continue;
@@ -87,23 +89,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     const AppOptions options = LoadSettings(store, "/nonexistent/Profiles");
     Require(!options.profileFolder.empty(), "the profile folder is never empty");
-    RequireStable(EncodeAppSettings(options.settings), DecodeAppSettings, EncodeAppSettings, "Settings store stably");
+    RequireStable(EncodeAppSettings(options.settings), DecodeAppSettings, EncodeAppSettings,
+                  "Settings store stably");
     RequireStable(EncodeAppSettings2(options.settings2), DecodeAppSettings2, EncodeAppSettings2,
                   "Settings2 store stably");
     RequireStable(EncodeAppSettings3(options.settings3), DecodeAppSettings3, EncodeAppSettings3,
                   "Settings3 store stably");
     const BatchSettings batch = LoadBatchSettings(store, options.settings);
-    RequireStable(EncodeBatchSettings(batch), DecodeBatchSettings, EncodeBatchSettings, "Batch stores stably");
+    RequireStable(EncodeBatchSettings(batch), DecodeBatchSettings, EncodeBatchSettings,
+                  "Batch stores stably");
 
     const auto recent = LoadRecentFolders(store, options.settings3.recentLength);
-    Require(recent.size() <= static_cast<std::size_t>(kMaxRecentFolders), "at most ten recent folders");
+    Require(recent.size() <= static_cast<std::size_t>(kMaxRecentFolders),
+            "at most ten recent folders");
 
     PresetTable table;
     BuildPresetTable(store, table);
-    Require(table.count > kCustomSlot && table.count <= kPresetSlots, "the preset table has 15..40 slots");
+    Require(table.count > kCustomSlot && table.count <= kPresetSlots,
+            "the preset table has 15..40 slots");
     for (int i = 0; i < table.count; ++i) {
         const FilterSettings& settings = table.slots[i].settings;
-        Require(Utf8Length(table.slots[i].name) <= kMaxFilterNameChars, "filter names have at most 64 characters");
+        Require(Utf8Length(table.slots[i].name) <= kMaxFilterNameChars,
+                "filter names have at most 64 characters");
         FilterSettings again;
         Require(DecodeFilterSettings(EncodeFilterSettings(settings), again) && again == settings,
                 "a filter from the store stores stably");

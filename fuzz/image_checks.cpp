@@ -14,16 +14,20 @@ void InspectLoaded(const CodecSession& h) {
     ImageInfo info;
     Require(cGetImageInfo(h, info), "a loaded image gives its information");
     Require(info.width > 0 && info.height > 0, "a loaded image has pixels");
-    Require(info.bitsPerPixel == 8 || info.bitsPerPixel == 16 || info.bitsPerPixel == 24 || info.bitsPerPixel == 48,
+    Require(info.bitsPerPixel == 8 || info.bitsPerPixel == 16 || info.bitsPerPixel == 24 ||
+                info.bitsPerPixel == 48,
             "bits per pixel are 8, 16, 24 or 48");
-    Require(info.grey == (info.bitsPerPixel == 8 || info.bitsPerPixel == 16), "grey images have one channel");
+    Require(info.grey == (info.bitsPerPixel == 8 || info.bitsPerPixel == 16),
+            "grey images have one channel");
 
     const BitmapInfo* bitmap = nullptr;
     const uint8_t* bits = nullptr;
     Require(cGetBITMAPINFOPtr(h, bitmap) && cGetBitsPtr(h, bits), "a loaded image has a bitmap");
     const std::size_t stride = BitmapStride(info.width, bitmap->header.bitCount);
-    Require(bitmap->header.width == info.width && bitmap->header.height == info.height, "the bitmap has the size");
-    Require(bitmap->header.sizeImage == stride * static_cast<std::size_t>(info.height), "the bitmap bytes fill rows");
+    Require(bitmap->header.width == info.width && bitmap->header.height == info.height,
+            "the bitmap has the size");
+    Require(bitmap->header.sizeImage == stride * static_cast<std::size_t>(info.height),
+            "the bitmap bytes fill rows");
     // Touch the first and the last byte, so a short buffer shows under the address sanitizer.
     volatile uint8_t edge = static_cast<uint8_t>(bits[0] ^ bits[bitmap->header.sizeImage - 1]);
     (void)edge;
@@ -44,12 +48,14 @@ void InspectLoaded(const CodecSession& h) {
 
     ExifBlock exif;
     IptcBlock iptc;
-    Require(cGetImageEXIF_Info(h, exif) && cGetImageIPTC_Info(h, iptc), "a loaded image gives its blocks");
+    Require(cGetImageEXIF_Info(h, exif) && cGetImageIPTC_Info(h, iptc),
+            "a loaded image gives its blocks");
     CExifFormatter formatter;
     formatter.SetColorProfile(name);
     formatter.SetColorDepth(info.bitsPerPixel);
     formatter.Set(exif, info.width, info.height);
-    Require(formatter.Labels().size() == formatter.Values().size(), "every EXIF row has a label and a value");
+    Require(formatter.Labels().size() == formatter.Values().size(),
+            "every EXIF row has a label and a value");
     cEXIF_GetJPEGBlockSize(exif);
 }
 
@@ -70,7 +76,8 @@ void OpenAndInspect(const std::filesystem::path& file, bool keep16) {
     ImageInfo info;
     cGetImageInfo(*h, info);
     Require(described, "a file that loads also gives its header");
-    Require(fileInfo.width == info.width && fileInfo.height == info.height, "the header and the pixels agree on size");
+    Require(fileInfo.width == info.width && fileInfo.height == info.height,
+            "the header and the pixels agree on size");
     Require(fileInfo.grey == info.grey, "the header and the pixels agree on grey");
 }
 

@@ -24,7 +24,8 @@ bool gOk = true;
 void Write(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
     fs::create_directories(gRoot / target);
     std::ofstream out(gRoot / target / name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) gOk = false;
 }
 
@@ -40,7 +41,8 @@ CodecHandle Picture(int width, int height, bool grey, bool sixteen) {
     cSet16BitComponentOptions(*h, true, true);
     const int channels = grey ? 1 : 3;
     std::vector<uint8_t> bytes(std::size_t(width) * height * channels * (sixteen ? 2 : 1));
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i * 37) ^ (i >> 3));
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>((i * 37) ^ (i >> 3));
     if (sixteen) {
         gOk = cLoadImage16(*h, bytes, width, height, grey) && gOk;
     } else if (grey) {
@@ -52,7 +54,8 @@ CodecHandle Picture(int width, int height, bool grey, bool sixteen) {
         header.bitCount = 24;
         std::vector<uint8_t> bits(BitmapStride(width, 24) * height);
         for (int y = 0; y < height; ++y)
-            std::copy_n(bytes.begin() + std::ptrdiff_t(y) * width * 3, width * 3, bits.begin() + BitmapStride(width, 24) * y);
+            std::copy_n(bytes.begin() + std::ptrdiff_t(y) * width * 3, width * 3,
+                        bits.begin() + BitmapStride(width, 24) * y);
         gOk = cLoadDIBitmap(*h, header, bits) && gOk;
     }
     return h;
@@ -98,7 +101,7 @@ public:
     struct Entry {
         uint16_t tag, type;
         uint32_t count;
-        std::vector<uint8_t> value;   // in the block's order
+        std::vector<uint8_t> value;  // in the block's order
     };
     Entry Shorts(uint16_t tag, const std::vector<uint16_t>& values) const {
         Block b(big_);
@@ -165,17 +168,20 @@ std::vector<uint8_t> CanonNote(bool big, uint32_t position) {
     settings[0] = 50, settings[13] = 65535, settings[14] = 1, settings[15] = 0, settings[16] = 17;
     std::vector<uint16_t> shot(10, 0);
     shot[0] = 20, shot[7] = 1;
-    w.Directory({w.Shorts(0x0001, settings), w.Shorts(0x0004, shot), w.Ascii(0x0006, "IMG:EOS 5D JPEG")},
-                -int64_t(position));
+    w.Directory(
+        {w.Shorts(0x0001, settings), w.Shorts(0x0004, shot), w.Ascii(0x0006, "IMG:EOS 5D JPEG")},
+        -int64_t(position));
     return w.bytes;
 }
 
 std::vector<uint8_t> NikonNote(bool big) {
     Block w(big);
-    static constexpr uint8_t kHeader[] = {'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};   // version 2.10
+    static constexpr uint8_t kHeader[] = {'N', 'i', 'k',  'o', 'n',
+                                          0,   2,   0x10, 0,   0};  // version 2.10
     for (uint8_t b : kHeader) w.U8(b);
     w.Header();
-    w.Directory({w.Shorts(0x0002, {0, 400}), w.Ascii(0x0004, "NORMAL "), w.Shorts(0x0013, {0, 800})}, 10);
+    w.Directory(
+        {w.Shorts(0x0002, {0, 400}), w.Ascii(0x0004, "NORMAL "), w.Shorts(0x0013, {0, 800})}, 10);
     return w.bytes;
 }
 
@@ -184,18 +190,20 @@ std::vector<uint8_t> NikonNote(bool big) {
 std::vector<uint8_t> ExifBlock(bool big, const std::string& make, bool nikon) {
     Block w(big);
     w.Header();
-    const auto ifd0 = w.Directory({w.Ascii(0x010F, make), w.Ascii(0x0110, "Model 1"), w.Rational(0x011A, 300, 1),
-                                   w.Rational(0x011B, 300, 1), w.Shorts(0x0128, {2}), w.Ascii(0x0131, "Firmware 1.0"),
-                                   w.Long(0x8769, 0)},
-                                  0);
+    const auto ifd0 =
+        w.Directory({w.Ascii(0x010F, make), w.Ascii(0x0110, "Model 1"), w.Rational(0x011A, 300, 1),
+                     w.Rational(0x011B, 300, 1), w.Shorts(0x0128, {2}),
+                     w.Ascii(0x0131, "Firmware 1.0"), w.Long(0x8769, 0)},
+                    0);
     w.Patch32(ifd0[6], uint32_t(w.bytes.size()));
     const std::size_t exifIfd = w.bytes.size();
     // The directory of 7 entries, then four rationals and the 20-byte date out of line.
     const std::size_t noteAt = exifIfd + 2 + 12 * 7 + 4 + 8 * 4 + 20;
     const std::vector<uint8_t> note = nikon ? NikonNote(big) : CanonNote(big, uint32_t(noteAt));
-    std::vector<Block::Entry> exif = {w.Rational(0x829A, 1, 125), w.Rational(0x829D, 28, 10), w.Shorts(0x8827, {400}),
-                                      w.Ascii(0x9003, "2024:05:01 10:00:00"), w.SignedRational(0x9204, -2, 3),
-                                      w.Rational(0xA404, 1, 1)};
+    std::vector<Block::Entry> exif = {
+        w.Rational(0x829A, 1, 125),      w.Rational(0x829D, 28, 10),
+        w.Shorts(0x8827, {400}),         w.Ascii(0x9003, "2024:05:01 10:00:00"),
+        w.SignedRational(0x9204, -2, 3), w.Rational(0xA404, 1, 1)};
     exif.push_back({0x927C, 7, uint32_t(note.size()), {}});
     const auto fields = w.Directory(exif, 0);
     if (w.bytes.size() != noteAt) gOk = false;
@@ -240,12 +248,14 @@ void SettingsSeeds() {
     AppSettings2 settings2;
     AppSettings3 settings3;
     BatchSettings batch = DefaultBatchSettings(settings);
-    std::vector<uint8_t> plain = {0};   // checksums as stored
+    std::vector<uint8_t> plain = {0};  // checksums as stored
     Value(plain, V(EncodeAppSettings(settings)));
     Value(plain, V(EncodeAppSettings2(settings2)));
     Value(plain, V(EncodeAppSettings3(settings3)));
     Value(plain, V(EncodeBatchSettings(batch)));
-    Value(plain, V(std::string("/home/user/.local/share/Veltrano/Stillpix Professional Edition/Profiles")));
+    Value(
+        plain,
+        V(std::string("/home/user/.local/share/Veltrano/Stillpix Professional Edition/Profiles")));
     Value(plain, V(std::string("/home/user/Pictures")));
     Value(plain, V(std::string("/home/user/Pictures/2024")));
     Value(plain, V(std::string("")));
@@ -256,7 +266,7 @@ void SettingsSeeds() {
     Value(plain, V(EncodeFilterSettings(filter)));
     Write("settings", "defaults", plain);
     std::vector<uint8_t> fixed = plain;
-    fixed[0] = 0x0F;   // the target recomputes every checksum
+    fixed[0] = 0x0F;  // the target recomputes every checksum
     Write("settings", "defaults-fixed", fixed);
 }
 

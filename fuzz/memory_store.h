@@ -14,20 +14,25 @@ namespace stillpix::fuzz {
 
 class MemoryStore final : public SettingsStore {
 public:
-    std::optional<std::string> ReadText(const std::string& group, const std::string& name) override {
+    std::optional<std::string> ReadText(const std::string& group,
+                                        const std::string& name) override {
         const Entry* e = Find(group, name);
         if (e == nullptr || !std::holds_alternative<std::string>(e->value)) return std::nullopt;
         return std::get<std::string>(e->value);
     }
-    std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group, const std::string& name) override {
+    std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group,
+                                                  const std::string& name) override {
         const Entry* e = Find(group, name);
-        if (e == nullptr || !std::holds_alternative<std::vector<uint8_t>>(e->value)) return std::nullopt;
+        if (e == nullptr || !std::holds_alternative<std::vector<uint8_t>>(e->value))
+            return std::nullopt;
         return std::get<std::vector<uint8_t>>(e->value);
     }
-    bool WriteText(const std::string& group, const std::string& name, const std::string& value) override {
+    bool WriteText(const std::string& group, const std::string& name,
+                   const std::string& value) override {
         return Put(group, name, value);
     }
-    bool WriteBytes(const std::string& group, const std::string& name, const std::vector<uint8_t>& value) override {
+    bool WriteBytes(const std::string& group, const std::string& name,
+                    const std::vector<uint8_t>& value) override {
         return Put(group, name, value);
     }
     bool ValueNames(const std::string& group, std::vector<std::string>& names) override {
@@ -50,8 +55,9 @@ private:
     };
 
     const Entry* Find(const std::string& group, const std::string& name) const {
-        const auto it = std::find_if(entries_.begin(), entries_.end(),
-                                     [&](const Entry& e) { return e.group == group && e.name == name; });
+        const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
+            return e.group == group && e.name == name;
+        });
         return it == entries_.end() ? nullptr : &*it;
     }
     bool Put(const std::string& group, const std::string& name, Value value) {

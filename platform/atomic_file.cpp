@@ -1,10 +1,10 @@
 #include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <atomic>
 
@@ -68,7 +68,13 @@ bool TemporarySibling::Commit() {
     }
     struct stat old {};
     if (::stat(target_.c_str(), &old) == 0) ::chmod(temp_.c_str(), old.st_mode & 07777);
-    else ::chmod(temp_.c_str(), 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+    else
+        ::chmod(
+            temp_.c_str(), 0666 & ~[] {
+                mode_t m = ::umask(0);
+                ::umask(m);
+                return m;
+            }());
     if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         error_ = Describe("cannot replace", target_);
         return false;

@@ -37,7 +37,8 @@ QString EncodeName(const std::string& name) {
     std::string out;
     for (const char ch : name) {
         const auto b = static_cast<unsigned char>(ch);
-        const bool escape = b == '%' || b == '/' || b < 0x20 || b == 0x7F || (b >= 0x80 && !keepHighBytes);
+        const bool escape =
+            b == '%' || b == '/' || b < 0x20 || b == 0x7F || (b >= 0x80 && !keepHighBytes);
         if (escape) {
             out += '%';
             out += kHex[b >> 4];
@@ -69,7 +70,7 @@ std::string DecodeName(const QString& key) {
                 continue;
             }
         }
-        out += in[i];   // a hand-edited key with a stray "%" keeps it
+        out += in[i];  // a hand-edited key with a stray "%" keeps it
     }
     return out;
 }
@@ -78,7 +79,9 @@ QString Key(const std::string& group, const std::string& name) {
     return EncodeName(group) + QLatin1Char('/') + EncodeName(name);
 }
 
-QString QtPath(const std::filesystem::path& file) { return QFile::decodeName(QByteArray::fromStdString(file.string())); }
+QString QtPath(const std::filesystem::path& file) {
+    return QFile::decodeName(QByteArray::fromStdString(file.string()));
+}
 
 // One QSettings a call: its status is sticky, and a fresh one rereads a file that another
 // instance changed.
@@ -136,7 +139,8 @@ bool HoldsExactly(const std::filesystem::path& file, const QVariantMap& expected
         QSettings settings(QtPath(check), QSettings::IniFormat);
         const QStringList keys = settings.allKeys();
         same = settings.status() == QSettings::NoError && keys.size() == expected.size();
-        for (const QString& key : keys) same = same && expected.contains(key) && settings.value(key) == expected[key];
+        for (const QString& key : keys)
+            same = same && expected.contains(key) && settings.value(key) == expected[key];
     }
     ::unlink(check.c_str());
     return same;
@@ -158,7 +162,8 @@ void LaterThan(const std::filesystem::path& copy, const std::filesystem::path& f
 // cache keeps the change pending, so that every later read of the file fails. So the change is
 // made on a private copy, the copy is checked by reading it back, and only a whole copy is
 // renamed over the file. The lock is the one QSettings takes, so instances still take turns.
-bool ChangeValue(const std::filesystem::path& file, const QString& key, const std::optional<QVariant>& value) {
+bool ChangeValue(const std::filesystem::path& file, const QString& key,
+                 const std::optional<QVariant>& value) {
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     QLockFile lock(QtPath(file) + QStringLiteral(".lock"));
@@ -184,8 +189,8 @@ bool ChangeValue(const std::filesystem::path& file, const QString& key, const st
     return copy.Commit();
 }
 
-bool WriteValue(const std::filesystem::path& file, const std::string& group, const std::string& name,
-                const QVariant& value) {
+bool WriteValue(const std::filesystem::path& file, const std::string& group,
+                const std::string& name, const QVariant& value) {
     if (group.empty() || name.empty()) return false;
     return ChangeValue(file, Key(group, name), value);
 }
@@ -194,33 +199,39 @@ bool WriteValue(const std::filesystem::path& file, const std::string& group, con
 
 QSettingsStore::QSettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
-std::optional<std::string> QSettingsStore::ReadText(const std::string& group, const std::string& name) {
+std::optional<std::string> QSettingsStore::ReadText(const std::string& group,
+                                                    const std::string& name) {
     const auto value = ReadValue(file_, group, name);
     if (!value) return std::nullopt;
-    if (value->metaType().id() == QMetaType::QString) return value->toString().toUtf8().toStdString();
+    if (value->metaType().id() == QMetaType::QString)
+        return value->toString().toUtf8().toStdString();
     // An unquoted hand-edited text with commas parses as a list; take it back as written.
     if (value->metaType().id() == QMetaType::QStringList)
         return value->toStringList().join(QStringLiteral(", ")).toUtf8().toStdString();
     return std::nullopt;
 }
 
-std::optional<std::vector<uint8_t>> QSettingsStore::ReadBytes(const std::string& group, const std::string& name) {
+std::optional<std::vector<uint8_t>> QSettingsStore::ReadBytes(const std::string& group,
+                                                              const std::string& name) {
     const auto value = ReadValue(file_, group, name);
     if (!value || value->metaType().id() != QMetaType::QByteArray) return std::nullopt;
     const QByteArray bytes = value->toByteArray();
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-bool QSettingsStore::WriteText(const std::string& group, const std::string& name, const std::string& value) {
+bool QSettingsStore::WriteText(const std::string& group, const std::string& name,
+                               const std::string& value) {
     // A text that is not UTF-8 would be stored as something else; refuse it rather than lie.
     if (!IsValidUtf8(value)) return false;
-    return WriteValue(file_, group, name, QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    return WriteValue(file_, group, name,
+                      QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 bool QSettingsStore::WriteBytes(const std::string& group, const std::string& name,
                                 const std::vector<uint8_t>& value) {
     return WriteValue(file_, group, name,
-                      QByteArray(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size())));
+                      QByteArray(reinterpret_cast<const char*>(value.data()),
+                                 static_cast<qsizetype>(value.size())));
 }
 
 bool QSettingsStore::ValueNames(const std::string& group, std::vector<std::string>& names) {

@@ -18,8 +18,10 @@ public:
     const std::filesystem::path& File() const { return file_; }
 
     std::optional<std::string> ReadText(const std::string& group, const std::string& name) override;
-    std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group, const std::string& name) override;
-    bool WriteText(const std::string& group, const std::string& name, const std::string& value) override;
+    std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group,
+                                                  const std::string& name) override;
+    bool WriteText(const std::string& group, const std::string& name,
+                   const std::string& value) override;
     bool WriteBytes(const std::string& group, const std::string& name,
                     const std::vector<uint8_t>& value) override;
     bool ValueNames(const std::string& group, std::vector<std::string>& names) override;

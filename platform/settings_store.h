@@ -15,11 +15,13 @@ public:
     virtual ~SettingsStore() = default;
 
     // Absent values, values of the other kind and an unreadable store read as nullopt.
-    virtual std::optional<std::string> ReadText(const std::string& group, const std::string& name) = 0;
+    virtual std::optional<std::string> ReadText(const std::string& group,
+                                                const std::string& name) = 0;
     virtual std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group,
                                                           const std::string& name) = 0;
     // Each write reaches the backing file before it returns; false when it could not.
-    virtual bool WriteText(const std::string& group, const std::string& name, const std::string& value) = 0;
+    virtual bool WriteText(const std::string& group, const std::string& name,
+                           const std::string& value) = 0;
     virtual bool WriteBytes(const std::string& group, const std::string& name,
                             const std::vector<uint8_t>& value) = 0;
     // Value names of a group, in the store's order; false when the store cannot be read

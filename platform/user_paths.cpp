@@ -26,7 +26,8 @@ std::filesystem::path UserSettingsFile() {
 // The same folder as AppDataLocation once the application object carries our names, but known
 // without one, so the command-line tool finds the profiles the desktop program learned.
 std::filesystem::path DefaultProfileFolder() {
-    return Location(QStandardPaths::GenericDataLocation) / kOrganisation / kApplication / "Profiles";
+    return Location(QStandardPaths::GenericDataLocation) / kOrganisation / kApplication /
+           "Profiles";
 }
 
 }  // namespace stillpix

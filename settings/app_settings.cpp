@@ -9,7 +9,8 @@
 namespace stillpix {
 namespace {
 
-#define FIELD(Record, member, low, high) IntField<Record>{offsetof(Record, member), &Record::member, low, high}
+#define FIELD(Record, member, low, high) \
+    IntField<Record> { offsetof(Record, member), &Record::member, low, high }
 
 // clang-format off
 const IntField<AppSettings> kSettingsFields[] = {
@@ -69,7 +70,8 @@ std::array<uint8_t, sizeof(AppSettings)> EncodeAppSettings(const AppSettings& se
     std::array<uint8_t, sizeof(AppSettings)> bytes{};
     PutFields(settings, kSettingsFields, bytes);
     PutText(bytes, offsetof(AppSettings, defaultSuffix), settings.defaultSuffix);
-    PutI32(bytes, offsetof(AppSettings, defaultFilterSlot), StoredSlot(SlotInTable(settings.defaultFilterSlot)));
+    PutI32(bytes, offsetof(AppSettings, defaultFilterSlot),
+           StoredSlot(SlotInTable(settings.defaultFilterSlot)));
     Seal(bytes, kAppSettingsRun);
     return bytes;
 }
@@ -95,7 +97,8 @@ bool DecodeAppSettings(std::span<const uint8_t> bytes, AppSettings& out) {
     std::memcpy(settings.defaultSuffix, bytes.data() + offsetof(AppSettings, defaultSuffix),
                 sizeof settings.defaultSuffix);
     NormaliseFieldText(settings.defaultSuffix, sizeof settings.defaultSuffix - 1);
-    settings.defaultFilterSlot = SlotInTable(MigratedSlot(GetI32(bytes, offsetof(AppSettings, defaultFilterSlot))));
+    settings.defaultFilterSlot =
+        SlotInTable(MigratedSlot(GetI32(bytes, offsetof(AppSettings, defaultFilterSlot))));
     settings.checksum = GetI32(bytes, 0);
     out = settings;
     return true;

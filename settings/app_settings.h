@@ -10,22 +10,22 @@
 
 namespace stillpix {
 
-struct AppSettings {                     // "Settings"
+struct AppSettings {  // "Settings"
     int32_t checksum = 0;
-    int32_t showOpenDialogAtStart = 0;   // 0/1
+    int32_t showOpenDialogAtStart = 0;  // 0/1
     int32_t reserved8 = 1;
-    int32_t defaultZoom = 0;             // percent, 0 = best fit
+    int32_t defaultZoom = 0;  // percent, 0 = best fit
     int32_t reserved16 = 1;
-    int32_t appendSuffix = 1;            // 0/1
-    char defaultSuffix[21] = "_filtered";   // at most 20 characters
+    int32_t appendSuffix = 1;              // 0/1
+    char defaultSuffix[21] = "_filtered";  // at most 20 characters
     uint8_t alignment[3] = {};
-    int32_t jpegQuality = 90;            // 0..100
-    int32_t autoPreview = 0;             // 0/1
+    int32_t jpegQuality = 90;  // 0..100
+    int32_t autoPreview = 0;   // 0/1
     int32_t reserved56 = 1;
-    int32_t previewDelay = 1;            // seconds, 1..10
-    int32_t defaultFilterSlot = 0;       // preset slot ("Default")
-    int32_t resetFilterOnOpen = 1;       // 0/1
-    int32_t showSummary = 1;             // 0/1
+    int32_t previewDelay = 1;       // seconds, 1..10
+    int32_t defaultFilterSlot = 0;  // preset slot ("Default")
+    int32_t resetFilterOnOpen = 1;  // 0/1
+    int32_t showSummary = 1;        // 0/1
     int32_t reserved76 = 0;
     int32_t reserved80 = 2;
     int32_t reserved84 = 2;
@@ -38,31 +38,31 @@ static_assert(offsetof(AppSettings, jpegQuality) == 48);
 static_assert(offsetof(AppSettings, defaultFilterSlot) == 64);
 static_assert(offsetof(AppSettings, reserved92) == 92);
 
-struct AppSettings2 {                    // "Settings2"
+struct AppSettings2 {  // "Settings2"
     int32_t checksum = 0;
     int32_t reserved4 = 0;
-    int32_t tiffDepth = 1;               // 0 "24(8) bpp", 1 "48(16) bpp*"
-    int32_t leftPaneVisible = 0;         // 0/1
-    int32_t rightPanes = 0;              // bit 0 image browser, bit 1 batch pane
-    int32_t leftPaneSections = 0;        // bit 0 "EXIF", bit 1 "Noise Profile"
-    int32_t selfLearning = 1;            // 0/1
-    int32_t alwaysBuildImageProfile = 0; // 0/1
-    int32_t learnWhileBatch = 1;         // 0/1
-    int32_t batchSkipBuildWhenLearned = 1;   // 0/1
-    int32_t showBatchAddedNotice = 1;    // 0/1
-    int32_t iccHandling = 0;             // 0 ask, 1 apply on open, 2 do not apply
+    int32_t tiffDepth = 1;                  // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int32_t leftPaneVisible = 0;            // 0/1
+    int32_t rightPanes = 0;                 // bit 0 image browser, bit 1 batch pane
+    int32_t leftPaneSections = 0;           // bit 0 "EXIF", bit 1 "Noise Profile"
+    int32_t selfLearning = 1;               // 0/1
+    int32_t alwaysBuildImageProfile = 0;    // 0/1
+    int32_t learnWhileBatch = 1;            // 0/1
+    int32_t batchSkipBuildWhenLearned = 1;  // 0/1
+    int32_t showBatchAddedNotice = 1;       // 0/1
+    int32_t iccHandling = 0;                // 0 ask, 1 apply on open, 2 do not apply
 };
 static_assert(sizeof(AppSettings2) == 48);
 static_assert(offsetof(AppSettings2, selfLearning) == 24);
 static_assert(offsetof(AppSettings2, iccHandling) == 44);
 
-struct AppSettings3 {                    // "Settings3"
+struct AppSettings3 {  // "Settings3"
     int32_t checksum = 0;
-    int32_t recentLength = 5;            // 1..10
-    int32_t batchView = 1;               // 0 small, 1 medium, 2 large, 3 details
-    int32_t browserView = 1;             // same coding
-    int32_t hideAutoPreviewNotice = 0;   // 0/1
-    int32_t batchPriority = 0;           // 0 "Normal", 1 "Low"
+    int32_t recentLength = 5;           // 1..10
+    int32_t batchView = 1;              // 0 small, 1 medium, 2 large, 3 details
+    int32_t browserView = 1;            // same coding
+    int32_t hideAutoPreviewNotice = 0;  // 0/1
+    int32_t batchPriority = 0;          // 0 "Normal", 1 "Low"
     int32_t reserved[5] = {};
 };
 static_assert(sizeof(AppSettings3) == 44);

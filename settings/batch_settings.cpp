@@ -8,7 +8,8 @@
 namespace stillpix {
 namespace {
 
-#define FIELD(member, low, high) IntField<BatchSettings>{offsetof(BatchSettings, member), &BatchSettings::member, low, high}
+#define FIELD(member, low, high) \
+    IntField<BatchSettings> { offsetof(BatchSettings, member), &BatchSettings::member, low, high }
 // clang-format off
 const IntField<BatchSettings> kBatchFields[] = {
     FIELD(destination, 0, 2),
@@ -21,13 +22,16 @@ const IntField<BatchSettings> kBatchFields[] = {
 #undef FIELD
 
 // Negative slots would index before the list; huge ones could not take the stored +100.
-int32_t FilterSlot(int32_t slot) { return slot < 0 || slot > INT32_MAX - 100 ? kUseCurrentFilter : slot; }
+int32_t FilterSlot(int32_t slot) {
+    return slot < 0 || slot > INT32_MAX - 100 ? kUseCurrentFilter : slot;
+}
 
 }  // namespace
 
 BatchSettings DefaultBatchSettings(const AppSettings& options) {
     BatchSettings settings;
-    SetFieldText(std::span<char>(settings.suffix).first(kMaxBatchSuffixChars + 1), FieldText(options.defaultSuffix));
+    SetFieldText(std::span<char>(settings.suffix).first(kMaxBatchSuffixChars + 1),
+                 FieldText(options.defaultSuffix));
     settings.jpegQuality = std::clamp(options.jpegQuality, 0, 100);
     settings.filter = FilterSlot(options.defaultFilterSlot);
     return settings;
@@ -52,7 +56,8 @@ bool DecodeBatchSettings(std::span<const uint8_t> bytes, BatchSettings& out) {
     GetFields(bytes, kBatchFields, settings);
     std::memcpy(settings.destinationPath, bytes.data() + offsetof(BatchSettings, destinationPath),
                 sizeof settings.destinationPath);
-    std::memcpy(settings.suffix, bytes.data() + offsetof(BatchSettings, suffix), sizeof settings.suffix);
+    std::memcpy(settings.suffix, bytes.data() + offsetof(BatchSettings, suffix),
+                sizeof settings.suffix);
     NormaliseFieldText(settings.destinationPath, kMaxBatchPathChars);
     NormaliseFieldText(settings.suffix, kMaxBatchSuffixChars);
     settings.filter = FilterSlot(MigratedSlot(GetI32(bytes, offsetof(BatchSettings, filter))));

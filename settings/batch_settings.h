@@ -17,14 +17,14 @@ constexpr int32_t kUseCurrentFilter = 255;
 struct BatchSettings {
     int32_t checksum = 0;
     uint8_t reserved4[32] = {};
-    int32_t destination = 1;             // 0 same as source, 1 subfolder, 2 other location
-    char destinationPath[260] = "Filtered";   // at most 259 characters
-    char suffix[24] = {};                // at most 20 characters; empty = same name
-    int32_t outputFormat = 0;            // 0 keep, 1 PNG, 2 JPEG, 3 TIFF
-    int32_t jpegQuality = 90;            // 0..100
+    int32_t destination = 1;                 // 0 same as source, 1 subfolder, 2 other location
+    char destinationPath[260] = "Filtered";  // at most 259 characters
+    char suffix[24] = {};                    // at most 20 characters; empty = same name
+    int32_t outputFormat = 0;                // 0 keep, 1 PNG, 2 JPEG, 3 TIFF
+    int32_t jpegQuality = 90;                // 0..100
     int32_t reserved332 = 0;
-    int32_t filter = 0;                  // preset slot, or kUseCurrentFilter
-    int32_t tiffDepth = 1;               // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int32_t filter = 0;     // preset slot, or kUseCurrentFilter
+    int32_t tiffDepth = 1;  // 0 "24(8) bpp", 1 "48(16) bpp*"
 };
 static_assert(sizeof(BatchSettings) == 344);
 static_assert(std::is_trivially_copyable_v<BatchSettings>);
@@ -35,7 +35,7 @@ static_assert(offsetof(BatchSettings, outputFormat) == 324);
 static_assert(offsetof(BatchSettings, filter) == 336);
 static_assert(offsetof(BatchSettings, tiffDepth) == 340);
 
-constexpr std::size_t kBatchSettingsRun = 336;   // the TIFF depth is stored but not summed
+constexpr std::size_t kBatchSettingsRun = 336;  // the TIFF depth is stored but not summed
 constexpr std::size_t kMaxBatchSuffixChars = 20;
 constexpr std::size_t kMaxBatchPathChars = 259;
 

@@ -21,14 +21,16 @@ SaveFilterResult SaveCustomFilter(SettingsStore& store, PresetTable& table, std:
     bool overwrites = false;
     for (int i = kFirstCustomFilterSlot; i < table.count; ++i)
         if (table.slots[i].name == name) overwrites = true;
-    if (overwrites && !overwriteConfirmed) return {kConfirmOverwrite, WithName(kFilterOverwriteQuestion, name)};
+    if (overwrites && !overwriteConfirmed)
+        return {kConfirmOverwrite, WithName(kFilterOverwriteQuestion, name)};
     if (table.count >= kPresetSlots && !overwrites) return {kTableFull, kFilterTableFullMessage};
     if (fromSlot < 0 || fromSlot >= table.count) return {kNoSuchSlot, {}};
 
     // Taken before the rebuild, which returns "Custom" to its built-in values.
     const auto bytes = EncodeFilterSettings(table.slots[fromSlot].settings);
     const std::string key(name);
-    const bool written = store.WriteBytes(kFilterSettingsGroup, key, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    const bool written = store.WriteBytes(kFilterSettingsGroup, key,
+                                          std::vector<uint8_t>(bytes.begin(), bytes.end()));
     BuildPresetTable(store, table);
     SaveFilterResult result{written ? kSaved : kWriteFailed, {}};
     for (int i = kFirstCustomFilterSlot; i < table.count; ++i)

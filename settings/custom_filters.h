@@ -23,18 +23,18 @@ inline constexpr char kFilterSaveNote[] =
     "custom settings by choosing 'Delete' from the 'Filter' menu.";
 
 enum class SaveFilterOutcome {
-    kSaved,                // written and the table rebuilt; `slot` is the new name's slot
-    kNameTooLong,          // warning, the dialog stays open
-    kNameMissing,          // warning, the dialog stays open
-    kConfirmOverwrite,     // ask the question; call again with overwriteConfirmed on Yes
-    kTableFull,            // error, the dialog stays open
-    kNoSuchSlot,           // `fromSlot` is not in the table; nothing written
-    kWriteFailed,          // the store refused the write; the table was rebuilt without it
+    kSaved,             // written and the table rebuilt; `slot` is the new name's slot
+    kNameTooLong,       // warning, the dialog stays open
+    kNameMissing,       // warning, the dialog stays open
+    kConfirmOverwrite,  // ask the question; call again with overwriteConfirmed on Yes
+    kTableFull,         // error, the dialog stays open
+    kNoSuchSlot,        // `fromSlot` is not in the table; nothing written
+    kWriteFailed,       // the store refused the write; the table was rebuilt without it
 };
 
 struct SaveFilterResult {
     SaveFilterOutcome outcome = SaveFilterOutcome::kSaved;
-    std::string message;   // the text to show (the name put in for %s); empty when none
+    std::string message;  // the text to show (the name put in for %s); empty when none
     int slot = -1;
 };
 

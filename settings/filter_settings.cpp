@@ -46,9 +46,12 @@ NoiseFilterParams ToNoiseFilterParams(const FilterSettings& raw) {
     const int32_t cbBase = (s.colourNoiseLevel + 20) * s.cbWeight * 25 / 100;
     for (int b = 0; b < kFilterBands; ++b) {
         const int32_t band = s.bandNoiseLevel[b] + 20;
-        params.noiseLevelAdjustment[b][kChannelY] = static_cast<int16_t>(luminance * band * 25 / 100 - 100);
-        params.noiseLevelAdjustment[b][kChannelCr] = static_cast<int16_t>(crBase * band * 5 / 100 - 100);
-        params.noiseLevelAdjustment[b][kChannelCb] = static_cast<int16_t>(cbBase * band * 5 / 100 - 100);
+        params.noiseLevelAdjustment[b][kChannelY] =
+            static_cast<int16_t>(luminance * band * 25 / 100 - 100);
+        params.noiseLevelAdjustment[b][kChannelCr] =
+            static_cast<int16_t>(crBase * band * 5 / 100 - 100);
+        params.noiseLevelAdjustment[b][kChannelCb] =
+            static_cast<int16_t>(cbBase * band * 5 / 100 - 100);
 
         const int32_t lumaAmount = s.luminanceSuppression * s.bandSuppression[b] * 25 / 100;
         const int32_t colourAmount = s.colourSuppression * s.bandSuppression[b] * 25 / 100;

@@ -13,19 +13,19 @@
 namespace stillpix {
 
 constexpr int kFilterFields = 16;
-constexpr int kFilterBands = 4;   // "High", "Mid", "Low", "Very Low"
+constexpr int kFilterBands = 4;  // "High", "Mid", "Low", "Very Low"
 
 struct FilterSettings {
-    int32_t processingDegree = 0;                     // 0 "Auto", 1 "High", 2 "Normal", 3 "Low"
-    int32_t luminanceNoiseLevel = 0;                  // -20..40, one step is 5 %
-    int32_t colourNoiseLevel = 0;                     // -20..40
-    int32_t bandNoiseLevel[kFilterBands] = {};        // -20..40 per band
-    int32_t sharpening = 0;                           // -5..5
-    int32_t crWeight = 20;                            // 20 = 100 %; nothing edits it
+    int32_t processingDegree = 0;               // 0 "Auto", 1 "High", 2 "Normal", 3 "Low"
+    int32_t luminanceNoiseLevel = 0;            // -20..40, one step is 5 %
+    int32_t colourNoiseLevel = 0;               // -20..40
+    int32_t bandNoiseLevel[kFilterBands] = {};  // -20..40 per band
+    int32_t sharpening = 0;                     // -5..5
+    int32_t crWeight = 20;                      // 20 = 100 %; nothing edits it
     int32_t cbWeight = 20;
-    int32_t luminanceSuppression = 20;                // 0..20, one step is 5 %
-    int32_t colourSuppression = 20;                   // 0..20
-    int32_t bandSuppression[kFilterBands] = {20, 20, 20, 20};   // 0..20 per band
+    int32_t luminanceSuppression = 20;                         // 0..20, one step is 5 %
+    int32_t colourSuppression = 20;                            // 0..20
+    int32_t bandSuppression[kFilterBands] = {20, 20, 20, 20};  // 0..20 per band
 
     bool operator==(const FilterSettings&) const = default;
 };

@@ -33,13 +33,16 @@ bool ChooseImageProfile(const ImageDescriptor& descriptor, std::string_view imag
         out.individual = profile;
         if (!finished) return false;
         out.individualProfileBuilt = !complete;
-        const bool learnHere = options.kind == ProfileRunKind::kSingleImage || options.learnWhileBatch;
+        const bool learnHere =
+            options.kind == ProfileRunKind::kSingleImage || options.learnWhileBatch;
         if (!complete && options.selfLearning && learnHere) {
-            out.learned = store.LearnFromImage(imagePath, descriptor, profile, options.selfLearning);
+            out.learned =
+                store.LearnFromImage(imagePath, descriptor, profile, options.selfLearning);
             if (ImageQualifies(descriptor)) {
                 NoiseProfile combined;
                 ResetProfile(combined, false);
-                if (store.BuildLearnedProfile(descriptor, combined, options.selfLearning)) profile = combined;
+                if (store.BuildLearnedProfile(descriptor, combined, options.selfLearning))
+                    profile = combined;
             }
         }
     }

@@ -19,7 +19,7 @@ enum class ProfileRunKind { kSingleImage, kBatchImage };
 
 struct ProfileChoiceOptions {
     ProfileRunKind kind = ProfileRunKind::kSingleImage;
-    bool selfLearning = true;               // "Enable Profile Self-Learning"
+    bool selfLearning = true;  // "Enable Profile Self-Learning"
     // Single image: "Always Build Noise Profile for the Loaded Image", and the user's request
     // to build this image's own profile.
     bool alwaysBuildImageProfile = false;
@@ -46,12 +46,12 @@ struct ProfileCallbacks {
 };
 
 struct ProfileChoice {
-    int confidence = 0;              // of the learned profile found before measuring
+    int confidence = 0;  // of the learned profile found before measuring
     bool measured = false;
-    bool individualProfileBuilt = false;   // measured while the learned data was not complete
+    bool individualProfileBuilt = false;  // measured while the learned data was not complete
     LearnResult learned;
-    NoiseProfile individual;         // the image's own profile (the learned one when not measured)
-    NoiseProfile profile;            // the one to filter with unless the user turns learning off
+    NoiseProfile individual;  // the image's own profile (the learned one when not measured)
+    NoiseProfile profile;     // the one to filter with unless the user turns learning off
 };
 
 // Builds the image's own profile into `profile` (reset by the caller); false when measuring
@@ -69,7 +69,8 @@ bool ChooseImageProfile(const ImageDescriptor& descriptor, std::string_view imag
 
 // ChooseImageProfile measuring `image` with the engine's BuildImageProfile over `tiles`.
 bool ObtainImageProfile(const ImageDescriptor& descriptor, std::string_view imagePath,
-                        const ProfileImageView& image, TileGrid& tiles, const ProfileCallbacks& callbacks,
-                        const ProfileChoiceOptions& options, LearnedProfileStore& store, ProfileChoice& out);
+                        const ProfileImageView& image, TileGrid& tiles,
+                        const ProfileCallbacks& callbacks, const ProfileChoiceOptions& options,
+                        LearnedProfileStore& store, ProfileChoice& out);
 
 }  // namespace stillpix

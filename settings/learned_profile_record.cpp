@@ -33,14 +33,16 @@ bool IsUsableRecord(const LearnedProfileRecord& record) {
     return true;
 }
 
-std::array<uint8_t, kLearnedProfileRecordBytes> EncodeLearnedProfileRecord(const LearnedProfileRecord& record) {
+std::array<uint8_t, kLearnedProfileRecordBytes> EncodeLearnedProfileRecord(
+    const LearnedProfileRecord& record) {
     std::array<uint8_t, kLearnedProfileRecordBytes> bytes{};
     PutU32(bytes.data(), static_cast<uint32_t>(record.contributors));
     const auto descriptor = EncodeImageDescriptor(record.descriptor);
     std::memcpy(bytes.data() + kDescriptorOffset, descriptor.data(), descriptor.size());
     const auto profile = EncodeNoiseProfile(record.profile);
     std::memcpy(bytes.data() + kProfileOffset, profile.data(), profile.size());
-    for (int i = 0; i < kImageIdSlots; ++i) PutU32(bytes.data() + kIdsOffset + 4 * i, record.imageIds[i]);
+    for (int i = 0; i < kImageIdSlots; ++i)
+        PutU32(bytes.data() + kIdsOffset + 4 * i, record.imageIds[i]);
     return bytes;
 }
 
@@ -48,10 +50,13 @@ bool DecodeLearnedProfileRecord(std::span<const uint8_t> bytes, LearnedProfileRe
     if (bytes.size() != kLearnedProfileRecordBytes) return false;
     LearnedProfileRecord record;
     record.contributors = static_cast<int32_t>(GetU32(bytes.data()));
-    if (!DecodeImageDescriptor(bytes.subspan(kDescriptorOffset, kImageDescriptorBytes), record.descriptor))
+    if (!DecodeImageDescriptor(bytes.subspan(kDescriptorOffset, kImageDescriptorBytes),
+                               record.descriptor))
         return false;
-    if (!DecodeNoiseProfile(bytes.subspan(kProfileOffset, kNoiseProfileBytes), record.profile)) return false;
-    for (int i = 0; i < kImageIdSlots; ++i) record.imageIds[i] = GetU32(bytes.data() + kIdsOffset + 4 * i);
+    if (!DecodeNoiseProfile(bytes.subspan(kProfileOffset, kNoiseProfileBytes), record.profile))
+        return false;
+    for (int i = 0; i < kImageIdSlots; ++i)
+        record.imageIds[i] = GetU32(bytes.data() + kIdsOffset + 4 * i);
     if (!IsUsableRecord(record)) return false;
     out = record;
     return true;

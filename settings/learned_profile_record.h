@@ -16,12 +16,12 @@ constexpr int kMaxContributors = 99;
 constexpr int kImageIdSlots = 100;
 
 struct LearnedProfileRecord {
-    int32_t contributors = 0;          // 1..99
-    int32_t reserved = 0;              // written 0
-    ImageDescriptor descriptor;        // of the first image
+    int32_t contributors = 0;    // 1..99
+    int32_t reserved = 0;        // written 0
+    ImageDescriptor descriptor;  // of the first image
     NoiseProfile profile;
-    uint32_t link = 0;                 // the in-memory list link of the record; written 0, ignored on reading
-    uint32_t imageIds[kImageIdSlots] = {};   // the first `contributors` are in use
+    uint32_t link = 0;  // the in-memory list link of the record; written 0, ignored on reading
+    uint32_t imageIds[kImageIdSlots] = {};  // the first `contributors` are in use
 };
 static_assert(sizeof(LearnedProfileRecord) == 1816);
 static_assert(offsetof(LearnedProfileRecord, descriptor) == 8);
@@ -36,7 +36,8 @@ constexpr std::size_t kLearnedProfileRecordBytes = 1816;
 bool IsUsableRecord(const LearnedProfileRecord& record);
 
 // Little-endian bytes; reserved and link are written as 0.
-std::array<uint8_t, kLearnedProfileRecordBytes> EncodeLearnedProfileRecord(const LearnedProfileRecord& record);
+std::array<uint8_t, kLearnedProfileRecordBytes> EncodeLearnedProfileRecord(
+    const LearnedProfileRecord& record);
 // False, with `out` untouched, unless exactly 1816 bytes of a usable record.
 bool DecodeLearnedProfileRecord(std::span<const uint8_t> bytes, LearnedProfileRecord& out);
 

@@ -28,7 +28,8 @@ AppOptions LoadSettings(SettingsStore& store, const std::filesystem::path& defau
     options.profileFolder = store.ReadText(kOptionsGroup, kProfileValue).value_or(std::string());
     if (options.profileFolder.empty()) {
         options.profileFolder = defaultProfileFolder.string();
-        store.WriteText(kOptionsGroup, kProfileValue, options.profileFolder);   // silent, as every option write
+        store.WriteText(kOptionsGroup, kProfileValue,
+                        options.profileFolder);  // silent, as every option write
     }
     ReadRecord(store, kSettings3Value, DecodeAppSettings3, options.settings3);
     return options;
@@ -56,20 +57,24 @@ bool SaveBatchSettings(SettingsStore& store, const BatchSettings& settings) {
 std::vector<std::string> LoadRecentFolders(SettingsStore& store, int length) {
     std::vector<std::string> folders;
     for (int i = 1; i <= std::clamp(length, 1, kMaxRecentFolders); ++i) {
-        std::string folder = store.ReadText(kOptionsGroup, RecentValueName(i)).value_or(std::string());
+        std::string folder =
+            store.ReadText(kOptionsGroup, RecentValueName(i)).value_or(std::string());
         if (!folder.empty()) folders.push_back(std::move(folder));
     }
     return folders;
 }
 
 bool SaveRecentFolders(SettingsStore& store, const std::vector<std::string>& folders, int length) {
-    const std::size_t n = std::min<std::size_t>(folders.size(), std::clamp(length, 1, kMaxRecentFolders));
+    const std::size_t n =
+        std::min<std::size_t>(folders.size(), std::clamp(length, 1, kMaxRecentFolders));
     bool ok = true;
     // Values 1..n get their folder straight away rather than first an empty text: the end state
     // is the same, and a crash in between cannot leave the list empty.
     for (int i = 1; i <= kMaxRecentFolders; ++i) {
         const std::size_t at = static_cast<std::size_t>(i - 1);
-        ok = store.WriteText(kOptionsGroup, RecentValueName(i), at < n ? folders[at] : std::string()) && ok;
+        ok = store.WriteText(kOptionsGroup, RecentValueName(i),
+                             at < n ? folders[at] : std::string()) &&
+             ok;
     }
     return ok;
 }

@@ -27,7 +27,7 @@ struct AppOptions {
     AppSettings settings;
     AppSettings2 settings2;
     AppSettings3 settings3;
-    std::string profileFolder;   // the learned-profile folder
+    std::string profileFolder;  // the learned-profile folder
 };
 
 // Reads the three records and the profile folder. An empty or missing folder becomes

@@ -37,9 +37,9 @@ constexpr BuiltInPreset kBuiltIns[kBuiltInPresets + 1] = {
 // clang-format on
 
 FilterSettings SettingsOf(const BuiltInPreset& p) {
-    return FilterSettingsFromValues({p.degree, p.luminance, p.colour, p.high, p.mid, p.low, p.veryLow,
-                                     p.sharpening, 20, 20, p.supLuminance, p.supColour, p.supHigh, p.supMid,
-                                     p.supLow, p.supVeryLow});
+    return FilterSettingsFromValues({p.degree, p.luminance, p.colour, p.high, p.mid, p.low,
+                                     p.veryLow, p.sharpening, 20, 20, p.supLuminance, p.supColour,
+                                     p.supHigh, p.supMid, p.supLow, p.supVeryLow});
 }
 
 bool IsStorableName(const std::string& name) {
@@ -91,7 +91,8 @@ std::optional<int> FindPreset(const PresetTable& table, std::string_view nameOrS
 }
 
 int NoteSettingsChange(PresetTable& table, int selectedSlot, const FilterSettings& current) {
-    if (selectedSlot >= 0 && selectedSlot < table.count && table.slots[selectedSlot].settings == current)
+    if (selectedSlot >= 0 && selectedSlot < table.count &&
+        table.slots[selectedSlot].settings == current)
         return selectedSlot;
     table.slots[kCustomSlot].settings = current;
     return kCustomSlot;

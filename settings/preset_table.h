@@ -17,7 +17,7 @@ constexpr int kPresetSlots = 40;
 constexpr int kBuiltInPresets = 14;
 constexpr int kCustomSlot = 14;
 constexpr int kFirstCustomFilterSlot = 15;
-constexpr int kMaxCustomFilters = kPresetSlots - kFirstCustomFilterSlot;   // 25
+constexpr int kMaxCustomFilters = kPresetSlots - kFirstCustomFilterSlot;  // 25
 constexpr int kMaxFilterNameChars = 64;
 constexpr int kCustomFilterImage = 5;
 
@@ -25,19 +25,24 @@ inline constexpr char kFilterSettingsGroup[] = "FilterSettings";
 
 // Indices into the strip of small preset pictures.
 enum PresetImage : int32_t {
-    kImageGeneral = 0, kImageLandscape = 1, kImageNightScene = 2, kImagePortrait = 3,
-    kImageFullSuppression = 4, kImageCustom = 5, kImageFilmGrain = 6,
+    kImageGeneral = 0,
+    kImageLandscape = 1,
+    kImageNightScene = 2,
+    kImagePortrait = 3,
+    kImageFullSuppression = 4,
+    kImageCustom = 5,
+    kImageFilmGrain = 6,
 };
 
 struct FilterPreset {
-    std::string name;          // at most 64 characters
+    std::string name;  // at most 64 characters
     FilterSettings settings;
     int32_t imageIndex = 0;
 };
 
 struct PresetTable {
     std::array<FilterPreset, kPresetSlots> slots;
-    int32_t count = 0;         // 15..40
+    int32_t count = 0;  // 15..40
 };
 
 // Slots 0..14 from the built-in table, then the custom filters in the store's order. False

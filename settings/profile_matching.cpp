@@ -33,7 +33,8 @@ bool IsOwnOrEditorSoftware(std::string_view software) {
 }
 
 bool SizesMatch(const ImageDescriptor& a, const ImageDescriptor& b) {
-    return (a.width == b.width && a.height == b.height) || (a.width == b.height && a.height == b.width);
+    return (a.width == b.width && a.height == b.height) ||
+           (a.width == b.height && a.height == b.width);
 }
 
 }  // namespace
@@ -47,8 +48,8 @@ uint32_t ImageId(std::string_view path) {
 std::optional<double> LightValue(const ImageDescriptor& d) {
     if (!(d.fNumber > 0.0) || !(d.exposureTime > 0.0) || d.isoSpeed < 0) return std::nullopt;
     const double iso = d.isoSpeed == 0 ? 100.0 : static_cast<double>(d.isoSpeed);
-    const double value = 2.8924 * std::log(d.fNumber) + 6.66 + 1.4462 * std::log(1.0 / d.exposureTime) -
-                         1.4662 * std::log(iso);
+    const double value = 2.8924 * std::log(d.fNumber) + 6.66 +
+                         1.4462 * std::log(1.0 / d.exposureTime) - 1.4662 * std::log(iso);
     if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
@@ -57,7 +58,8 @@ int CameraMatchScore(const ImageDescriptor& a, const ImageDescriptor& b) {
     if (!MakesMatch(FieldText(a.make), FieldText(b.make))) return 0;
     if (FieldText(a.model) != FieldText(b.model)) return 0;
     const std::string_view softwareA = FieldText(a.software), softwareB = FieldText(b.software);
-    if ((IsOwnOrEditorSoftware(softwareA) || IsOwnOrEditorSoftware(softwareB)) && softwareA != softwareB)
+    if ((IsOwnOrEditorSoftware(softwareA) || IsOwnOrEditorSoftware(softwareB)) &&
+        softwareA != softwareB)
         return 0;
     if (!SizesMatch(a, b)) return 0;
     if (!(a.digitalZoom <= 1.0) || !(b.digitalZoom <= 1.0)) return 0;

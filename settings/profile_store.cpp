@@ -58,7 +58,8 @@ void ReplayRecord(const LearnedProfileRecord& record, int score, ProfileAccumula
 
 }  // namespace
 
-LearnedProfileStore::LearnedProfileStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
+LearnedProfileStore::LearnedProfileStore(std::filesystem::path folder)
+    : folder_(std::move(folder)) {}
 
 void LearnedProfileStore::SetFolder(std::filesystem::path folder) {
     std::lock_guard lock(mutex_);
@@ -94,7 +95,8 @@ LearnOutcome LearnedProfileStore::AddLocked(uint32_t id, const LearnedProfileRec
     LearnedProfileRecord* candidate = nullptr;
     const ImageDescriptor& d = record.descriptor;
     for (LearnedProfileRecord& r : records_) {
-        if (CameraMatchScore(d, r.descriptor) <= 50 || d.isoSpeed != r.descriptor.isoSpeed) continue;
+        if (CameraMatchScore(d, r.descriptor) <= 50 || d.isoSpeed != r.descriptor.isoSpeed)
+            continue;
         // A score above 50 implies that both light values exist.
         if (!candidate && std::trunc(std::fabs(*LightValue(d) - *LightValue(r.descriptor))) == 0.0)
             candidate = &r;
@@ -108,12 +110,14 @@ LearnOutcome LearnedProfileStore::AddLocked(uint32_t id, const LearnedProfileRec
     return LearnOutcome::kMerged;
 }
 
-bool LearnedProfileStore::AddLearnedProfile(std::string_view imagePath, const LearnedProfileRecord& record) {
+bool LearnedProfileStore::AddLearnedProfile(std::string_view imagePath,
+                                            const LearnedProfileRecord& record) {
     std::lock_guard lock(mutex_);
     return AddLocked(ImageId(imagePath), record) == LearnOutcome::kAppended;
 }
 
-LearnResult LearnedProfileStore::LearnFromImage(std::string_view imagePath, const ImageDescriptor& descriptor,
+LearnResult LearnedProfileStore::LearnFromImage(std::string_view imagePath,
+                                                const ImageDescriptor& descriptor,
                                                 const NoiseProfile& profile, bool selfLearning) {
     if (!selfLearning || !ImageQualifies(descriptor)) return {};
     LearnedProfileRecord record;
@@ -123,7 +127,7 @@ LearnResult LearnedProfileStore::LearnFromImage(std::string_view imagePath, cons
     std::lock_guard lock(mutex_);
     LearnResult result;
     result.outcome = AddLocked(ImageId(imagePath), record);
-    result.saved = SaveLocked();   // even when nothing changed, as the store always has
+    result.saved = SaveLocked();  // even when nothing changed, as the store always has
     return result;
 }
 
@@ -131,7 +135,7 @@ bool LearnedProfileStore::BuildLearnedProfile(const ImageDescriptor& descriptor,
                                               bool selfLearning) const {
     if (!selfLearning || descriptor.isoSpeed < 1) return false;
     std::lock_guard lock(mutex_);
-    std::optional<ProfileAccumulator> accumulator;   // large: made only when a record matches
+    std::optional<ProfileAccumulator> accumulator;  // large: made only when a record matches
     for (const LearnedProfileRecord& r : records_) {
         const int score = CameraMatchScore(descriptor, r.descriptor);
         if (score < 50) continue;

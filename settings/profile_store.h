@@ -17,26 +17,26 @@
 namespace stillpix {
 
 inline constexpr char kProfileFileName[] = "sxprofiles.sxp";
-inline constexpr char kProfileFileMagic[] = "SX2PRFL";   // 7 bytes in the file, no terminator
+inline constexpr char kProfileFileMagic[] = "SX2PRFL";  // 7 bytes in the file, no terminator
 constexpr std::size_t kProfileFileHeaderBytes = 11;
 // The record count is a signed 32-bit number and the whole file must stay below 2 GiB.
-constexpr int32_t kMaxLearnedRecords = static_cast<int32_t>((INT32_MAX - kProfileFileHeaderBytes) /
-                                                            kLearnedProfileRecordBytes);
+constexpr int32_t kMaxLearnedRecords =
+    static_cast<int32_t>((INT32_MAX - kProfileFileHeaderBytes) / kLearnedProfileRecordBytes);
 
 // The file in `folder`; empty when no folder is set.
 std::filesystem::path ProfileFilePath(const std::filesystem::path& folder);
 
 enum class LearnOutcome {
-    kNotEligible,      // self-learning off, or the image does not qualify
-    kAppended,         // a new record
-    kMerged,           // merged into a record of the same camera, ISO and light value
-    kAlreadyLearned,   // this image is already among a matching record's contributors
-    kRefused,          // the matching record is full (99 images), or the store is full
+    kNotEligible,     // self-learning off, or the image does not qualify
+    kAppended,        // a new record
+    kMerged,          // merged into a record of the same camera, ISO and light value
+    kAlreadyLearned,  // this image is already among a matching record's contributors
+    kRefused,         // the matching record is full (99 images), or the store is full
 };
 
 struct LearnResult {
     LearnOutcome outcome = LearnOutcome::kNotEligible;
-    bool saved = false;   // the file was rewritten (only tried when eligible)
+    bool saved = false;  // the file was rewritten (only tried when eligible)
 };
 
 class LearnedProfileStore {
@@ -63,14 +63,15 @@ public:
                                const NoiseProfile& profile, bool selfLearning);
     // Combines the records matching `descriptor` into `out` (the caller resets it first);
     // true when at least one record contributed.
-    bool BuildLearnedProfile(const ImageDescriptor& descriptor, NoiseProfile& out, bool selfLearning) const;
+    bool BuildLearnedProfile(const ImageDescriptor& descriptor, NoiseProfile& out,
+                             bool selfLearning) const;
 
     void Clear();
     // "Delete Learned Profiles": clear, then save (the file keeps the magic and count 0).
     bool ClearAndSave();
 
     int32_t Count() const;
-    std::vector<LearnedProfileRecord> Records() const;   // a copy, in list order
+    std::vector<LearnedProfileRecord> Records() const;  // a copy, in list order
 
 private:
     LearnOutcome AddLocked(uint32_t id, const LearnedProfileRecord& record);

@@ -20,27 +20,31 @@ bool ReadProfileFile(const std::filesystem::path& path, std::vector<LearnedProfi
     uint8_t header[kProfileFileHeaderBytes];
     if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
     if (std::memcmp(header, kProfileFileMagic, kMagicBytes) != 0) return false;
-    const int32_t count = static_cast<int32_t>(uint32_t{header[7]} | uint32_t{header[8]} << 8 |
-                                               uint32_t{header[9]} << 16 | uint32_t{header[10]} << 24);
+    const int32_t count =
+        static_cast<int32_t>(uint32_t{header[7]} | uint32_t{header[8]} << 8 |
+                             uint32_t{header[9]} << 16 | uint32_t{header[10]} << 24);
     // 64-bit arithmetic: a count whose 1816 x m wraps in 32 bits to the real length is damage.
     if (count < 0 || count > kMaxLearnedRecords) return false;
-    if (size - kProfileFileHeaderBytes != uint64_t{kLearnedProfileRecordBytes} * uint64_t(count)) return false;
+    if (size - kProfileFileHeaderBytes != uint64_t{kLearnedProfileRecordBytes} * uint64_t(count))
+        return false;
 
     std::vector<LearnedProfileRecord> records;
     records.reserve(static_cast<std::size_t>(count));
     uint8_t bytes[kLearnedProfileRecordBytes];
     for (int32_t i = 0; i < count; ++i) {
-        if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) return false;   // shrank meanwhile
+        if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes))
+            return false;  // shrank meanwhile
         LearnedProfileRecord record;
         if (DecodeLearnedProfileRecord(bytes, record)) records.push_back(record);
     }
-    if (in.peek() != std::char_traits<char>::eof()) return false;   // grew meanwhile
+    if (in.peek() != std::char_traits<char>::eof()) return false;  // grew meanwhile
     out = std::move(records);
     return true;
 }
 
 void PutI32(std::vector<uint8_t>& bytes, int32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
 }
 
 }  // namespace

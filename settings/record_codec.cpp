@@ -48,8 +48,9 @@ void NormaliseFieldText(std::span<char> field, std::size_t maxChars) {
 }
 
 std::size_t Utf8Length(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 }  // namespace stillpix

@@ -20,13 +20,17 @@ struct IntField {
 };
 
 template <class Record, std::size_t N>
-void PutFields(const Record& record, const IntField<Record> (&fields)[N], std::span<uint8_t> bytes) {
-    for (const IntField<Record>& f : fields) PutI32(bytes, f.offset, std::clamp(record.*f.member, f.low, f.high));
+void PutFields(const Record& record, const IntField<Record> (&fields)[N],
+               std::span<uint8_t> bytes) {
+    for (const IntField<Record>& f : fields)
+        PutI32(bytes, f.offset, std::clamp(record.*f.member, f.low, f.high));
 }
 
 template <class Record, std::size_t N>
-void GetFields(std::span<const uint8_t> bytes, const IntField<Record> (&fields)[N], Record& record) {
-    for (const IntField<Record>& f : fields) record.*f.member = std::clamp(GetI32(bytes, f.offset), f.low, f.high);
+void GetFields(std::span<const uint8_t> bytes, const IntField<Record> (&fields)[N],
+               Record& record) {
+    for (const IntField<Record>& f : fields)
+        record.*f.member = std::clamp(GetI32(bytes, f.offset), f.low, f.high);
 }
 
 // The text of a fixed field, without its tail: the bytes after it stay as they are (zero).

@@ -27,10 +27,12 @@ protected:
     // A noisy grey ramp with the shooting data of one camera; `seed` makes another image of it.
     std::string Shot(const std::string& name, int seed, int iso) {
         const std::string path = (folder_ / name).string();
-        EXPECT_TRUE(test::Shell("convert -size 640x480 gradient:gray15-gray85 -seed " + std::to_string(seed) +
-                                " -attenuate 0.6 +noise Gaussian -quality 95 " + test::ShellQuoted(path)));
-        EXPECT_TRUE(test::Shell("exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 300D DIGITAL' -ISO=" +
-                                std::to_string(iso) + " -FNumber=4.0 -ExposureTime=1/125 " + test::ShellQuoted(path)));
+        EXPECT_TRUE(test::Shell(
+            "convert -size 640x480 gradient:gray15-gray85 -seed " + std::to_string(seed) +
+            " -attenuate 0.6 +noise Gaussian -quality 95 " + test::ShellQuoted(path)));
+        EXPECT_TRUE(test::Shell(
+            "exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 300D DIGITAL' -ISO=" +
+            std::to_string(iso) + " -FNumber=4.0 -ExposureTime=1/125 " + test::ShellQuoted(path)));
         return path;
     }
 
@@ -51,7 +53,9 @@ protected:
     fs::path folder_;
 };
 
-bool Says(const test::CliRun& run, const std::string& text) { return run.err.find(text) != std::string::npos; }
+bool Says(const test::CliRun& run, const std::string& text) {
+    return run.err.find(text) != std::string::npos;
+}
 
 TEST_F(LearningCli, MeasuresAndLearnsUntilTheLearnedProfileIsConfidentThenUsesIt) {
     const std::string first = Shot("a.jpg", 1, 400);
@@ -79,7 +83,8 @@ TEST_F(LearningCli, MeasuresAndLearnsUntilTheLearnedProfileIsConfidentThenUsesIt
         for (auto& band : rich.bands)
             for (auto& bin : band.counts)
                 for (auto& count : bin) count = 4000;
-        ASSERT_TRUE(store.LearnFromImage("/elsewhere/many.jpg", learned[0].descriptor, rich, true).saved);
+        ASSERT_TRUE(
+            store.LearnFromImage("/elsewhere/many.jpg", learned[0].descriptor, rich, true).saved);
     }
     ASSERT_EQ(Learned()[0].contributors, 3);
     const test::CliRun confident = Denoise(Shot("c.jpg", 3, 400));
@@ -87,7 +92,7 @@ TEST_F(LearningCli, MeasuresAndLearnsUntilTheLearnedProfileIsConfidentThenUsesIt
     const auto at = confident.err.find("confidence ");
     ASSERT_NE(at, std::string::npos);
     EXPECT_GE(std::stoi(confident.err.substr(at + 11)), 70);
-    EXPECT_EQ(Learned()[0].contributors, 3);   // not measured, so nothing to learn
+    EXPECT_EQ(Learned()[0].contributors, 3);  // not measured, so nothing to learn
 
     // Learning off: the image is measured and the store is left alone.
     EXPECT_TRUE(Says(Denoise(Shot("d.jpg", 4, 400), "--no-learn"), "measured profile"));

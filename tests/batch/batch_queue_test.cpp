@@ -17,11 +17,11 @@ class Queue : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(dir_.Path() / "photos");
-        for (const char* name : {"a.jpg", "B.JPG", "c.gif", ".hidden.jpg", ".png", "d.txt", "e.tiff", "f.Png",
-                                 "archive.tar.jpe", "noext"})
+        for (const char* name : {"a.jpg", "B.JPG", "c.gif", ".hidden.jpg", ".png", "d.txt",
+                                 "e.tiff", "f.Png", "archive.tar.jpe", "noext"})
             test::WriteText(dir_.Path() / "photos" / name, "x");
         fs::create_directories(dir_.Path() / "photos/sub");
-        fs::create_directories(dir_.Path() / "photos/g.jpg");   // a folder with an image name
+        fs::create_directories(dir_.Path() / "photos/g.jpg");  // a folder with an image name
         test::WriteText(dir_.Path() / "photos/sub/h.jpg", "x");
         fs::create_directories(dir_.Path() / "gifs");
         test::WriteText(dir_.Path() / "gifs/only.gif", "x");
@@ -36,7 +36,8 @@ protected:
 TEST_F(Queue, ScanTakesImageFilesOfOneLevel) {
     // In name order, whatever order the directory gives.
     EXPECT_EQ(ScanFolder(Photos()),
-              (std::vector<std::string>{P("B.JPG"), P("a.jpg"), P("archive.tar.jpe"), P("e.tiff"), P("f.Png")}));
+              (std::vector<std::string>{P("B.JPG"), P("a.jpg"), P("archive.tar.jpe"), P("e.tiff"),
+                                        P("f.Png")}));
     EXPECT_TRUE(ScanFolder(dir_ / "gifs").empty());
     EXPECT_TRUE(ScanFolder(dir_ / "missing").empty());
     EXPECT_EQ(DisplayNameOf("/x/photos/"), "photos");
@@ -56,14 +57,14 @@ TEST_F(Queue, FoldersAndFilesWithLabelsAndCounts) {
     ASSERT_NE(queue_.AddSingleFileEntry(P("c.gif")), nullptr);
     FOLDERDATA* folder = queue_.AddFolderEntry(Photos());
     ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(queue_.AddFolderEntry(Photos()), nullptr);   // already queued: ignored
+    EXPECT_EQ(queue_.AddFolderEntry(Photos()), nullptr);  // already queued: ignored
     FOLDERDATA* gifs = queue_.AddFolderEntry(dir_ / "gifs");
     ASSERT_NE(gifs, nullptr);
     // Paths compare case-sensitively: two spellings, two entries.
     ASSERT_NE(queue_.AddSingleFileEntry(P("b.jpg")), nullptr);
     ASSERT_NE(queue_.AddSingleFileEntry(P("B.JPG")), nullptr);
     EXPECT_EQ(queue_.AddSingleFileEntry(P("B.JPG")), nullptr);
-    ASSERT_NE(queue_.AddBrowserFileEntry(P("B.JPG")), nullptr);   // the browser queues it again
+    ASSERT_NE(queue_.AddBrowserFileEntry(P("B.JPG")), nullptr);  // the browser queues it again
 
     ASSERT_EQ(queue_.Root().children.size(), 2u);
     EXPECT_EQ(queue_.Root().children[0], queue_.FoldersGroup());
@@ -77,7 +78,8 @@ TEST_F(Queue, FoldersAndFilesWithLabelsAndCounts) {
     EXPECT_EQ(queue_.Tooltip(*queue_.FoldersGroup()), "5 files in 2 folders");
     EXPECT_EQ(queue_.Tooltip(*folder), Photos() + "\r\n5 files");
     EXPECT_EQ(queue_.Tooltip(queue_.Root()), "9 files");
-    EXPECT_EQ(queue_.SingleFilePaths(), (std::vector<std::string>{P("c.gif"), P("b.jpg"), P("B.JPG")}));
+    EXPECT_EQ(queue_.SingleFilePaths(),
+              (std::vector<std::string>{P("c.gif"), P("b.jpg"), P("B.JPG")}));
 
     // Creation order: the gif single file, then the folder's files, then the rest.
     const std::vector<std::string> run = queue_.RunFileList();
@@ -96,17 +98,21 @@ TEST_F(Queue, ExcludeFromTheTree) {
     FOLDERDATA* folder = queue_.AddFolderEntry(Photos());
     FOLDERDATA* file = queue_.AddSingleFileEntry(P("c.gif"));
     queue_.AddFolderEntry(dir_ / "gifs");
-    EXPECT_EQ(queue_.ExcludeQuestion(*file), "Do you want to exclude file '" + P("c.gif") + "' from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(*folder), "Do you want to exclude folder '" + Photos() + "' from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(*queue_.FoldersGroup()), "Do you want to exclude all folders from the batch?");
+    EXPECT_EQ(queue_.ExcludeQuestion(*file),
+              "Do you want to exclude file '" + P("c.gif") + "' from the batch?");
+    EXPECT_EQ(queue_.ExcludeQuestion(*folder),
+              "Do you want to exclude folder '" + Photos() + "' from the batch?");
+    EXPECT_EQ(queue_.ExcludeQuestion(*queue_.FoldersGroup()),
+              "Do you want to exclude all folders from the batch?");
     EXPECT_EQ(queue_.ExcludeQuestion(*queue_.SingleFilesGroup()),
               "Do you want to exclude all single files from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(queue_.Root()), "Do you want to exclude all files from the batch?");
+    EXPECT_EQ(queue_.ExcludeQuestion(queue_.Root()),
+              "Do you want to exclude all files from the batch?");
 
     queue_.Exclude(*folder);
     EXPECT_EQ(queue_.Label(*queue_.FoldersGroup()), "Folders (0)");
     EXPECT_EQ(queue_.FolderPaths(), std::vector<std::string>{dir_ / "gifs"});
-    EXPECT_NE(queue_.AddFolderEntry(Photos()), nullptr);   // may be queued again
+    EXPECT_NE(queue_.AddFolderEntry(Photos()), nullptr);  // may be queued again
     queue_.Exclude(*queue_.SingleFilesGroup());
     EXPECT_EQ(queue_.SingleFilesGroup(), nullptr);
     EXPECT_TRUE(queue_.SingleFilePaths().empty());
@@ -118,7 +124,7 @@ TEST_F(Queue, ExcludeFromTheTree) {
 
     queue_.AddFolderEntry(dir_ / "gifs");
     EXPECT_EQ(queue_.Label(queue_.Root()), "Batch Queue (0)");
-    EXPECT_FALSE(queue_.ExcludeQuestion(queue_.Root()).has_value());   // fileCount 0: nothing asked
+    EXPECT_FALSE(queue_.ExcludeQuestion(queue_.Root()).has_value());  // fileCount 0: nothing asked
     queue_.AddSingleFileEntry(P("a.jpg"));
     queue_.Exclude(queue_.Root());
     EXPECT_EQ(queue_.Records().size(), 1u);
@@ -131,8 +137,10 @@ TEST_F(Queue, ExcludeFromTheList) {
     queue_.AddSingleFileEntry(P("c.gif"));
     auto listed = queue_.ListFiles(queue_.Root());
     ASSERT_EQ(listed.size(), 6u);
-    std::vector<BatchQueue::ListedFile> selected = {listed[0], listed[5]};   // one of the folder, the single file
-    EXPECT_EQ(BatchQueue::ExcludeListQuestion(selected), "Do you want to exclude 2 files from batch?");
+    std::vector<BatchQueue::ListedFile> selected = {
+        listed[0], listed[5]};  // one of the folder, the single file
+    EXPECT_EQ(BatchQueue::ExcludeListQuestion(selected),
+              "Do you want to exclude 2 files from batch?");
     EXPECT_EQ(BatchQueue::ExcludeListQuestion({listed[5]}),
               "Do you want to exclude file '" + P("c.gif") + "' from batch?");
     queue_.ExcludeListed(selected);
@@ -141,7 +149,7 @@ TEST_F(Queue, ExcludeFromTheList) {
     EXPECT_EQ(queue_.Label(*queue_.SingleFilesGroup()), "Single Files (0)");
     EXPECT_TRUE(queue_.SingleFilePaths().empty());
     EXPECT_EQ(queue_.QueuedImageCount(), 4);
-    queue_.ExcludeListed(selected);   // stale selection: nothing happens
+    queue_.ExcludeListed(selected);  // stale selection: nothing happens
     EXPECT_EQ(queue_.QueuedImageCount(), 4);
 }
 
@@ -153,7 +161,8 @@ TEST(QueueStatus, ProcessedIsSearchedFirst) {
     EXPECT_STREQ(FileStatusText(FileStatus::kFailed), "Failed");
     EXPECT_STREQ(FileStatusText(FileStatus::kPending), "Pending");
     EXPECT_STREQ(FileStatusText(FileStatus::kProcessed), "Processed");
-    EXPECT_EQ(RunQuestionText(12), "You are about to start processing 12 images.\r\nDo you want to continue?");
+    EXPECT_EQ(RunQuestionText(12),
+              "You are about to start processing 12 images.\r\nDo you want to continue?");
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ public:
     std::function<void(int)> onImagePosition;
 };
 
-BatchSettings Settings(int destination, const std::string& path, const char* suffix, int format, int tiffDepth) {
+BatchSettings Settings(int destination, const std::string& path, const char* suffix, int format,
+                       int tiffDepth) {
     BatchSettings s;
     s.destination = destination;
     std::memset(s.destinationPath, 0, sizeof s.destinationPath);
@@ -74,8 +75,9 @@ protected:
         ASSERT_TRUE(test::MakeNoisyImage(dir / "grey.png", 320, 240, "-colorspace Gray -depth 8"));
         ASSERT_TRUE(test::MakeNoisyImage(dir / "b.bmp", 320, 240, "", "BMP3:"));
         ASSERT_TRUE(test::MakeNoisyImage(dir / "g.gif", 320, 240));
-        ASSERT_TRUE(test::MakeNoisyImage(dir / "wide.jpg", 1300, 700));   // six tiles
-        test::WriteText(dir / "bad.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + std::string(200, 'x'));
+        ASSERT_TRUE(test::MakeNoisyImage(dir / "wide.jpg", 1300, 700));  // six tiles
+        test::WriteText(dir / "bad.jpg",
+                        std::string("\xFF\xD8\xFF\xE0", 4) + std::string(200, 'x'));
     }
     static void TearDownTestSuite() {
         delete sources_;
@@ -122,8 +124,8 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     Run(Settings(1, "Filtered", "_nr", 0, 1),
         {"a.jpg", "bad.jpg", "t16.tif", "p16.png", "missing.jpg", "grey.png", "b.bmp", "g.gif"});
     EXPECT_EQ(job_.processedList,
-              (std::vector<std::string>{Src("a.jpg"), Src("t16.tif"), Src("p16.png"), Src("grey.png"), Src("b.bmp"),
-                                        Src("g.gif")}));
+              (std::vector<std::string>{Src("a.jpg"), Src("t16.tif"), Src("p16.png"),
+                                        Src("grey.png"), Src("b.bmp"), Src("g.gif")}));
     EXPECT_EQ(job_.failedList, (std::vector<std::string>{Src("bad.jpg"), Src("missing.jpg")}));
     EXPECT_EQ(recorder_.reasons.size(), 2u);
     EXPECT_EQ(recorder_.doneCalls, 1);
@@ -133,7 +135,8 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     const fs::path out = work_.Path() / "Filtered";
     // Nothing but the results: no temporary file is left behind.
     EXPECT_EQ(test::FolderNames(out),
-              (std::vector<std::string>{"a_nr.jpg", "b_nr.jpg", "g_nr.jpg", "grey_nr.png", "p16_nr.png", "t16_nr.tif"}));
+              (std::vector<std::string>{"a_nr.jpg", "b_nr.jpg", "g_nr.jpg", "grey_nr.png",
+                                        "p16_nr.png", "t16_nr.tif"}));
     EXPECT_EQ(test::Identify(out / "a_nr.jpg"), "JPEG 8 srgb");
     EXPECT_EQ(test::Identify(out / "t16_nr.tif"), "TIFF 16 srgb");
     EXPECT_EQ(test::Identify(out / "p16_nr.png"), "PNG 16 srgb");
@@ -147,21 +150,25 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "Software"), "Veltrano Stillpix");
     // The result is filtered, not a copy.
     int status = -1;
-    const std::string differing = test::RunTool("compare -metric AE " + test::Quote(Src("a.jpg")) + " " +
-                                                    test::Quote(out / "a_nr.jpg") + " null: 2>&1",
-                                                &status);
+    const std::string differing =
+        test::RunTool("compare -metric AE " + test::Quote(Src("a.jpg")) + " " +
+                          test::Quote(out / "a_nr.jpg") + " null: 2>&1",
+                      &status);
     EXPECT_NE(differing, "0") << differing;
     // The sources are untouched.
     EXPECT_EQ(test::FileBytes(Src("a.jpg")), test::FileBytes(sources_->Path() / "a.jpg"));
 
     // Texts of the first file, in order; the missing file sent none.
     ASSERT_GE(recorder_.texts.size(), 5u);
-    EXPECT_EQ(recorder_.texts[0], (std::pair<int, std::string>{1, "a.jpg - Building noise profile"}));
-    EXPECT_EQ(recorder_.texts[1], (std::pair<int, std::string>{2, "Please wait while processing image 1 of 8"}));
+    EXPECT_EQ(recorder_.texts[0],
+              (std::pair<int, std::string>{1, "a.jpg - Building noise profile"}));
+    EXPECT_EQ(recorder_.texts[1],
+              (std::pair<int, std::string>{2, "Please wait while processing image 1 of 8"}));
     EXPECT_EQ(recorder_.texts[2], (std::pair<int, std::string>{1, "a.jpg - Filtering noise"}));
     EXPECT_EQ(recorder_.texts[3].first, 3);
     EXPECT_EQ(recorder_.texts[4].first, 4);
-    for (const auto& [selector, text] : recorder_.texts) EXPECT_EQ(text.find("missing.jpg"), std::string::npos);
+    for (const auto& [selector, text] : recorder_.texts)
+        EXPECT_EQ(text.find("missing.jpg"), std::string::npos);
     EXPECT_EQ(recorder_.texts.back(), (std::pair<int, std::string>{4, "0 min. 0 sec. "}));
     EXPECT_EQ(job_.elapsedText, recorder_.texts[recorder_.texts.size() - 2].second);
 }
@@ -186,7 +193,8 @@ TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
     Run(Settings(0, "", "", 1, 1), {"a.jpg", "b.bmp", "g.gif", "p16.png"});
     EXPECT_EQ(job_.processedList, (std::vector<std::string>{Src("a.jpg"), Src("p16.png")}));
     EXPECT_EQ(job_.failedList, (std::vector<std::string>{Src("b.bmp"), Src("g.gif")}));
-    EXPECT_NE(recorder_.reasons[0].find("cannot be replaced in place"), std::string::npos) << recorder_.reasons[0];
+    EXPECT_NE(recorder_.reasons[0].find("cannot be replaced in place"), std::string::npos)
+        << recorder_.reasons[0];
     EXPECT_EQ(test::FileBytes(Src("b.bmp")), bmpBefore);
     EXPECT_EQ(test::FileBytes(Src("g.gif")), gifBefore);
     // The JPEG is rewritten as JPEG (its name says so) though the format asks for PNG.
@@ -194,7 +202,8 @@ TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
     EXPECT_EQ(test::Identify(Src("a.jpg")), "JPEG 8 srgb");
     // Sixteen bits are kept only for TIFF or kept formats; PNG was chosen.
     EXPECT_EQ(test::Identify(Src("p16.png")), "PNG 8 srgb");
-    for (const std::string& name : test::FolderNames(work_.Path())) EXPECT_NE(name.front(), '.') << name;
+    for (const std::string& name : test::FolderNames(work_.Path()))
+        EXPECT_NE(name.front(), '.') << name;
 }
 
 TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
@@ -202,7 +211,7 @@ TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
     EXPECT_TRUE(job_.processedList.empty());
     EXPECT_EQ(job_.failedList.size(), 2u);
     EXPECT_FALSE(fs::exists(work_.Path() / "no"));
-    EXPECT_EQ(recorder_.overall, (std::vector<int>{50, 100}));   // loaded files still move the bar
+    EXPECT_EQ(recorder_.overall, (std::vector<int>{50, 100}));  // loaded files still move the bar
 }
 
 TEST_F(Runner, FailedSaveKeepsTheEarlierResult) {
@@ -210,7 +219,7 @@ TEST_F(Runner, FailedSaveKeepsTheEarlierResult) {
     const fs::path result = work_.Path() / "F/a.jpg";
     const auto earlier = test::FileBytes(result);
     ASSERT_FALSE(earlier.empty());
-    InjectWriteFailureAfter(1);   // the next commit fails as a full disk would
+    InjectWriteFailureAfter(1);  // the next commit fails as a full disk would
     Run(Settings(1, "F", "", 0, 1), {"a.jpg"});
     InjectWriteFailureAfter(0);
     EXPECT_TRUE(job_.processedList.empty());
@@ -224,15 +233,15 @@ TEST_F(Runner, CancelBetweenTilesLeavesCompletedResultsAndNoPartialFile) {
     int filteringTiles = 0;
     recorder_.onImagePosition = [&](int) {
         std::lock_guard lock(recorder_.mutex_);
-        if (!recorder_.texts.empty() && recorder_.texts.back().second == "wide.jpg - Filtering noise" &&
-            ++filteringTiles == 3)
+        if (!recorder_.texts.empty() &&
+            recorder_.texts.back().second == "wide.jpg - Filtering noise" && ++filteringTiles == 3)
             generation_.fetch_add(1);
     };
     Run(Settings(1, "F", "", 0, 1), {"a.jpg", "wide.jpg", "t16.tif", "grey.png"});
     EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("a.jpg")});
     EXPECT_TRUE(job_.failedList.empty());
     EXPECT_EQ(CountBatch(job_.total, 1, 0).skipped, 3);
-    EXPECT_EQ(filteringTiles, 3);   // no tile after the stop
+    EXPECT_EQ(filteringTiles, 3);  // no tile after the stop
     EXPECT_EQ(test::FolderNames(work_.Path() / "F"), std::vector<std::string>{"a.jpg"});
     EXPECT_EQ(test::Identify(work_.Path() / "F/a.jpg"), "JPEG 8 srgb");
     EXPECT_EQ(recorder_.doneCalls, 1);
@@ -247,7 +256,8 @@ TEST_F(Runner, CancelFlagBeforeTheRunSkipsEverything) {
 }
 
 TEST_F(Runner, FilterChoice) {
-    auto resultOf = [&](int32_t filter, bool imageOpen, int currentSlot, const std::string& folder) {
+    auto resultOf = [&](int32_t filter, bool imageOpen, int currentSlot,
+                        const std::string& folder) {
         BatchSettings s = Settings(1, folder, "", 1, 1);
         s.filter = filter;
         options_.documentHasImage = imageOpen;
@@ -259,9 +269,11 @@ TEST_F(Runner, FilterChoice) {
     const auto fullSuppression = resultOf(9, false, 0, "f9");
     ASSERT_FALSE(defaultFilter.empty());
     EXPECT_NE(defaultFilter, fullSuppression);
-    EXPECT_EQ(resultOf(kUseCurrentFilter, false, 9, "current-none"), defaultFilter);   // no image: the first filter
+    EXPECT_EQ(resultOf(kUseCurrentFilter, false, 9, "current-none"),
+              defaultFilter);  // no image: the first filter
     EXPECT_EQ(resultOf(kUseCurrentFilter, true, 9, "current"), fullSuppression);
-    EXPECT_EQ(resultOf(presets_.count + 3, true, 9, "deleted"), fullSuppression);   // a deleted filter: "Use Current"
+    EXPECT_EQ(resultOf(presets_.count + 3, true, 9, "deleted"),
+              fullSuppression);  // a deleted filter: "Use Current"
     EXPECT_EQ(resultOf(presets_.count + 3, false, 9, "deleted-none"), defaultFilter);
 }
 
@@ -269,7 +281,7 @@ TEST_F(Runner, IdlePriorityOnTheWorkerOnly) {
     options_.idlePriority = true;
     Run(Settings(1, "F", "", 0, 1), {"grey.png"});
     EXPECT_TRUE(recorder_.idleSeen);
-    EXPECT_FALSE(CurrentThreadIsIdle());   // restored once the run is over
+    EXPECT_FALSE(CurrentThreadIsIdle());  // restored once the run is over
     options_.idlePriority = false;
     recorder_.idleSeen = false;
     Run(Settings(1, "F", "", 0, 1), {"grey.png"});
@@ -282,7 +294,7 @@ TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
     Run(Settings(1, "F", "", 0, 1), {"a.jpg"});
     EXPECT_EQ(profiles_.Count(), 0);
     options_.profileOptions.learnWhileBatch = true;
-    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "t16.tif"});   // t16.tif has no ISO: never learned
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "t16.tif"});  // t16.tif has no ISO: never learned
     EXPECT_EQ(profiles_.Count(), 1);
     EXPECT_TRUE(fs::exists(work_.Path() / "profiles/sxprofiles.sxp"));
     EXPECT_EQ(job_.processedList.size(), 2u);

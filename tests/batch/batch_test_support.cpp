@@ -28,26 +28,30 @@ std::string Quote(const std::filesystem::path& path) {
     return q + "'";
 }
 
-bool MakeNoisyImage(const std::filesystem::path& file, int width, int height, const std::string& options,
-                    const std::string& coder) {
+bool MakeNoisyImage(const std::filesystem::path& file, int width, int height,
+                    const std::string& options, const std::string& coder) {
     int status = -1;
-    RunTool("/usr/bin/convert -size " + std::to_string(width) + "x" + std::to_string(height) +
-                " -seed 7 gradient:'rgb(60,90,140)-rgb(200,170,120)' -attenuate 0.6 +noise Gaussian " + options + " " +
-                Quote(coder + file.string()) + " 2>&1",
-            &status);
+    RunTool(
+        "/usr/bin/convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+            " -seed 7 gradient:'rgb(60,90,140)-rgb(200,170,120)' -attenuate 0.6 +noise Gaussian " +
+            options + " " + Quote(coder + file.string()) + " 2>&1",
+        &status);
     return status == 0;
 }
 
-bool TagImage(const std::filesystem::path& file, const std::string& make, const std::string& model, int iso) {
+bool TagImage(const std::filesystem::path& file, const std::string& make, const std::string& model,
+              int iso) {
     int status = -1;
     RunTool("exiftool -q -overwrite_original -Make=" + Quote(make) + " -Model=" + Quote(model) +
-                " -ISO=" + std::to_string(iso) + " -FNumber=4 -ExposureTime=0.01 " + Quote(file) + " 2>&1",
+                " -ISO=" + std::to_string(iso) + " -FNumber=4 -ExposureTime=0.01 " + Quote(file) +
+                " 2>&1",
             &status);
     return status == 0;
 }
 
 std::string Identify(const std::filesystem::path& file) {
-    std::string out = RunTool("identify -format '%m %z %[channels]' " + Quote(file.string() + "[0]") + " 2>/dev/null");
+    std::string out = RunTool("identify -format '%m %z %[channels]' " +
+                              Quote(file.string() + "[0]") + " 2>/dev/null");
     while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
     return out;
 }
@@ -69,7 +73,8 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
 
 std::vector<uint8_t> FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 }  // namespace stillpix::test

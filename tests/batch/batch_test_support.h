@@ -14,10 +14,11 @@ std::string Quote(const std::filesystem::path& path);
 
 // A noisy gradient of width x height written by ImageMagick, with `options` and the `coder` put
 // before the output name (for example "-depth 16" and "PNG48:", or "-colorspace Gray").
-bool MakeNoisyImage(const std::filesystem::path& file, int width, int height, const std::string& options = "",
-                    const std::string& coder = "");
+bool MakeNoisyImage(const std::filesystem::path& file, int width, int height,
+                    const std::string& options = "", const std::string& coder = "");
 // exiftool writes shooting data into a file.
-bool TagImage(const std::filesystem::path& file, const std::string& make, const std::string& model, int iso);
+bool TagImage(const std::filesystem::path& file, const std::string& make, const std::string& model,
+              int iso);
 
 // identify's "%m %z %[channels]" of the first frame: format, bits per sample, channels.
 std::string Identify(const std::filesystem::path& file);

@@ -41,7 +41,8 @@ CliRun Cli(const std::vector<std::string>& args) {
 }
 
 std::string Counts(int processed, int failed, int skipped) {
-    return "Images Processed Sucessfuly: " + std::to_string(processed) + "\nImages Failed: " + std::to_string(failed) +
+    return "Images Processed Sucessfuly: " + std::to_string(processed) +
+           "\nImages Failed: " + std::to_string(failed) +
            "\nImages Skipped: " + std::to_string(skipped) + "\n";
 }
 
@@ -62,7 +63,8 @@ protected:
 TEST_F(CliBatch, TheStoredRecordDecides) {
     BatchSettings stored = DefaultBatchSettings(AppSettings{});
     stored.destination = 2;
-    std::snprintf(stored.destinationPath, sizeof stored.destinationPath, "%s", (dir_.Path() / "out").c_str());
+    std::snprintf(stored.destinationPath, sizeof stored.destinationPath, "%s",
+                  (dir_.Path() / "out").c_str());
     std::snprintf(stored.suffix, sizeof stored.suffix, "-x");
     stored.outputFormat = 1;
     {
@@ -75,15 +77,16 @@ TEST_F(CliBatch, TheStoredRecordDecides) {
     EXPECT_EQ(test::Identify(dir_.Path() / "out/b-x.png"), "PNG 8 srgb");
     EXPECT_EQ(run.out.rfind("Batch processing has been completed in 0 min. ", 0), 0u) << run.out;
     EXPECT_NE(run.out.find(Counts(2, 0, 0)), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find("Please wait while processing image 2 of 2: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Please wait while processing image 2 of 2: "), std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("Format: PNG"), std::string::npos) << run.err;
 }
 
 TEST_F(CliBatch, OptionsOverrideAndFailuresCount) {
     test::WriteText(Photos() / "c.jpg", "not a picture");
     const fs::path missing = dir_.Path() / "missing.png";
-    const CliRun run = Cli({Photos().string(), missing.string(), "--subfolder", "F", "--suffix", "", "--format",
-                            "tiff", "--tiff-depth", "48", "--preset", "Night Scene"});
+    const CliRun run = Cli({Photos().string(), missing.string(), "--subfolder", "F", "--suffix", "",
+                            "--format", "tiff", "--tiff-depth", "48", "--preset", "Night Scene"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.out.find(Counts(2, 2, 0)), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("failed: " + missing.string()), std::string::npos) << run.err;
@@ -143,12 +146,15 @@ TEST_F(CliBatch, UsageErrors) {
 }
 
 TEST_F(CliBatch, InterruptLeavesOnlyCompleteResults) {
-    for (int i = 0; i < 8; ++i) ASSERT_TRUE(test::MakeNoisyImage(Photos() / ("w" + std::to_string(i) + ".jpg"), 1800, 1200));
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(
+            test::MakeNoisyImage(Photos() / ("w" + std::to_string(i) + ".jpg"), 1800, 1200));
     fs::remove(Photos() / "b.tif");
     // Interrupt as soon as the first result is written.
     const std::string err = (dir_.Path() / "err").string(), out = (dir_.Path() / "out").string();
-    const std::string script = test::Quote(STILLPIX_CLI) + " batch " + test::Quote(Photos()) + " >" + test::Quote(out) +
-                               " 2>" + test::Quote(err) + " & pid=$!; until grep -q written " + test::Quote(err) +
+    const std::string script = test::Quote(STILLPIX_CLI) + " batch " + test::Quote(Photos()) +
+                               " >" + test::Quote(out) + " 2>" + test::Quote(err) +
+                               " & pid=$!; until grep -q written " + test::Quote(err) +
                                "; do sleep 0.02; done; kill -INT $pid; wait $pid; echo $?";
     const std::string status = test::RunTool("bash -c " + test::Quote(script));
     EXPECT_EQ(status, "1\n");

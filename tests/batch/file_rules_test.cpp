@@ -14,7 +14,8 @@
 namespace stillpix {
 namespace {
 
-BatchSettings Settings(int destination, const char* path, const char* suffix, int format, int tiffDepth = 1) {
+BatchSettings Settings(int destination, const char* path, const char* suffix, int format,
+                       int tiffDepth = 1) {
     BatchSettings s;
     s.destination = destination;
     std::memset(s.destinationPath, 0, sizeof s.destinationPath);
@@ -50,42 +51,59 @@ TEST_P(OutputRules, NameFormatAndDepth) {
 }
 
 using F = WrittenFormat;
-INSTANTIATE_TEST_SUITE_P(HandWorked, OutputRules, ::testing::Values(
-    // Subfolder, suffix, format kept: the extension goes to lower case.
-    OutputCase{"/p/Photos/a.JPG", Settings(1, "Filtered", "_filtered", 0), "/p/Photos/Filtered/a_filtered.jpg", F::kJpeg, false, false, false},
-    // Same location, no suffix: the source itself, written as its own extension says.
-    OutputCase{"/p/a.jpg", Settings(0, "", "", 1), "/p/a.jpg", F::kJpeg, false, true, false},
-    OutputCase{"/p/b.png", Settings(0, "", "", 1), "/p/b.png", F::kPng, false, true, false},
-    OutputCase{"/p/b.PNG", Settings(0, "", "", 0), "/p/b.PNG", F::kPng, true, true, false},
-    OutputCase{"/p/c.TIF", Settings(0, "", "", 0), "/p/c.TIF", F::kTiff, true, true, false},
-    OutputCase{"/p/noext", Settings(0, "", "", 0), "/p/noext", F::kJpeg, false, true, false},
-    // A BMP or GIF cannot be replaced by a file of its own format: refused, never JPEG bytes.
-    OutputCase{"/p/d.BMP", Settings(0, "", "", 0), "/p/d.BMP", F::kJpeg, false, true, true},
-    OutputCase{"/p/e.gif", Settings(2, "", "", 2), "/p/e.gif", F::kJpeg, false, true, true},
-    // A stale path under "Same As Source Location" does not count: still in place.
-    OutputCase{"/p/a.jpg", Settings(0, "Filtered", "", 0), "/p/a.jpg", F::kJpeg, false, true, false},
-    // Kept format with a BMP or GIF source and a suffix: a ".jpg" file.
-    OutputCase{"/p/d.bmp", Settings(0, "", "_s", 0), "/p/d_s.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/e.GIF", Settings(1, "out", "", 0), "/p/out/e.jpg", F::kJpeg, false, false, false},
-    // Subfolder with an empty name: the source folder.
-    OutputCase{"/p/a.jpg", Settings(1, "", "_s", 0), "/p/a_s.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/a.jpg", Settings(1, "", "", 0), "/p/a.jpg", F::kJpeg, false, true, false},
-    // Other location, with and without a closing slash.
-    OutputCase{"/p/a.jpeg", Settings(2, "/out", "_s", 0), "/out/a_s.jpeg", F::kJpeg, false, false, false},
-    OutputCase{"/p/a.jpe", Settings(2, "/out/", "_s", 0), "/out/a_s.jpe", F::kJpeg, false, false, false},
-    // Several dots, no extension, an empty title, a trailing dot.
-    OutputCase{"/p/a.b.c.TIFF", Settings(1, "F", "_s", 0), "/p/F/a.b.c_s.tiff", F::kTiff, true, false, false},
-    OutputCase{"/p/README", Settings(1, "F", "_s", 0), "/p/F/README_s.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/.png", Settings(1, "F", "_s", 0), "/p/F/_s.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/x.", Settings(1, "F", "_s", 0), "/p/F/x_s.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/v1.2/a.png", Settings(1, "F", "", 1), "/p/v1.2/F/a.png", F::kPng, false, false, false},
-    // Chosen formats, and 16 bits only for TIFF or kept formats with "48(16) bpp*".
-    OutputCase{"/p/a.tif", Settings(1, "F", "", 3), "/p/F/a.tif", F::kTiff, true, false, false},
-    OutputCase{"/p/a.tif", Settings(1, "F", "", 3, 0), "/p/F/a.tif", F::kTiff, false, false, false},
-    OutputCase{"/p/a.tif", Settings(1, "F", "", 2), "/p/F/a.jpg", F::kJpeg, false, false, false},
-    OutputCase{"/p/a.png", Settings(1, "F", "", 1), "/p/F/a.png", F::kPng, false, false, false},
-    OutputCase{"/p/a.png", Settings(1, "F", "", 0), "/p/F/a.png", F::kPng, true, false, false},
-    OutputCase{"/p/a.jpg", Settings(1, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false, false, false}));
+INSTANTIATE_TEST_SUITE_P(
+    HandWorked, OutputRules,
+    ::testing::Values(
+        // Subfolder, suffix, format kept: the extension goes to lower case.
+        OutputCase{"/p/Photos/a.JPG", Settings(1, "Filtered", "_filtered", 0),
+                   "/p/Photos/Filtered/a_filtered.jpg", F::kJpeg, false, false, false},
+        // Same location, no suffix: the source itself, written as its own extension says.
+        OutputCase{"/p/a.jpg", Settings(0, "", "", 1), "/p/a.jpg", F::kJpeg, false, true, false},
+        OutputCase{"/p/b.png", Settings(0, "", "", 1), "/p/b.png", F::kPng, false, true, false},
+        OutputCase{"/p/b.PNG", Settings(0, "", "", 0), "/p/b.PNG", F::kPng, true, true, false},
+        OutputCase{"/p/c.TIF", Settings(0, "", "", 0), "/p/c.TIF", F::kTiff, true, true, false},
+        OutputCase{"/p/noext", Settings(0, "", "", 0), "/p/noext", F::kJpeg, false, true, false},
+        // A BMP or GIF cannot be replaced by a file of its own format: refused, never JPEG bytes.
+        OutputCase{"/p/d.BMP", Settings(0, "", "", 0), "/p/d.BMP", F::kJpeg, false, true, true},
+        OutputCase{"/p/e.gif", Settings(2, "", "", 2), "/p/e.gif", F::kJpeg, false, true, true},
+        // A stale path under "Same As Source Location" does not count: still in place.
+        OutputCase{"/p/a.jpg", Settings(0, "Filtered", "", 0), "/p/a.jpg", F::kJpeg, false, true,
+                   false},
+        // Kept format with a BMP or GIF source and a suffix: a ".jpg" file.
+        OutputCase{"/p/d.bmp", Settings(0, "", "_s", 0), "/p/d_s.jpg", F::kJpeg, false, false,
+                   false},
+        OutputCase{"/p/e.GIF", Settings(1, "out", "", 0), "/p/out/e.jpg", F::kJpeg, false, false,
+                   false},
+        // Subfolder with an empty name: the source folder.
+        OutputCase{"/p/a.jpg", Settings(1, "", "_s", 0), "/p/a_s.jpg", F::kJpeg, false, false,
+                   false},
+        OutputCase{"/p/a.jpg", Settings(1, "", "", 0), "/p/a.jpg", F::kJpeg, false, true, false},
+        // Other location, with and without a closing slash.
+        OutputCase{"/p/a.jpeg", Settings(2, "/out", "_s", 0), "/out/a_s.jpeg", F::kJpeg, false,
+                   false, false},
+        OutputCase{"/p/a.jpe", Settings(2, "/out/", "_s", 0), "/out/a_s.jpe", F::kJpeg, false,
+                   false, false},
+        // Several dots, no extension, an empty title, a trailing dot.
+        OutputCase{"/p/a.b.c.TIFF", Settings(1, "F", "_s", 0), "/p/F/a.b.c_s.tiff", F::kTiff, true,
+                   false, false},
+        OutputCase{"/p/README", Settings(1, "F", "_s", 0), "/p/F/README_s.jpg", F::kJpeg, false,
+                   false, false},
+        OutputCase{"/p/.png", Settings(1, "F", "_s", 0), "/p/F/_s.jpg", F::kJpeg, false, false,
+                   false},
+        OutputCase{"/p/x.", Settings(1, "F", "_s", 0), "/p/F/x_s.jpg", F::kJpeg, false, false,
+                   false},
+        OutputCase{"/p/v1.2/a.png", Settings(1, "F", "", 1), "/p/v1.2/F/a.png", F::kPng, false,
+                   false, false},
+        // Chosen formats, and 16 bits only for TIFF or kept formats with "48(16) bpp*".
+        OutputCase{"/p/a.tif", Settings(1, "F", "", 3), "/p/F/a.tif", F::kTiff, true, false, false},
+        OutputCase{"/p/a.tif", Settings(1, "F", "", 3, 0), "/p/F/a.tif", F::kTiff, false, false,
+                   false},
+        OutputCase{"/p/a.tif", Settings(1, "F", "", 2), "/p/F/a.jpg", F::kJpeg, false, false,
+                   false},
+        OutputCase{"/p/a.png", Settings(1, "F", "", 1), "/p/F/a.png", F::kPng, false, false, false},
+        OutputCase{"/p/a.png", Settings(1, "F", "", 0), "/p/F/a.png", F::kPng, true, false, false},
+        OutputCase{"/p/a.jpg", Settings(1, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false, false,
+                   false}));
 
 TEST(OutputRules, RelativeSourceUsesTheFolderTheFileSystemReports) {
     const OutputPlan plan = PlanOutput("a.jpg", Settings(1, "F", "_s", 0));
@@ -102,7 +120,8 @@ TEST(OutputRules, OverwriteQuestion) {
     EXPECT_FALSE(ReplacesSourcesInPlace(Settings(2, "/p", "", 0)));
     EXPECT_TRUE(OverwriteQuestionNeeded(Settings(2, "/p", "", 0), files));
     EXPECT_TRUE(OverwriteQuestionNeeded(Settings(2, "/p/", "", 0), {"/p/b.JPG", "/p/./a.jpg"}));
-    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(2, "/p", "", 0), {"/p/b.JPG"}));   // b.jpg is another file
+    EXPECT_FALSE(
+        OverwriteQuestionNeeded(Settings(2, "/p", "", 0), {"/p/b.JPG"}));  // b.jpg is another file
     EXPECT_FALSE(OverwriteQuestionNeeded(Settings(2, "/p", "", 1), files));
 }
 
@@ -113,7 +132,7 @@ TEST(OutputRules, DestinationFolders) {
     OutputPlan plan = PlanOutput(dir / "a.jpg", Settings(1, "Filtered", "", 0));
     EXPECT_TRUE(PrepareOutputFolder(plan, error));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "Filtered"));
-    EXPECT_TRUE(PrepareOutputFolder(plan, error));   // existing: no error
+    EXPECT_TRUE(PrepareOutputFolder(plan, error));  // existing: no error
     plan = PlanOutput(dir / "a.jpg", Settings(1, "x/y", "", 0));
     EXPECT_FALSE(PrepareOutputFolder(plan, error));
     EXPECT_NE(error.find("x/y"), std::string::npos) << error;
@@ -146,11 +165,13 @@ struct FilterCase {
 
 TEST(OutputRules, FilterOfOneFile) {
     const FilterCase cases[] = {
-        {3, 15, true, 3},  {14, 15, false, 14}, {255, 15, true, std::nullopt}, {255, 15, false, 0},
-        {15, 15, true, std::nullopt}, {39, 15, false, 0}, {-1, 15, false, 0},
+        {3, 15, true, 3},    {14, 15, false, 14},          {255, 15, true, std::nullopt},
+        {255, 15, false, 0}, {15, 15, true, std::nullopt}, {39, 15, false, 0},
+        {-1, 15, false, 0},
     };
     for (const FilterCase& c : cases)
-        EXPECT_EQ(BatchFilterSlot(c.filter, c.count, c.imageOpen), c.slot) << c.filter << " " << c.imageOpen;
+        EXPECT_EQ(BatchFilterSlot(c.filter, c.count, c.imageOpen), c.slot)
+            << c.filter << " " << c.imageOpen;
 }
 
 }  // namespace

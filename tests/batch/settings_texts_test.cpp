@@ -20,8 +20,8 @@ PresetTable Filters(int count) {
     return table;
 }
 
-BatchSettings Record(int destination, const char* path, const char* suffix, int format, int quality, int filter,
-                     int tiffDepth) {
+BatchSettings Record(int destination, const char* path, const char* suffix, int format, int quality,
+                     int filter, int tiffDepth) {
     BatchSettings s;
     s.destination = destination;
     std::memset(s.destinationPath, 0, sizeof s.destinationPath);
@@ -41,21 +41,32 @@ struct SummaryCase {
 
 class Summary : public ::testing::TestWithParam<SummaryCase> {};
 
-TEST_P(Summary, FourLines) { EXPECT_EQ(BatchSettingsSummary(GetParam().settings, Filters(16)), GetParam().text); }
+TEST_P(Summary, FourLines) {
+    EXPECT_EQ(BatchSettingsSummary(GetParam().settings, Filters(16)), GetParam().text);
+}
 
-INSTANTIATE_TEST_SUITE_P(HandWorked, Summary, ::testing::Values(
-    SummaryCase{DefaultBatchSettings(AppSettings{}),
-                "Noise Filter: Default\r\nDestination: Subfolder \"Filtered\"\r\nOutput File: Original + \"_filtered\"\r\n"
-                "Format: Same as original"},
-    SummaryCase{Record(0, "", "", 2, 75, 255, 1),
-                "Noise Filter: Current\r\nDestination: Same as source\r\nOutput File: \r\nFormat: JPEG (75%)"},
-    SummaryCase{Record(2, "/srv/out", "-nr", 3, 90, 15, 1),
-                "Noise Filter: Mine\r\nDestination: /srv/out\r\nOutput File: Original + \"-nr\"\r\nFormat: TIFF (48 bpp)"},
-    // A deleted custom filter names nothing; odd values give empty lines.
-    SummaryCase{Record(1, "", "", 3, 0, 16, 0),
-                "Noise Filter: \r\nDestination: Subfolder \"\"\r\nOutput File: \r\nFormat: TIFF (24 bpp)"},
-    SummaryCase{Record(5, "x", "", 9, 0, 1, 0), "Noise Filter: Landscape\r\nDestination: \r\nOutput File: \r\nFormat: "},
-    SummaryCase{Record(0, "", "", 1, 0, 0, 0), "Noise Filter: Default\r\nDestination: Same as source\r\nOutput File: \r\nFormat: PNG"}));
+INSTANTIATE_TEST_SUITE_P(
+    HandWorked, Summary,
+    ::testing::Values(SummaryCase{DefaultBatchSettings(AppSettings{}),
+                                  "Noise Filter: Default\r\nDestination: Subfolder "
+                                  "\"Filtered\"\r\nOutput File: Original + \"_filtered\"\r\n"
+                                  "Format: Same as original"},
+                      SummaryCase{Record(0, "", "", 2, 75, 255, 1),
+                                  "Noise Filter: Current\r\nDestination: Same as source\r\nOutput "
+                                  "File: \r\nFormat: JPEG (75%)"},
+                      SummaryCase{Record(2, "/srv/out", "-nr", 3, 90, 15, 1),
+                                  "Noise Filter: Mine\r\nDestination: /srv/out\r\nOutput File: "
+                                  "Original + \"-nr\"\r\nFormat: TIFF (48 bpp)"},
+                      // A deleted custom filter names nothing; odd values give empty lines.
+                      SummaryCase{Record(1, "", "", 3, 0, 16, 0),
+                                  "Noise Filter: \r\nDestination: Subfolder \"\"\r\nOutput File: "
+                                  "\r\nFormat: TIFF (24 bpp)"},
+                      SummaryCase{
+                          Record(5, "x", "", 9, 0, 1, 0),
+                          "Noise Filter: Landscape\r\nDestination: \r\nOutput File: \r\nFormat: "},
+                      SummaryCase{Record(0, "", "", 1, 0, 0, 0),
+                                  "Noise Filter: Default\r\nDestination: Same as source\r\nOutput "
+                                  "File: \r\nFormat: PNG"}));
 
 TEST(SettingsForm, OpensOnTheRecord) {
     BatchSettingsForm form = OpenBatchSettingsForm(Record(2, "/out", "_x", 2, 64, 3, 7), 15);
@@ -67,7 +78,7 @@ TEST(SettingsForm, OpensOnTheRecord) {
     EXPECT_TRUE(form.addSuffix);
     EXPECT_EQ(form.suffixText, "_x");
     EXPECT_EQ(form.quality, 64);
-    EXPECT_EQ(form.tiffDepthSelection, 0);   // 7 is no depth
+    EXPECT_EQ(form.tiffDepthSelection, 0);  // 7 is no depth
     // "Use Current", and a filter past the list, open on the first entry with "Use Current".
     for (int filter : {255, 15, 39}) {
         form = OpenBatchSettingsForm(Record(1, "Sub", "", 0, 90, filter, 1), 15);
@@ -102,7 +113,7 @@ TEST(SettingsForm, OkWritesTheControls) {
     BatchSettings current = Record(1, "Filtered", "_filtered", 0, 90, 0, 1);
     current.checksum = 1234;
     BatchSettingsForm form = OpenBatchSettingsForm(current, 15);
-    form.suffixText = "abcdefghijklmnopqrstuvwxy";   // 25 characters: the first 20 are kept
+    form.suffixText = "abcdefghijklmnopqrstuvwxy";  // 25 characters: the first 20 are kept
     form.format = kFormatJpeg;
     form.quality = 55;
     form.specifyFilter = true;
@@ -146,9 +157,14 @@ struct TimeCase {
 
 TEST(Progress, TimeTexts) {
     const TimeCase cases[] = {
-        {0, "0 min. 0 sec. "},           {999, "0 min. 0 sec. "},        {59999, "0 min. 59 sec. "},
-        {65400, "1 min. 5 sec. "},       {3599999, "59 min. 59 sec. "},  {3725000, "1 hr. 2 min. 5 sec. "},
-        {86400000, "24 hr. 0 min. 0 sec. "}, {2138400000, "594 hr. 0 min. 0 sec. "},
+        {0, "0 min. 0 sec. "},
+        {999, "0 min. 0 sec. "},
+        {59999, "0 min. 59 sec. "},
+        {65400, "1 min. 5 sec. "},
+        {3599999, "59 min. 59 sec. "},
+        {3725000, "1 hr. 2 min. 5 sec. "},
+        {86400000, "24 hr. 0 min. 0 sec. "},
+        {2138400000, "594 hr. 0 min. 0 sec. "},
     };
     for (const TimeCase& c : cases) EXPECT_EQ(FormatBatchTime(c.ms), c.text) << c.ms;
 }
@@ -157,24 +173,26 @@ TEST(Progress, EstimatesAndBars) {
     // 100 files after six hours on the first: the product needs more than 32 bits.
     EXPECT_EQ(RemainingMilliseconds(100, 21'600'000, 1), 2'138'400'000);
     EXPECT_EQ(RemainingMilliseconds(3, 1000, 2), 500);
-    EXPECT_EQ(RemainingMilliseconds(3, 1001, 3), 0);   // after the last file
+    EXPECT_EQ(RemainingMilliseconds(3, 1001, 3), 0);  // after the last file
     EXPECT_EQ(RemainingMilliseconds(3, 0, 0), 0);
-    EXPECT_EQ(RemainingMilliseconds(7, 1000, 3), 1333);   // 7000 / 3 = 2333, truncated
+    EXPECT_EQ(RemainingMilliseconds(7, 1000, 3), 1333);  // 7000 / 3 = 2333, truncated
     EXPECT_EQ(OverallPosition(1, 3), 33);
     EXPECT_EQ(OverallPosition(2, 3), 66);
     EXPECT_EQ(OverallPosition(3, 3), 100);
     EXPECT_EQ(OverallPosition(0, 0), 0);
-    EXPECT_EQ(OverallPosition(30'000'000, 30'000'000), 100);   // no 32-bit overflow of done x 100
+    EXPECT_EQ(OverallPosition(30'000'000, 30'000'000), 100);  // no 32-bit overflow of done x 100
 }
 
 TEST(Progress, LabelsAndSummary) {
-    EXPECT_EQ(FileLabelText("a.jpg", BatchFileStage::kBuildingProfile), "a.jpg - Building noise profile");
+    EXPECT_EQ(FileLabelText("a.jpg", BatchFileStage::kBuildingProfile),
+              "a.jpg - Building noise profile");
     EXPECT_EQ(FileLabelText("a.jpg", BatchFileStage::kFiltering), "a.jpg - Filtering noise");
     EXPECT_EQ(CountLabelText(2, 10), "Please wait while processing image 2 of 10");
     const BatchCounts counts = CountBatch(3, 2, 1);
     EXPECT_EQ(counts.skipped, 0);
     EXPECT_EQ(CountBatch(10, 0, 0).skipped, 10);
-    EXPECT_EQ(BatchCompletedText("1 min. 5 sec. "), "Batch processing has been completed in 1 min. 5 sec. ");
+    EXPECT_EQ(BatchCompletedText("1 min. 5 sec. "),
+              "Batch processing has been completed in 1 min. 5 sec. ");
     EXPECT_EQ(BatchSummaryText("0 min. 3 sec. ", counts),
               "Batch processing has been completed in 0 min. 3 sec. \n"
               "Images Processed Sucessfuly: 2\nImages Failed: 1\nImages Skipped: 0\n");

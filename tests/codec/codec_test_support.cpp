@@ -5,11 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-
 namespace stillpix::test {
 
 void CodecTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "stillpix-codec-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "stillpix-codec-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
 }
@@ -49,8 +49,8 @@ std::string ExifTool(const std::filesystem::path& file, const std::string& tag) 
 std::vector<uint16_t> MagickPixels(const std::filesystem::path& file, bool grey, int depth) {
     int status = 0;
     const std::string raw =
-        RunTool("/usr/bin/convert " + Quote(file) + "[0] -depth " + std::to_string(depth) + " -endian LSB " +
-                    (grey ? "gray:-" : "rgb:-") + " 2>/dev/null",
+        RunTool("/usr/bin/convert " + Quote(file) + "[0] -depth " + std::to_string(depth) +
+                    " -endian LSB " + (grey ? "gray:-" : "rgb:-") + " 2>/dev/null",
                 &status);
     EXPECT_EQ(status, 0) << "ImageMagick cannot read " << file;
     std::vector<uint16_t> samples;
@@ -78,8 +78,10 @@ Picture SmoothPicture(int width, int height, bool grey) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < p.Channels(); ++c)
-                p.samples.push_back(static_cast<uint16_t>(
-                    c == 0 ? 40 + 160 * x / width : c == 1 ? 30 + 180 * y / height : 200 - 100 * (x + y) / (width + height)));
+                p.samples.push_back(
+                    static_cast<uint16_t>(c == 0   ? 40 + 160 * x / width
+                                          : c == 1 ? 30 + 180 * y / height
+                                                   : 200 - 100 * (x + y) / (width + height)));
     return p;
 }
 
@@ -107,8 +109,8 @@ CodecHandle HandOver(const Picture& picture, bool keep16) {
         std::vector<uint8_t> bits(stride * picture.height, 0);
         for (int y = 0; y < picture.height; ++y)
             for (int x = 0; x < picture.width * channels; ++x)
-                bits[(picture.height - 1 - y) * stride + x] =
-                    static_cast<uint8_t>(picture.samples[std::size_t(y) * picture.width * channels + x]);
+                bits[(picture.height - 1 - y) * stride + x] = static_cast<uint8_t>(
+                    picture.samples[std::size_t(y) * picture.width * channels + x]);
         ok = cLoadDIBitmap(*h, header, bits);
     }
     EXPECT_TRUE(ok) << cGetLastError(*h);
@@ -121,7 +123,8 @@ Picture ReadBack(const CodecSession& h) {
         ADD_FAILURE() << "no image in the handle";
         return {};
     }
-    Picture p{info.width, info.height, info.grey, info.bitsPerPixel == 48 || info.bitsPerPixel == 16, {}};
+    Picture p{
+        info.width, info.height, info.grey, info.bitsPerPixel == 48 || info.bitsPerPixel == 16, {}};
     if (p.sixteen) {
         std::vector<uint8_t> bytes;
         EXPECT_TRUE(cGetImage16(h, bytes));
@@ -161,7 +164,8 @@ std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
 
 void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace stillpix::test

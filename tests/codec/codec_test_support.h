@@ -41,7 +41,9 @@ struct Picture {
     std::vector<uint16_t> samples;
 
     int Channels() const { return grey ? 1 : 3; }
-    uint16_t At(int x, int y, int c) const { return samples[(std::size_t(y) * width + x) * Channels() + c]; }
+    uint16_t At(int x, int y, int c) const {
+        return samples[(std::size_t(y) * width + x) * Channels() + c];
+    }
 };
 
 // Every sample distinct-ish (a hash of its place) so that swapped rows or channels show.

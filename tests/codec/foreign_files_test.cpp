@@ -9,12 +9,12 @@ namespace {
 
 struct ForeignCase {
     const char* name;
-    const char* file;          // the extension tells ImageMagick the format
-    const char* prefix;        // ImageMagick's format prefix of the output ("BMP3:"), or ""
-    const char* options;       // ImageMagick options that make the layout
-    int bitsPerPixel;          // expected from the codec
-    int tolerance;             // largest sample difference allowed (lossy layouts)
-    bool flatten = false;      // transparency: compare with the picture laid over white
+    const char* file;      // the extension tells ImageMagick the format
+    const char* prefix;    // ImageMagick's format prefix of the output ("BMP3:"), or ""
+    const char* options;   // ImageMagick options that make the layout
+    int bitsPerPixel;      // expected from the codec
+    int tolerance;         // largest sample difference allowed (lossy layouts)
+    bool flatten = false;  // transparency: compare with the picture laid over white
 };
 
 class ForeignFile : public CodecTest, public ::testing::WithParamInterface<ForeignCase> {};
@@ -27,8 +27,8 @@ TEST_P(ForeignFile, DecodesAsImageMagickDoes) {
     const auto file = File(c.file);
     int status = 0;
     const std::string alpha = c.flatten ? " -alpha set -channel A -fx 'i/w' +channel" : "";
-    RunTool("/usr/bin/convert '" + File("source.png").string() + "'" + alpha + " " + c.options + " '" + c.prefix +
-                file.string() + "' 2>&1",
+    RunTool("/usr/bin/convert '" + File("source.png").string() + "'" + alpha + " " + c.options +
+                " '" + c.prefix + file.string() + "' 2>&1",
             &status);
     ASSERT_EQ(status, 0) << "ImageMagick could not write " << c.name;
 
@@ -44,13 +44,15 @@ TEST_P(ForeignFile, DecodesAsImageMagickDoes) {
     std::filesystem::path reference = file;
     if (c.flatten) {
         reference = File("flat.png");
-        RunTool("/usr/bin/convert '" + file.string() + "' -background white -flatten '" + reference.string() + "'");
+        RunTool("/usr/bin/convert '" + file.string() + "' -background white -flatten '" +
+                reference.string() + "'");
     }
     const std::vector<uint16_t> theirs = MagickPixels(reference, ours.grey, depth);
     const std::vector<uint16_t> mine = InRgbOrder(ours);
     ASSERT_EQ(mine.size(), theirs.size());
     int worst = 0;
-    for (std::size_t i = 0; i < mine.size(); ++i) worst = std::max(worst, std::abs(int(mine[i]) - int(theirs[i])));
+    for (std::size_t i = 0; i < mine.size(); ++i)
+        worst = std::max(worst, std::abs(int(mine[i]) - int(theirs[i])));
     EXPECT_LE(worst, c.tolerance);
 }
 

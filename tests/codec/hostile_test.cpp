@@ -32,29 +32,33 @@ protected:
     // ImageMagick.
     Bytes ValidFile(const std::string& name, bool sixteen = true) {
         const std::string ext = name.substr(name.size() - 3);
-        CodecHandle h = HandOver(NoisePicture(40, 30, false, sixteen && (ext == "png" || ext == "tif"), 5));
+        CodecHandle h =
+            HandOver(NoisePicture(40, 30, false, sixteen && (ext == "png" || ext == "tif"), 5));
         if (ext == "gif" || ext == "bmp") {
             EXPECT_TRUE(cSave(*h, File("source.png"), kSaveCodePng));
             int status = 0;
-            RunTool("/usr/bin/convert '" + File("source.png").string() + "' -colors 64 '" + (ext == "bmp" ? "BMP3:" : "") +
-                        File(name).string() + "'",
+            RunTool("/usr/bin/convert '" + File("source.png").string() + "' -colors 64 '" +
+                        (ext == "bmp" ? "BMP3:" : "") + File(name).string() + "'",
                     &status);
             EXPECT_EQ(status, 0) << name;
         } else {
-            EXPECT_TRUE(cSave(*h, File(name), ext == "jpg" ? 90 : ext == "png" ? kSaveCodePng : kSaveCodeTiff));
+            EXPECT_TRUE(cSave(*h, File(name),
+                              ext == "jpg"   ? 90
+                              : ext == "png" ? kSaveCodePng
+                                             : kSaveCodeTiff));
         }
         return ReadBytes(File(name));
     }
 };
 
 // An uncompressed 8-bit RGB TIFF whose one strip is described by the caller.
-Bytes HandMadeTiff(uint32_t width, uint32_t height, uint32_t stripOffset, uint32_t stripBytes, std::size_t dataBytes,
-                   bool bigEndian = false) {
+Bytes HandMadeTiff(uint32_t width, uint32_t height, uint32_t stripOffset, uint32_t stripBytes,
+                   std::size_t dataBytes, bool bigEndian = false) {
     TiffBlockWriter w(bigEndian);
     w.TiffHeader();
-    w.Directory({w.Long(0x0100, {width}), w.Long(0x0101, {height}), w.Short(0x0102, {8, 8, 8}), w.Short(0x0103, {1}),
-                 w.Short(0x0106, {2}), w.Long(0x0111, {stripOffset}), w.Short(0x0115, {3}), w.Long(0x0116, {height}),
-                 w.Long(0x0117, {stripBytes})},
+    w.Directory({w.Long(0x0100, {width}), w.Long(0x0101, {height}), w.Short(0x0102, {8, 8, 8}),
+                 w.Short(0x0103, {1}), w.Short(0x0106, {2}), w.Long(0x0111, {stripOffset}),
+                 w.Short(0x0115, {3}), w.Long(0x0116, {height}), w.Long(0x0117, {stripBytes})},
                 0);
     Bytes bytes = w.Bytes();
     bytes.resize(bytes.size() + dataBytes, 0x80);
@@ -68,7 +72,8 @@ TEST_F(Hostile, FilesThatAreNoImages) {
     ExpectRefused(File("missing.png"), "missing file");
     ExpectRefused(dir_, "a folder");
     ExpectRefused(Bytes{0xFF, 0xD8, 0xFF}, "soi.jpg", "JPEG start marker only");
-    ExpectRefused(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, "sig.png", "PNG signature only");
+    ExpectRefused(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, "sig.png",
+                  "PNG signature only");
     ExpectRefused(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, "hdr.tif", "TIFF header without directory");
     ExpectRefused(Bytes{'B', 'M', 0, 0}, "bm.bmp", "BMP magic only");
     ExpectRefused(Bytes{'G', 'I', 'F', '8', '9', 'a'}, "gif.gif", "GIF signature only");
@@ -86,8 +91,10 @@ TEST_F(Hostile, TruncatedFiles) {
         const Bytes whole = ValidFile(name);
         ASSERT_GT(whole.size(), 100u) << name;
         // GIF and BMP are cut in their pixel data.
-        for (double part : name == "t.gif" || name == "t.bmp" ? std::vector{0.5} : std::vector{0.9, 0.5, 0.1})
-            ExpectRefused(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * part)),
+        for (double part :
+             name == "t.gif" || name == "t.bmp" ? std::vector{0.5} : std::vector{0.9, 0.5, 0.1})
+            ExpectRefused(Bytes(whole.begin(),
+                                whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * part)),
                           "cut_" + name, name + " cut to " + std::to_string(part));
     }
 }
@@ -101,7 +108,8 @@ TEST_F(Hostile, TiffFilesThatLie) {
         EXPECT_EQ(ReadBack(*LoadFile(File("sound.tif"))).samples, std::vector<uint16_t>(24, 0x80));
     }
     ExpectRefused(HandMadeTiff(4000000, 4000000, 200, 24, 400), "huge.tif", "absurd dimensions");
-    ExpectRefused(HandMadeTiff(60000, 60000, 200, 24, 400, true), "wide.tif", "dimensions the file cannot hold");
+    ExpectRefused(HandMadeTiff(60000, 60000, 200, 24, 400, true), "wide.tif",
+                  "dimensions the file cannot hold");
     ExpectRefused(HandMadeTiff(4, 2, 0x7FFFFFF0, 24, 400), "far.tif", "strip offset past the end");
     ExpectRefused(HandMadeTiff(4, 2, 200, 24, 10), "short.tif", "strip cut short");
     Bytes nowhere = fine;
@@ -124,8 +132,9 @@ TEST_F(Hostile, HeadersDeclaringHugeImages) {
         }
     ExpectRefused(jpeg, "huge.jpg", "JPEG of 65000 x 65000");
     // GIF: a 65535 x 65535 screen and frame.
-    ExpectRefused(Bytes{'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0, 0, 0, 0, 255, 255, 255, ',',
-                        0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 2, 0x44, 0x01, 0, ';'},
+    ExpectRefused(Bytes{'G',  'I',  'F',  '8',  '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0,
+                        0,    0,    0,    0,    255, 255, 255,  ',',  0,    0,    0,    0,
+                        0xFF, 0xFF, 0xFF, 0xFF, 0,   2,   2,    0x44, 0x01, 0,    ';'},
                   "huge.gif", "GIF of 65535 x 65535");
     // BMP: 24 bits, 50000 x 50000, no pixel data; then 4 x -2^31.
     Bytes bmp(54, 0);
@@ -146,7 +155,8 @@ TEST_F(Hostile, DamagedBytesAnywhere) {
         ASSERT_FALSE(whole.empty()) << name;
         for (int round = 0; round < 40; ++round) {
             Bytes bytes = whole;
-            for (int k = 0; k < 1 + round % 4; ++k) bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 24);
+            for (int k = 0; k < 1 + round % 4; ++k)
+                bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 24);
             WriteBytes(File("damaged_" + name), bytes);
             CodecHandle h = cNewSession();
             cSet16BitComponentOptions(*h, true, true);
@@ -160,7 +170,8 @@ TEST_F(Hostile, DamagedBytesAnywhere) {
 TEST_F(Hostile, FailedSaveLeavesTheOldFile) {
     CodecHandle first = HandOver(NoisePicture(10, 10, false, false, 1));
     CodecHandle second = HandOver(NoisePicture(10, 10, false, false, 2));
-    for (const auto& [name, code] : {std::pair{"keep.jpg", 90}, {"keep.tif", kSaveCodeTiff}, {"keep.png", kSaveCodePng}}) {
+    for (const auto& [name, code] :
+         {std::pair{"keep.jpg", 90}, {"keep.tif", kSaveCodeTiff}, {"keep.png", kSaveCodePng}}) {
         const auto target = File(name);
         ASSERT_TRUE(cSave(*first, target, code));
         const Bytes before = ReadBytes(target);

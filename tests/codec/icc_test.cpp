@@ -41,7 +41,8 @@ std::vector<uint8_t> LinearGreyProfile() {
 
 Picture Uniform(int width, int height, std::vector<uint16_t> pixel, bool sixteen) {
     Picture p{width, height, pixel.size() == 1, sixteen, {}};
-    for (int i = 0; i < width * height; ++i) p.samples.insert(p.samples.end(), pixel.begin(), pixel.end());
+    for (int i = 0; i < width * height; ++i)
+        p.samples.insert(p.samples.end(), pixel.begin(), pixel.end());
     return p;
 }
 
@@ -66,7 +67,8 @@ TEST_F(Icc, EmbeddedProfileSurvivesEveryWrittenFormat) {
     CodecHandle h = HandOver(NoisePicture(12, 7, false, true));
     ASSERT_TRUE(cLoadICCProfile(*h, wide));
     ASSERT_TRUE(cSaveICCProfileEnabled(*h, true));
-    for (const auto& [name, code] : {std::pair{"p.jpg", 90}, {"p.tif", kSaveCodeTiff}, {"p.png", kSaveCodePng}}) {
+    for (const auto& [name, code] :
+         {std::pair{"p.jpg", 90}, {"p.tif", kSaveCodeTiff}, {"p.png", kSaveCodePng}}) {
         ASSERT_TRUE(cSave(*h, File(name), code)) << cGetLastError(*h);
         EXPECT_EQ(ExifTool(File(name), "ICC_Profile:ProfileDescription"), "Test Wide RGB") << name;
         CodecHandle back = LoadFile(File(name));
@@ -86,7 +88,8 @@ TEST_F(Icc, ConvertingToSrgbAndBackKeepsTheColour) {
     for (bool sixteen : {false, true}) {
         const uint16_t scale = sixteen ? 257 : 1;
         // B, G, R: a red in the wide space lies outside sRGB's red.
-        CodecHandle h = HandOver(Uniform(4, 3, {uint16_t(60 * scale), uint16_t(60 * scale), uint16_t(200 * scale)}, sixteen));
+        CodecHandle h = HandOver(Uniform(
+            4, 3, {uint16_t(60 * scale), uint16_t(60 * scale), uint16_t(200 * scale)}, sixteen));
         const std::vector<uint8_t> wide = WideRgbProfile();
         ASSERT_TRUE(cLoadICCProfile(*h, wide));
         ASSERT_TRUE(cApplyICCProfile(*h, SrgbProfile())) << cGetLastError(*h);
@@ -101,7 +104,8 @@ TEST_F(Icc, ConvertingToSrgbAndBackKeepsTheColour) {
         ASSERT_TRUE(cApplyICCProfile(*h, wide)) << cGetLastError(*h);
         const Picture back = ReadBack(*h);
         for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(back.At(3, 2, c), (c == 2 ? 200 : 60) * scale, 2 * scale) << "channel " << c;
+            EXPECT_NEAR(back.At(3, 2, c), (c == 2 ? 200 : 60) * scale, 2 * scale)
+                << "channel " << c;
     }
 }
 

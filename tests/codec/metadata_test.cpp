@@ -18,13 +18,14 @@ struct MakerNoteCase {
     bool bigEndian = false;
     std::string make = "Canon";
     int iso = 0;
-    Bytes (*note)(bool bigEndian, uint32_t position) = nullptr;   // given where the note starts
+    Bytes (*note)(bool bigEndian, uint32_t position) = nullptr;  // given where the note starts
 };
 
 Bytes ExifTiffBlock(const MakerNoteCase& c) {
     TiffBlockWriter w(c.bigEndian);
     w.TiffHeader();
-    const std::size_t ifd0 = w.Directory({w.Ascii(0x010F, c.make), w.Ascii(0x0110, "Test Model"), w.Long(0x8769, {0})}, 0);
+    const std::size_t ifd0 = w.Directory(
+        {w.Ascii(0x010F, c.make), w.Ascii(0x0110, "Test Model"), w.Long(0x8769, {0})}, 0);
     const std::size_t exifIfd = w.Size();
     w.PatchU32(ifd0 + 2 + 12 * 2 + 8, static_cast<uint32_t>(exifIfd));
     const std::size_t entries = (c.iso > 0 ? 1 : 0) + (c.note != nullptr ? 1 : 0);
@@ -32,7 +33,9 @@ Bytes ExifTiffBlock(const MakerNoteCase& c) {
     const Bytes note = c.note != nullptr ? c.note(c.bigEndian, notePosition) : Bytes{};
     Entries exifEntries;
     if (c.iso > 0) exifEntries.push_back(w.Short(0x8827, {static_cast<uint16_t>(c.iso)}));
-    if (c.note != nullptr) exifEntries.push_back(w.Pointing(0x927C, 7, static_cast<uint32_t>(note.size()), notePosition));
+    if (c.note != nullptr)
+        exifEntries.push_back(
+            w.Pointing(0x927C, 7, static_cast<uint32_t>(note.size()), notePosition));
     w.Directory(exifEntries, 0);
     for (uint8_t b : note) w.U8(b);
     return w.Bytes();
@@ -56,7 +59,8 @@ Bytes NikonCameraNote(bool bigEndian, uint32_t) {
 
 // Writes `jpeg` with an EXIF segment holding `tiff` after the start marker, or after its first
 // segment (the JFIF APP0) when `afterFirstSegment`.
-void WriteJpegWithExif(const Bytes& jpeg, const Bytes& tiff, bool afterFirstSegment, const std::filesystem::path& out) {
+void WriteJpegWithExif(const Bytes& jpeg, const Bytes& tiff, bool afterFirstSegment,
+                       const std::filesystem::path& out) {
     ASSERT_GE(jpeg.size(), 6u);
     const std::size_t at = afterFirstSegment ? 4 + (std::size_t(jpeg[4]) << 8 | jpeg[5]) : 2;
     Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
@@ -80,12 +84,14 @@ protected:
         const auto file = File("tagged.jpg");
         EXPECT_TRUE(cSave(*HandOver(SmoothPicture(40, 30, false)), file, 90));
         int status = 0;
-        RunTool("exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 5D' -ISO=400 -ExposureTime=0.004 "
-                "-FNumber=2.8 -ExposureCompensation=-0.67 '-DateTimeOriginal=2024:05:06 07:08:09' "
-                "-XResolution=72 -YResolution=72 -ResolutionUnit=inches -Artist=Tester "
-                "-IPTC:Keywords=noise -IPTC:Keywords=night '-IPTC:Caption-Abstract=A test' '" +
-                    file.string() + "'",
-                &status);
+        RunTool(
+            "exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 5D' -ISO=400 "
+            "-ExposureTime=0.004 "
+            "-FNumber=2.8 -ExposureCompensation=-0.67 '-DateTimeOriginal=2024:05:06 07:08:09' "
+            "-XResolution=72 -YResolution=72 -ResolutionUnit=inches -Artist=Tester "
+            "-IPTC:Keywords=noise -IPTC:Keywords=night '-IPTC:Caption-Abstract=A test' '" +
+                file.string() + "'",
+            &status);
         EXPECT_EQ(status, 0);
         return file;
     }
@@ -108,9 +114,16 @@ protected:
 
 TEST_F(Metadata, BlocksOfAJpegReachTheFormatter) {
     CodecHandle h = LoadFile(TaggedJpeg());
-    EXPECT_EQ(FormattedRows(*h), (Rows{{"Make", "Canon"}, {"Model", "Canon EOS 5D"}, {"Width", "40"}, {"Height", "30"},
-                                       {"X Resolution", "72 dpi"}, {"Y Resolution", "72 dpi"}, {"ISO Speed", "ISO 400"},
-                                       {"Aperture", "f2.8"}, {"Shutter Speed", "1/250"}, {"Exposure Bias", "-0.67"},
+    EXPECT_EQ(FormattedRows(*h), (Rows{{"Make", "Canon"},
+                                       {"Model", "Canon EOS 5D"},
+                                       {"Width", "40"},
+                                       {"Height", "30"},
+                                       {"X Resolution", "72 dpi"},
+                                       {"Y Resolution", "72 dpi"},
+                                       {"ISO Speed", "ISO 400"},
+                                       {"Aperture", "f2.8"},
+                                       {"Shutter Speed", "1/250"},
+                                       {"Exposure Bias", "-0.67"},
                                        {"Date Created", "2024:05:06 07:08:09"}}));
     IptcBlock iptc;
     ASSERT_TRUE(cGetImageIPTC_Info(*h, iptc));
@@ -129,15 +142,23 @@ TEST_F(Metadata, BlocksAndPutsSurviveASaveInEveryFormat) {
     ASSERT_TRUE(cEXIF_PutPixelYDimension(exif, 30));
     ASSERT_TRUE(cPutImageEXIF_Info(*source, exif));
     ASSERT_TRUE(cPutImageIPTC_Info(*source, iptc));
-    const std::pair<const char*, const char*> tags[] = {
-        {"Make", "Canon"},         {"Model", "Canon EOS 5D"},   {"Software", "Veltrano Stillpix"},
-        {"ISO", "51200"},          {"ExifImageWidth", "40"},    {"ExifImageHeight", "30"},
-        {"FNumber", "2.8"},        {"DateTimeOriginal", "2024:05:06 07:08:09"},
-        {"Artist", "Tester"},      {"Keywords", "noise, night"}, {"Caption-Abstract", "A test"}};
-    for (const auto& [name, code] : {std::pair{"out.jpg", 90}, {"out.tif", kSaveCodeTiff}, {"out.png", kSaveCodePng}}) {
+    const std::pair<const char*, const char*> tags[] = {{"Make", "Canon"},
+                                                        {"Model", "Canon EOS 5D"},
+                                                        {"Software", "Veltrano Stillpix"},
+                                                        {"ISO", "51200"},
+                                                        {"ExifImageWidth", "40"},
+                                                        {"ExifImageHeight", "30"},
+                                                        {"FNumber", "2.8"},
+                                                        {"DateTimeOriginal", "2024:05:06 07:08:09"},
+                                                        {"Artist", "Tester"},
+                                                        {"Keywords", "noise, night"},
+                                                        {"Caption-Abstract", "A test"}};
+    for (const auto& [name, code] :
+         {std::pair{"out.jpg", 90}, {"out.tif", kSaveCodeTiff}, {"out.png", kSaveCodePng}}) {
         const auto file = File(name);
         ASSERT_TRUE(cSave(*source, file, code)) << name << ": " << cGetLastError(*source);
-        for (const auto& [tag, value] : tags) EXPECT_EQ(ExifTool(file, tag), value) << name << " " << tag;
+        for (const auto& [tag, value] : tags)
+            EXPECT_EQ(ExifTool(file, tag), value) << name << " " << tag;
         // The pixels are still those handed over, and the codec reads its own metadata back.
         CodecHandle back = LoadFile(file);
         EXPECT_EQ(ReadBack(*back).width, 40);
@@ -180,8 +201,11 @@ protected:
     }
     // The rows the maker-note parsers add, after the standard ones.
     static void ExpectNoteRows(const Rows& rows, const NoteCase& c) {
-        const Rows canon = {{"ISO Speed", "ISO 100"}, {"White Balance", "Sunny"}, {"Sharpness", "Normal"},
-                            {"Contrast", "Low"}, {"Saturation", "Normal"}};
+        const Rows canon = {{"ISO Speed", "ISO 100"},
+                            {"White Balance", "Sunny"},
+                            {"Sharpness", "Normal"},
+                            {"Contrast", "Low"},
+                            {"Saturation", "Normal"}};
         for (const auto& row : c.nikon ? Rows{{"ISO Speed", "ISO 400"}} : canon)
             EXPECT_TRUE(HasRow(rows, row)) << row.first << " = " << row.second;
     }
@@ -203,7 +227,8 @@ TEST_P(MakerNote, ReachesTheParserWithItsOffsetAndOrderAndSurvivesASave) {
     ASSERT_TRUE(exif.GetMakerNoteOffset(offset));
     ASSERT_GE(offset, 12);
     ASSERT_LE(offset - 12 + note.size(), block_.size());
-    EXPECT_EQ(note, std::vector<uint8_t>(block_.begin() + (offset - 12), block_.begin() + (offset - 12) + note.size()));
+    EXPECT_EQ(note, std::vector<uint8_t>(block_.begin() + (offset - 12),
+                                         block_.begin() + (offset - 12) + note.size()));
     ExpectNoteRows(FormattedRows(*h), c);
 
     // As the document saves: the maker note's ISO goes into the standard tag.
@@ -242,8 +267,10 @@ TEST_F(Metadata, TiffFileTaggedByExiftoolHandsOverItsMakerNote) {
     // A TIFF file in the note's byte order (exiftool keeps a copied note's order).
     const std::string target = File("target.tif").string();
     int status = 0;
-    RunTool("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb '" + target + "' && exiftool -q "
-            "-overwrite_original -TagsFromFile '" + source.string() + "' -all:all '" + target + "'",
+    RunTool("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb '" + target +
+                "' && exiftool -q "
+                "-overwrite_original -TagsFromFile '" +
+                source.string() + "' -all:all '" + target + "'",
             &status);
     ASSERT_EQ(status, 0);
     ASSERT_EQ(ExifTool(target, "Canon:CameraISO"), "100");
@@ -282,8 +309,8 @@ TEST_F(Metadata, MakerNoteReplacedByOneZeroByte) {
 TEST_F(Metadata, BrokenExifCostsOnlyTheMetadata) {
     // A TIFF header whose first directory lies far outside the block, and one that loops.
     const std::vector<uint8_t> outside = {'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x7F};
-    const std::vector<uint8_t> looping = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x87, 0x69, 0, 4, 0,
-                                          0, 0, 1, 0, 0, 0, 8, 0, 0, 0, 8};
+    const std::vector<uint8_t> looping = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x87, 0x69, 0,
+                                          4,   0,   0, 0,  1, 0, 0, 0, 8, 0, 0,    0,    8};
     for (const auto& block : {outside, looping}) {
         CodecHandle back = LoadFile(JpegWithExif(block, true));
         EXPECT_EQ(ReadBack(*back).width, 16);

@@ -10,7 +10,7 @@ namespace {
 
 struct RoundTripCase {
     const char* name;
-    int code;            // save code
+    int code;  // save code
     const char* suffix;
     bool grey;
     bool sixteen;
@@ -44,15 +44,18 @@ TEST_P(RoundTrip, LosslessFormatsGiveTheSamplesBack) {
     ASSERT_TRUE(cGetBitsPtr(*back, bits));
     ASSERT_TRUE(cGetBITMAPINFOPtr(*back, bitmap));
     EXPECT_EQ(bitmap->header.bitCount, c.grey ? 8 : 24);
-    const std::size_t stride = BitmapStride(37, bitmap->header.bitCount), row = 37 * picture.Channels();
+    const std::size_t stride = BitmapStride(37, bitmap->header.bitCount),
+                      row = 37 * picture.Channels();
     EXPECT_EQ(bitmap->header.sizeImage, stride * 23);
     for (int y = 0; y < 23; ++y)
         for (std::size_t i = 0; i < row; ++i)
-            ASSERT_EQ(bits[(22 - y) * stride + i], picture.samples[y * row + i] >> 8) << "row " << y << " sample " << i;
+            ASSERT_EQ(bits[(22 - y) * stride + i], picture.samples[y * row + i] >> 8)
+                << "row " << y << " sample " << i;
     // Without 16-bit components the same file loads as its 8-bit reduction.
     const Picture eight = ReadBack(*LoadFile(file, false));
     ASSERT_FALSE(eight.sixteen);
-    for (std::size_t i = 0; i < eight.samples.size(); ++i) ASSERT_EQ(eight.samples[i], picture.samples[i] >> 8);
+    for (std::size_t i = 0; i < eight.samples.size(); ++i)
+        ASSERT_EQ(eight.samples[i], picture.samples[i] >> 8);
 }
 
 // clang-format off
@@ -91,7 +94,8 @@ TEST_F(JpegRoundTrip, QualityGovernsSizeAndSixteenBitsAreReduced) {
     CodecHandle h = HandOver(NoisePicture(64, 64, false, true, 9));
     ASSERT_TRUE(cSave(*h, File("q0.jpg"), 0)) << cGetLastError(*h);
     ASSERT_TRUE(cSave(*h, File("q100.jpg"), 100)) << cGetLastError(*h);
-    EXPECT_LT(std::filesystem::file_size(File("q0.jpg")) * 4, std::filesystem::file_size(File("q100.jpg")));
+    EXPECT_LT(std::filesystem::file_size(File("q0.jpg")) * 4,
+              std::filesystem::file_size(File("q100.jpg")));
     EXPECT_FALSE(cSave(*h, File("bad.jpg"), 101));
     EXPECT_FALSE(std::filesystem::exists(File("bad.jpg")));
     ImageInfo info;
@@ -108,7 +112,8 @@ TEST_F(HandOver16, SixteenBitSavesAsEightBitsWhenAsked) {
     EXPECT_EQ(ExifTool(File("out.tif"), "BitsPerSample"), "8 8 8");
     const Picture read = ReadBack(*LoadFile(File("out.tif")));
     ASSERT_EQ(read.samples.size(), picture.samples.size());
-    for (std::size_t i = 0; i < read.samples.size(); ++i) ASSERT_EQ(read.samples[i], picture.samples[i] >> 8);
+    for (std::size_t i = 0; i < read.samples.size(); ++i)
+        ASSERT_EQ(read.samples[i], picture.samples[i] >> 8);
 }
 
 TEST_F(HandOver16, PackedBitmapCarriesHeaderPaletteAndBits) {
@@ -116,8 +121,8 @@ TEST_F(HandOver16, PackedBitmapCarriesHeaderPaletteAndBits) {
     std::vector<uint8_t> dib;
     ASSERT_TRUE(cGetDIB(*HandOver(picture), dib));
     ASSERT_EQ(dib.size(), 40 + 1024 + BitmapStride(5, 8) * 3);
-    EXPECT_EQ(dib[14], 8);                 // bit count
-    EXPECT_EQ(dib[40 + 4 * 200], 200);     // grey palette
+    EXPECT_EQ(dib[14], 8);                           // bit count
+    EXPECT_EQ(dib[40 + 4 * 200], 200);               // grey palette
     EXPECT_EQ(dib[40 + 1024], picture.At(0, 2, 0));  // the bottom row comes first
 }
 

@@ -23,9 +23,10 @@ TEST_F(Thumbnail, FitsTheBoxAndKeepsTheLook) {
         int code;
         int width, height;
         bool grey;
-        int fitWidth, fitHeight;   // expected thumbnail size in a 96 x 96 box
+        int fitWidth, fitHeight;  // expected thumbnail size in a 96 x 96 box
     };
-    for (const Case& c : {Case{"big.jpg", 92, 800, 600, false, 96, 72}, Case{"tall.jpg", 92, 300, 1000, true, 29, 96},
+    for (const Case& c : {Case{"big.jpg", 92, 800, 600, false, 96, 72},
+                          Case{"tall.jpg", 92, 300, 1000, true, 29, 96},
                           Case{"wide.png", kSaveCodePng, 301, 100, false, 96, 32},
                           Case{"odd.tif", kSaveCodeTiff, 97, 97, true, 96, 96},
                           Case{"small.png", kSaveCodePng, 20, 10, false, 20, 10}}) {
@@ -35,7 +36,8 @@ TEST_F(Thumbnail, FitsTheBoxAndKeepsTheLook) {
 
         CodecHandle thumb = cNewSession();
         cSet16BitComponentOptions(*thumb, false, false);
-        ASSERT_TRUE(cLoadThumbnailEx(*thumb, File(c.file), 96, 96)) << c.file << ": " << cGetLastError(*thumb);
+        ASSERT_TRUE(cLoadThumbnailEx(*thumb, File(c.file), 96, 96))
+            << c.file << ": " << cGetLastError(*thumb);
         ImageInfo info;
         ASSERT_TRUE(cGetImageInfo(*thumb, info));
         EXPECT_EQ(info.width, c.fitWidth) << c.file;
@@ -45,7 +47,8 @@ TEST_F(Thumbnail, FitsTheBoxAndKeepsTheLook) {
         EXPECT_EQ(info.bitsPerPixel, c.grey ? 8 : 24) << c.file;
         const std::vector<double> want = MeanColour(picture), got = MeanColour(ReadBack(*thumb));
         ASSERT_EQ(got.size(), want.size());
-        for (std::size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 3.0) << c.file << " channel " << i;
+        for (std::size_t i = 0; i < want.size(); ++i)
+            EXPECT_NEAR(got[i], want[i], 3.0) << c.file << " channel " << i;
     }
 }
 
@@ -80,21 +83,25 @@ TEST_F(Thumbnail, FileInformationWithoutDecoding) {
     ASSERT_TRUE(cSave(*colour, File("a.tif"), kSaveCodeTiff));
     ASSERT_TRUE(cSave(*colour, File("a.png"), kSaveCodePng));
     ASSERT_TRUE(cSave(*colour, File("a.jpg"), 80));
-    RunTool("/usr/bin/convert '" + File("a.png").string() + "' -colorspace gray '" + File("a.gif").string() + "'");
-    RunTool("/usr/bin/convert '" + File("a.png").string() + "' 'BMP3:" + File("a.bmp").string() + "'");
+    RunTool("/usr/bin/convert '" + File("a.png").string() + "' -colorspace gray '" +
+            File("a.gif").string() + "'");
+    RunTool("/usr/bin/convert '" + File("a.png").string() + "' 'BMP3:" + File("a.bmp").string() +
+            "'");
     struct Case {
         const char* file;
         const char* format;
         int bitsPerPixel;
         bool software;
     };
-    for (const Case& c : {Case{"a.tif", "TIFF", 48, true}, Case{"a.png", "PNG", 48, true}, Case{"a.jpg", "JPEG", 24, true},
-                          Case{"a.gif", "GIF", 8, false}, Case{"a.bmp", "BMP", 24, false}}) {
+    for (const Case& c : {Case{"a.tif", "TIFF", 48, true}, Case{"a.png", "PNG", 48, true},
+                          Case{"a.jpg", "JPEG", 24, true}, Case{"a.gif", "GIF", 8, false},
+                          Case{"a.bmp", "BMP", 24, false}}) {
         ImageFileInfo info;
         ExifBlock read;
         IptcBlock iptc;
         std::string error;
-        ASSERT_TRUE(cGetImageFileInfoEx(File(c.file), info, &read, &iptc, &error)) << c.file << ": " << error;
+        ASSERT_TRUE(cGetImageFileInfoEx(File(c.file), info, &read, &iptc, &error))
+            << c.file << ": " << error;
         EXPECT_EQ(info.width, 31) << c.file;
         EXPECT_EQ(info.height, 9) << c.file;
         EXPECT_EQ(info.bitsPerPixel, c.bitsPerPixel) << c.file;

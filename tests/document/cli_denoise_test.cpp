@@ -15,7 +15,7 @@ struct DenoiseCase {
     const char* depthOption;
     const char* out;
     const char* extra;
-    const char* formatAndDepth;   // ImageMagick's %m:%z of the result
+    const char* formatAndDepth;  // ImageMagick's %m:%z of the result
 };
 
 class CliDenoise : public DocumentTest, public ::testing::WithParamInterface<DenoiseCase> {};
@@ -24,23 +24,27 @@ TEST_P(CliDenoise, LowersTheErrorAndKeepsTheMetadata) {
     const DenoiseCase& c = GetParam();
     const auto clean = File("clean.png"), noisy = File(c.noisy), out = File(c.out);
     WriteScene(clean, 320, 240, c.depthOption);
-    Convert(Quoted(clean.string()) + " -seed 5 -attenuate 0.6 +noise Gaussian " + c.depthOption + " -quality 95 " +
-            Quoted(noisy.string()));
+    Convert(Quoted(clean.string()) + " -seed 5 -attenuate 0.6 +noise Gaussian " + c.depthOption +
+            " -quality 95 " + Quoted(noisy.string()));
     TagAsCamera(noisy, 1600);
     int status = -1;
-    const std::string log = Cli(Quoted(noisy.string()) + " -o " + Quoted(out.string()) + " " + c.extra, &status);
+    const std::string log =
+        Cli(Quoted(noisy.string()) + " -o " + Quoted(out.string()) + " " + c.extra, &status);
     ASSERT_EQ(status, 0) << log;
     EXPECT_NE(log.find("denoised"), std::string::npos) << log;
     EXPECT_EQ(Shell("identify -format %m:%z " + Quoted(out.string())), c.formatAndDepth);
     const double before = Rmse(clean, noisy), after = Rmse(clean, out);
     EXPECT_LT(after, before * 0.6) << before << " -> " << after;
-    EXPECT_EQ(ExifTool(out, {"EXIF:Make", "EXIF:ISO", "EXIF:Software", "IPTC:Keywords", "EXIF:ExifImageHeight"}),
+    EXPECT_EQ(ExifTool(out, {"EXIF:Make", "EXIF:ISO", "EXIF:Software", "IPTC:Keywords",
+                             "EXIF:ExifImageHeight"}),
               (std::vector<std::string>{"Canon", "1600", "Veltrano Stillpix", "harbour", "240"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(EightAndSixteenBits, CliDenoise, ::testing::Values(
-    DenoiseCase{"noisy.jpg", "-depth 8", "out.jpg", "--quality 97", "JPEG:8"},
-    DenoiseCase{"noisy.tif", "-depth 16", "out.tif", "--tiff-depth 48 --no-learn", "TIFF:16"}));
+INSTANTIATE_TEST_SUITE_P(EightAndSixteenBits, CliDenoise,
+                         ::testing::Values(DenoiseCase{"noisy.jpg", "-depth 8", "out.jpg",
+                                                       "--quality 97", "JPEG:8"},
+                                           DenoiseCase{"noisy.tif", "-depth 16", "out.tif",
+                                                       "--tiff-depth 48 --no-learn", "TIFF:16"}));
 
 TEST_F(DocumentTest, DenoiseNamesTheResultAfterTheSourceAndLearns) {
     const auto in = File("shot.png");
@@ -55,29 +59,33 @@ TEST_F(DocumentTest, DenoiseNamesTheResultAfterTheSourceAndLearns) {
 }
 
 struct FailureCase {
-    const char* arguments;    // {} is the folder
+    const char* arguments;  // {} is the folder
     int status;
     const char* message;
 };
-class CliDenoiseFailures : public DocumentTest, public ::testing::WithParamInterface<FailureCase> {};
+class CliDenoiseFailures : public DocumentTest,
+                           public ::testing::WithParamInterface<FailureCase> {};
 TEST_P(CliDenoiseFailures, FailWithAClearMessage) {
     WriteFileBytes(File("broken.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0});
     WriteScene(File("fine.png"), 20, 20);
     std::string arguments = GetParam().arguments;
-    for (std::size_t at; (at = arguments.find("{}")) != std::string::npos;) arguments.replace(at, 2, folder_.Path().string());
+    for (std::size_t at; (at = arguments.find("{}")) != std::string::npos;)
+        arguments.replace(at, 2, folder_.Path().string());
     int status = -1;
     const std::string log = Cli(arguments, &status);
     EXPECT_EQ(status, GetParam().status) << log;
     EXPECT_NE(log.find(GetParam().message), std::string::npos) << log;
 }
-INSTANTIATE_TEST_SUITE_P(BadInput, CliDenoiseFailures, ::testing::Values(
-    FailureCase{"{}/missing.jpg", 1, "Failed to open document."},
-    FailureCase{"{}/broken.png", 1, "Unsupported format or file not found."},
-    FailureCase{"{}/fine.png -o {}/nowhere/out.jpg", 1, "Failed to save file \""},
-    FailureCase{"{}/fine.png --quality 101", 2, "--quality expects a whole number from 0 to 100"},
-    FailureCase{"{}/fine.png --icc maybe", 2, "--icc expects apply or keep"},
-    FailureCase{"{}/fine.png --preset Nonesuch", 2, "no preset \"Nonesuch\""},
-    FailureCase{"{}/fine.png --sharpness 2", 2, "unknown option --sharpness"}));
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, CliDenoiseFailures,
+    ::testing::Values(FailureCase{"{}/missing.jpg", 1, "Failed to open document."},
+                      FailureCase{"{}/broken.png", 1, "Unsupported format or file not found."},
+                      FailureCase{"{}/fine.png -o {}/nowhere/out.jpg", 1, "Failed to save file \""},
+                      FailureCase{"{}/fine.png --quality 101", 2,
+                                  "--quality expects a whole number from 0 to 100"},
+                      FailureCase{"{}/fine.png --icc maybe", 2, "--icc expects apply or keep"},
+                      FailureCase{"{}/fine.png --preset Nonesuch", 2, "no preset \"Nonesuch\""},
+                      FailureCase{"{}/fine.png --sharpness 2", 2, "unknown option --sharpness"}));
 
 }  // namespace
 }  // namespace stillpix::test

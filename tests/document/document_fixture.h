@@ -7,9 +7,9 @@
 
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,7 +47,9 @@ public:
         return iccAnswer;
     }
     void SetStatusText(int pane, const std::string& text) override { status[pane & 1] = text; }
-    bool RunProgressDialog(ProgressDialogModel& model) override { return RunProgressDialogHeadless(model, *doc); }
+    bool RunProgressDialog(ProgressDialogModel& model) override {
+        return RunProgressDialogHeadless(model, *doc);
+    }
     bool ShowSummary(const std::string& text) override {
         summaries.push_back(text);
         return false;
@@ -57,7 +59,7 @@ public:
 
     CNoiseCleanerDoc* doc = nullptr;
     std::vector<UserMessage> shown;
-    std::deque<MessageAnswer> answers;   // for questions; Yes when empty
+    std::deque<MessageAnswer> answers;  // for questions; Yes when empty
     std::vector<UserMessage> iccPrompts;
     IccAnswer iccAnswer;
     std::vector<std::string> summaries;
@@ -91,7 +93,7 @@ public:
         changed_.notify_all();
     }
 
-    bool hold = false;             // set before the run starts
+    bool hold = false;  // set before the run starts
     std::vector<std::string> started;
     int tilesShown = 0;
 
@@ -122,13 +124,15 @@ std::string Shell(const std::string& command, int* status = nullptr);
 std::string Quoted(const std::string& text);
 // exiftool's value of one tag, "" when absent; several tags in one run ("-" when absent).
 std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
-std::vector<std::string> ExifTool(const std::filesystem::path& file, const std::vector<std::string>& tags);
+std::vector<std::string> ExifTool(const std::filesystem::path& file,
+                                  const std::vector<std::string>& tags);
 // `convert` with the arguments; fails the test when it does.
 void Convert(const std::string& arguments);
 // ImageMagick's RMSE between two images (normalised 0..1).
 double Rmse(const std::filesystem::path& a, const std::filesystem::path& b);
 // A smooth colour scene of width x height into `file` (any format by its name), and a noisy one.
-void WriteScene(const std::filesystem::path& file, int width, int height, const std::string& extra = "");
+void WriteScene(const std::filesystem::path& file, int width, int height,
+                const std::string& extra = "");
 // Camera tags and an IPTC keyword, written by exiftool.
 void TagAsCamera(const std::filesystem::path& file, int iso, const std::string& extra = "");
 

@@ -11,7 +11,8 @@ namespace {
 // A wide-gamut RGB profile named `name`, made by lcms2 itself.
 std::vector<uint8_t> MakeProfile(const char* name) {
     const cmsCIExyY white = {0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries = {{0.708, 0.292, 1.0}, {0.170, 0.797, 1.0}, {0.131, 0.046, 1.0}};
+    const cmsCIExyYTRIPLE primaries = {
+        {0.708, 0.292, 1.0}, {0.170, 0.797, 1.0}, {0.131, 0.046, 1.0}};
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
     cmsToneCurve* curves[3] = {gamma, gamma, gamma};
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
@@ -38,10 +39,11 @@ void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t
     std::vector<uint8_t> bits(BitmapStride(kW, 24) * kH);
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
-            for (int c = 0; c < 3; ++c) bits[y * BitmapStride(kW, 24) + 3 * x + c] = uint8_t(30 + x * 8 + c * 20 + y * 5);
+            for (int c = 0; c < 3; ++c)
+                bits[y * BitmapStride(kW, 24) + 3 * x + c] = uint8_t(30 + x * 8 + c * 20 + y * 5);
     CodecHandle h = cNewSession();
-    ASSERT_TRUE(cLoadDIBitmap(*h, header, bits) && cLoadICCProfile(*h, profile) && cSaveICCProfileEnabled(*h, true) &&
-                cSave(*h, file, kSaveCodePng))
+    ASSERT_TRUE(cLoadDIBitmap(*h, header, bits) && cLoadICCProfile(*h, profile) &&
+                cSaveICCProfileEnabled(*h, true) && cSave(*h, file, kSaveCodePng))
         << cGetLastError(*h);
 }
 
@@ -57,7 +59,7 @@ struct IccCase {
     IccAnswer answer;
     bool asked;
     bool converted;
-    int storedMode;     // the option afterwards
+    int storedMode;  // the option afterwards
 };
 
 class IccModes : public DocumentTest, public ::testing::WithParamInterface<IccCase> {};
@@ -75,18 +77,21 @@ TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
     EXPECT_EQ(image.IccConverted(), c.converted);
     ASSERT_EQ(window_.iccPrompts.size(), c.asked ? 1u : 0u);
     if (c.asked)
-        EXPECT_EQ(window_.iccPrompts[0],
-                  (UserMessage{MessageKind::kQuestion,
-                               "An embedded ICC profile 'Wide Test RGB' has been detected. Do you want to apply the "
-                               "ICC profile?",
-                               MessageButtons::kYesNo}));
+        EXPECT_EQ(window_.iccPrompts[0], (UserMessage{MessageKind::kQuestion,
+                                                      "An embedded ICC profile 'Wide Test RGB' has "
+                                                      "been detected. Do you want to apply the "
+                                                      "ICC profile?",
+                                                      MessageButtons::kYesNo}));
     EXPECT_EQ(options_.settings2.iccHandling, c.storedMode);
-    EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling, c.answer.remember ? c.storedMode : 0);
+    EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling,
+              c.answer.remember ? c.storedMode : 0);
 
     // Converted pixels differ from the file's; saving puts them back and embeds the profile.
     const auto original = RawRgb(source);
     int shownDiff = 0;
-    for (int x = 0; x < 16; ++x) shownDiff = std::max(shownDiff, std::abs(image.Display().Row(0)[3 * x + 2] - original[3 * x]));
+    for (int x = 0; x < 16; ++x)
+        shownDiff =
+            std::max(shownDiff, std::abs(image.Display().Row(0)[3 * x + 2] - original[3 * x]));
     EXPECT_EQ(shownDiff > 4, c.converted) << shownDiff;
     const auto saved = File("saved.png");
     ASSERT_TRUE(image.Save(saved, 90, true));
@@ -96,12 +101,13 @@ TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
     for (std::size_t i = 0; i < back.size(); ++i) ASSERT_NEAR(back[i], original[i], 2) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryMode, IccModes, ::testing::Values(
-    IccCase{"AskYes", IccMode::kAsk, {true, false}, true, true, 0},
-    IccCase{"AskYesRemembered", IccMode::kAsk, {true, true}, true, true, 1},
-    IccCase{"AskNoRemembered", IccMode::kAsk, {false, true}, true, false, 2},
-    IccCase{"ApplyOnOpen", IccMode::kApplyOnOpen, {}, false, true, 1},
-    IccCase{"DoNotApply", IccMode::kDoNotApply, {}, false, false, 2}),
+INSTANTIATE_TEST_SUITE_P(
+    EveryMode, IccModes,
+    ::testing::Values(IccCase{"AskYes", IccMode::kAsk, {true, false}, true, true, 0},
+                      IccCase{"AskYesRemembered", IccMode::kAsk, {true, true}, true, true, 1},
+                      IccCase{"AskNoRemembered", IccMode::kAsk, {false, true}, true, false, 2},
+                      IccCase{"ApplyOnOpen", IccMode::kApplyOnOpen, {}, false, true, 1},
+                      IccCase{"DoNotApply", IccMode::kDoNotApply, {}, false, false, 2}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(DocumentTest, AProfileNamedSrgbIsNeverAskedAboutNorConverted) {

@@ -11,17 +11,19 @@ namespace {
 struct OpenCase {
     const char* name;
     const char* convertOptions;
-    int bitsPerPixel;      // of the file as the document reports it
+    int bitsPerPixel;  // of the file as the document reports it
     int displayBits;
     bool grey;
-    int tolerance;         // JPEG decoders may round; a 16-bit file shows its high bytes, ImageMagick rounds
+    int tolerance;  // JPEG decoders may round; a 16-bit file shows its high bytes, ImageMagick
+                    // rounds
 };
 
 // ImageMagick's top-down samples: R, G, B (or grey); 16 bits little-endian when `depth` is 16.
 std::vector<uint8_t> MagickSamples(const std::filesystem::path& file, bool grey, int depth) {
     return [&] {
-        const std::string raw = Shell("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
-                                    std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
+        const std::string raw =
+            Shell("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
+                  std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
         return std::vector<uint8_t>(raw.begin(), raw.end());
     }();
 }
@@ -30,7 +32,7 @@ class OpenFormats : public DocumentTest, public ::testing::WithParamInterface<Op
 
 TEST_P(OpenFormats, DisplayBitmapAndSamplesMatchAnIndependentDecoder) {
     const OpenCase& c = GetParam();
-    constexpr int kWidth = 37, kHeight = 23;   // odd: every row is padded
+    constexpr int kWidth = 37, kHeight = 23;  // odd: every row is padded
     const auto file = File(c.name);
     WriteScene(file, kWidth, kHeight, c.convertOptions);
     ASSERT_TRUE(doc_->OnOpenDocument(file));
@@ -59,8 +61,11 @@ TEST_P(OpenFormats, DisplayBitmapAndSamplesMatchAnIndependentDecoder) {
                 const std::size_t at = (std::size_t(y) * kWidth + x) * channels + ch;
                 worst = std::max(worst, std::abs(shown - int(expected8[at])));
                 if (sixteen) {
-                    const uint16_t want = uint16_t(expected16[2 * at] | expected16[2 * at + 1] << 8);
-                    const uint16_t got = image.Samples16()[(std::size_t(y) * kWidth + x) * channels + (c.grey ? 0 : 2 - ch)];
+                    const uint16_t want =
+                        uint16_t(expected16[2 * at] | expected16[2 * at + 1] << 8);
+                    const uint16_t got =
+                        image.Samples16()[(std::size_t(y) * kWidth + x) * channels +
+                                          (c.grey ? 0 : 2 - ch)];
                     ASSERT_EQ(got, want) << x << "," << y;
                     ASSERT_EQ(shown, got >> 8);
                 }
@@ -74,21 +79,30 @@ TEST_P(OpenFormats, DisplayBitmapAndSamplesMatchAnIndependentDecoder) {
     EXPECT_EQ(doc_->Job().tiles.count, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFormat, OpenFormats, ::testing::Values(
-    OpenCase{"colour.jpg", "-quality 95", 24, 24, false, 3},
-    OpenCase{"grey.jpg", "-colorspace Gray -quality 95", 8, 8, true, 3},
-    OpenCase{"colour8.png", "-depth 8", 24, 24, false, 0},
-    OpenCase{"colour16.png", "-depth 16", 48, 24, false, 1},
-    OpenCase{"grey16.png", "-colorspace Gray -depth 16", 16, 8, true, 1},
-    OpenCase{"colour8.tif", "-depth 8", 24, 24, false, 0},
-    OpenCase{"colour16.tif", "-depth 16", 48, 24, false, 1},
-    OpenCase{"grey8.tif", "-colorspace Gray -depth 8", 8, 8, true, 0},
-    OpenCase{"colour.bmp", "-type TrueColor", 24, 24, false, 0},
-    OpenCase{"palette.gif", "-colors 64", 24, 24, false, 0},
-    // 32 bits with transparency: shown as it looks over white.
-    OpenCase{"alpha.png", "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24, false, 1},
-    OpenCase{"alpha.tif", "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24, false, 1}),
-    [](const auto& info) { std::string n = info.param.name; n[n.find('.')] = '_'; return n; });
+INSTANTIATE_TEST_SUITE_P(
+    EveryFormat, OpenFormats,
+    ::testing::Values(OpenCase{"colour.jpg", "-quality 95", 24, 24, false, 3},
+                      OpenCase{"grey.jpg", "-colorspace Gray -quality 95", 8, 8, true, 3},
+                      OpenCase{"colour8.png", "-depth 8", 24, 24, false, 0},
+                      OpenCase{"colour16.png", "-depth 16", 48, 24, false, 1},
+                      OpenCase{"grey16.png", "-colorspace Gray -depth 16", 16, 8, true, 1},
+                      OpenCase{"colour8.tif", "-depth 8", 24, 24, false, 0},
+                      OpenCase{"colour16.tif", "-depth 16", 48, 24, false, 1},
+                      OpenCase{"grey8.tif", "-colorspace Gray -depth 8", 8, 8, true, 0},
+                      OpenCase{"colour.bmp", "-type TrueColor", 24, 24, false, 0},
+                      OpenCase{"palette.gif", "-colors 64", 24, 24, false, 0},
+                      // 32 bits with transparency: shown as it looks over white.
+                      OpenCase{"alpha.png",
+                               "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24,
+                               false, 1},
+                      OpenCase{"alpha.tif",
+                               "-alpha set -channel A -evaluate set 60% +channel -depth 8", 24, 24,
+                               false, 1}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        n[n.find('.')] = '_';
+        return n;
+    });
 
 TEST_F(DocumentTest, AFileThatDoesNotDecodeLeavesTheDocumentEmpty) {
     WriteScene(File("good.png"), 40, 30);
@@ -101,9 +115,10 @@ TEST_F(DocumentTest, AFileThatDoesNotDecodeLeavesTheDocumentEmpty) {
     EXPECT_FALSE(doc_->Loaded());
     EXPECT_EQ(doc_->Job().tiles.count, 0);
     ASSERT_FALSE(window_.shown.empty());
-    EXPECT_EQ(window_.shown.back(),
-              (UserMessage{MessageKind::kError,
-                           "Cannot open file " + broken.string() + ". \r\nUnsupported format or file not found."}));
+    EXPECT_EQ(
+        window_.shown.back(),
+        (UserMessage{MessageKind::kError, "Cannot open file " + broken.string() +
+                                              ". \r\nUnsupported format or file not found."}));
     // A file that cannot be read at all fails the step and keeps what was open.
     WriteScene(File("good.png"), 40, 30);
     ASSERT_TRUE(doc_->OnOpenDocument(File("good.png")));

@@ -12,7 +12,8 @@ using ChosenPath = std::optional<std::filesystem::path>;
 TEST_F(DocumentTest, PasteTakesTheClipboardBitmapAndCopyPutsTheResultBack) {
     EXPECT_FALSE(doc_->CanPaste());
     EXPECT_FALSE(doc_->Paste());
-    EXPECT_EQ(window_.shown.back(), (UserMessage{MessageKind::kError, "Unable to paste from the Clipboard."}));
+    EXPECT_EQ(window_.shown.back(),
+              (UserMessage{MessageKind::kError, "Unable to paste from the Clipboard."}));
     EXPECT_FALSE(doc_->HasImage());
 
     FakeClipboard& clipboard = window_.clipboard;
@@ -49,7 +50,7 @@ TEST_F(DocumentTest, PasteTakesTheClipboardBitmapAndCopyPutsTheResultBack) {
 
 struct CloseCase {
     MessageAnswer answer;
-    bool choosePath;        // the file dialog gives a path (else it is cancelled)
+    bool choosePath;  // the file dialog gives a path (else it is cancelled)
     CloseAction action;
     bool saved;
 };
@@ -71,26 +72,30 @@ TEST_P(ClosePrompt, AnUnsavedProcessedImageAsksFirst) {
     EXPECT_EQ(doc_->FileClose(choose), c.action);
     ASSERT_FALSE(window_.shown.empty());
     EXPECT_EQ(window_.shown[0],
-              (UserMessage{MessageKind::kQuestion, "The image has not been saved. Do you want to save it?",
+              (UserMessage{MessageKind::kQuestion,
+                           "The image has not been saved. Do you want to save it?",
                            MessageButtons::kYesNoCancel}));
     EXPECT_EQ(std::filesystem::exists(File("saved.png")), c.saved);
     EXPECT_EQ(doc_->HasImage(), c.action == CloseAction::kKept);
-    if (c.answer == MessageAnswer::kYes) EXPECT_EQ(offered, (folder_.Path() / "photo_filtered.jpg").string());
+    if (c.answer == MessageAnswer::kYes)
+        EXPECT_EQ(offered, (folder_.Path() / "photo_filtered.jpg").string());
     if (c.action == CloseAction::kClosed) EXPECT_EQ(window_.status[0], "For Help, press F1");
     // Once saved, closing asks nothing.
     if (c.saved) EXPECT_EQ(window_.shown.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryAnswer, ClosePrompt, ::testing::Values(
-    CloseCase{MessageAnswer::kCancel, false, CloseAction::kKept, false},
-    CloseCase{MessageAnswer::kNo, false, CloseAction::kClosed, false},
-    CloseCase{MessageAnswer::kYes, true, CloseAction::kClosed, true},
-    CloseCase{MessageAnswer::kYes, false, CloseAction::kKept, false}));
+INSTANTIATE_TEST_SUITE_P(
+    EveryAnswer, ClosePrompt,
+    ::testing::Values(CloseCase{MessageAnswer::kCancel, false, CloseAction::kKept, false},
+                      CloseCase{MessageAnswer::kNo, false, CloseAction::kClosed, false},
+                      CloseCase{MessageAnswer::kYes, true, CloseAction::kClosed, true},
+                      CloseCase{MessageAnswer::kYes, false, CloseAction::kKept, false}));
 
 TEST_F(DocumentTest, AnImageNotProcessedClosesWithoutAsking) {
     WriteScene(File("photo.png"), 30, 20);
     OpenAndProfile(File("photo.png"));
-    EXPECT_EQ(doc_->FileClose([](const std::string&) { return ChosenPath(); }), CloseAction::kClosed);
+    EXPECT_EQ(doc_->FileClose([](const std::string&) { return ChosenPath(); }),
+              CloseAction::kClosed);
     EXPECT_TRUE(window_.shown.empty());
     EXPECT_FALSE(doc_->HasImage());
 }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "document/save_names.h"
-#include "platform/atomic_file.h"
 #include "document_fixture.h"
+#include "platform/atomic_file.h"
 
 namespace stillpix::test {
 namespace {
@@ -17,26 +17,33 @@ struct NameCase {
 };
 class SuggestedNames : public ::testing::TestWithParam<NameCase> {};
 TEST_P(SuggestedNames, CutAtTheLastDotOfTheNameThenSuffixAndJpg) {
-    EXPECT_EQ(SuggestedSaveName(GetParam().base, GetParam().appendSuffix, "_filtered"), GetParam().suggested);
+    EXPECT_EQ(SuggestedSaveName(GetParam().base, GetParam().appendSuffix, "_filtered"),
+              GetParam().suggested);
 }
-INSTANTIATE_TEST_SUITE_P(HandWorked, SuggestedNames, ::testing::Values(
-    NameCase{"/photos/beach.jpg", true, "/photos/beach_filtered.jpg"},
-    NameCase{"/photos/beach.final.tif", true, "/photos/beach.final_filtered.jpg"},
-    NameCase{"/photos/beach", true, "/photos/beach_filtered.jpg"},
-    NameCase{"/photos/beach.png", false, "/photos/beach.jpg"},
-    // A dot in a folder is no extension.
-    NameCase{"/photos/2024.06/beach", true, "/photos/2024.06/beach_filtered.jpg"},
-    NameCase{"Untitled", true, "Untitled_filtered.jpg"}));
+INSTANTIATE_TEST_SUITE_P(
+    HandWorked, SuggestedNames,
+    ::testing::Values(NameCase{"/photos/beach.jpg", true, "/photos/beach_filtered.jpg"},
+                      NameCase{"/photos/beach.final.tif", true, "/photos/beach.final_filtered.jpg"},
+                      NameCase{"/photos/beach", true, "/photos/beach_filtered.jpg"},
+                      NameCase{"/photos/beach.png", false, "/photos/beach.jpg"},
+                      // A dot in a folder is no extension.
+                      NameCase{"/photos/2024.06/beach", true, "/photos/2024.06/beach_filtered.jpg"},
+                      NameCase{"Untitled", true, "Untitled_filtered.jpg"}));
 
 struct CodeCase {
     const char* name;
     int code;
 };
 class FormatCodes : public ::testing::TestWithParam<CodeCase> {};
-TEST_P(FormatCodes, TiffPngOrTheJpegQuality) { EXPECT_EQ(SaveFormatCode(GetParam().name, 77), GetParam().code); }
-INSTANTIATE_TEST_SUITE_P(HandWorked, FormatCodes, ::testing::Values(
-    CodeCase{"a.tiff", 18}, CodeCase{"a.TIF", 18}, CodeCase{"a.Tiff", 18}, CodeCase{"a.PNG", 11},
-    CodeCase{"a.png", 11}, CodeCase{"a.bmp", 77}, CodeCase{"a.jpg", 77}, CodeCase{"tif", 77}, CodeCase{"a.tif.gz", 77}));
+TEST_P(FormatCodes, TiffPngOrTheJpegQuality) {
+    EXPECT_EQ(SaveFormatCode(GetParam().name, 77), GetParam().code);
+}
+INSTANTIATE_TEST_SUITE_P(HandWorked, FormatCodes,
+                         ::testing::Values(CodeCase{"a.tiff", 18}, CodeCase{"a.TIF", 18},
+                                           CodeCase{"a.Tiff", 18}, CodeCase{"a.PNG", 11},
+                                           CodeCase{"a.png", 11}, CodeCase{"a.bmp", 77},
+                                           CodeCase{"a.jpg", 77}, CodeCase{"tif", 77},
+                                           CodeCase{"a.tif.gz", 77}));
 
 TEST(SaveNames, DefaultExtensionAndTypeRewriting) {
     EXPECT_EQ(WithDefaultExtension("/out/result"), "/out/result.jpg");
@@ -58,8 +65,8 @@ struct SaveCase {
     const char* target;
     int quality;
     bool sixteen;
-    const char* format;     // ImageMagick's %m
-    int depth;              // ImageMagick's %z
+    const char* format;  // ImageMagick's %m
+    int depth;           // ImageMagick's %z
 };
 class SaveFormats : public DocumentTest, public ::testing::WithParamInterface<SaveCase> {};
 
@@ -76,23 +83,27 @@ TEST_P(SaveFormats, WritesTheFormatDepthQualityAndMetadata) {
     EXPECT_EQ(Shell("identify -format %m:%z " + Quoted(target.string())),
               std::string(c.format) + ":" + std::to_string(c.depth));
     if (std::string(c.format) == "JPEG")
-        EXPECT_EQ(Shell("identify -format %Q " + Quoted(target.string())), std::to_string(c.quality));
-    EXPECT_EQ(ExifTool(target, {"EXIF:Software", "EXIF:ISO", "EXIF:Make", "EXIF:Model", "EXIF:ExifImageWidth",
-                                "IPTC:Keywords"}),
-              (std::vector<std::string>{"Veltrano Stillpix", "800", "Canon", "Canon EOS 5D", "64", "harbour"}));
+        EXPECT_EQ(Shell("identify -format %Q " + Quoted(target.string())),
+                  std::to_string(c.quality));
+    EXPECT_EQ(ExifTool(target, {"EXIF:Software", "EXIF:ISO", "EXIF:Make", "EXIF:Model",
+                                "EXIF:ExifImageWidth", "IPTC:Keywords"}),
+              (std::vector<std::string>{"Veltrano Stillpix", "800", "Canon", "Canon EOS 5D", "64",
+                                        "harbour"}));
     // The document's own block keeps what was loaded.
     EXPECT_STREQ(doc_->Image()->Formatter().Descriptor().software, "Camera-Firmware");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFormat, SaveFormats, ::testing::Values(
-    SaveCase{"a.jpg", "-quality 95", "out.jpg", 37, true, "JPEG", 8},
-    // The quality that is also TIFF's format code stays a JPEG quality.
-    SaveCase{"a.jpg", "-quality 95", "out.jpeg", 18, true, "JPEG", 8},
-    SaveCase{"a.jpg", "-quality 95", "out.bmp", 60, true, "JPEG", 8},
-    SaveCase{"a.tif", "-depth 16", "out.tif", 90, true, "TIFF", 16},
-    SaveCase{"a.tif", "-depth 16", "out.TIFF", 90, false, "TIFF", 8},
-    SaveCase{"a.tif", "-depth 16 -colorspace Gray", "out.png", 90, true, "PNG", 16},
-    SaveCase{"a.png", "-depth 8 -colorspace Gray", "out.tif", 90, true, "TIFF", 8}));
+INSTANTIATE_TEST_SUITE_P(
+    EveryFormat, SaveFormats,
+    ::testing::Values(
+        SaveCase{"a.jpg", "-quality 95", "out.jpg", 37, true, "JPEG", 8},
+        // The quality that is also TIFF's format code stays a JPEG quality.
+        SaveCase{"a.jpg", "-quality 95", "out.jpeg", 18, true, "JPEG", 8},
+        SaveCase{"a.jpg", "-quality 95", "out.bmp", 60, true, "JPEG", 8},
+        SaveCase{"a.tif", "-depth 16", "out.tif", 90, true, "TIFF", 16},
+        SaveCase{"a.tif", "-depth 16", "out.TIFF", 90, false, "TIFF", 8},
+        SaveCase{"a.tif", "-depth 16 -colorspace Gray", "out.png", 90, true, "PNG", 16},
+        SaveCase{"a.png", "-depth 8 -colorspace Gray", "out.tif", 90, true, "TIFF", 8}));
 
 // Makes the next save fail the way the machine allows: a read-only folder, or (as root, whom
 // permissions do not stop) the atomic write's injected failure.
@@ -122,13 +133,15 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
     WriteFileBytes(target, {'o', 'l', 'd'});
     {
         FailedSave failing(outFolder);
-        EXPECT_FALSE(doc_->SaveDocument(outFolder / "kept"));   // ".jpg" is added
+        EXPECT_FALSE(doc_->SaveDocument(outFolder / "kept"));  // ".jpg" is added
     }
     EXPECT_EQ(ReadFileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
     ASSERT_FALSE(window_.shown.empty());
-    EXPECT_EQ(window_.shown.back(), (UserMessage{MessageKind::kError, "Failed to save file \"" + target.string() + "\"."}));
+    EXPECT_EQ(
+        window_.shown.back(),
+        (UserMessage{MessageKind::kError, "Failed to save file \"" + target.string() + "\"."}));
     EXPECT_FALSE(doc_->Job().saved.load());
-    EXPECT_EQ(std::filesystem::directory_iterator(outFolder)->path(), target);   // no temporary left
+    EXPECT_EQ(std::filesystem::directory_iterator(outFolder)->path(), target);  // no temporary left
 
     // Saving over the source itself replaces it with the filtered image.
     window_.shown.clear();
@@ -147,7 +160,8 @@ TEST_F(DocumentTest, SavingAskesToProcessFirstAndNoSavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(File("out.png")));
     ASSERT_EQ(window_.shown.size(), 1u);
     EXPECT_EQ(window_.shown[0].text,
-              "The image has not been entirely processed.\r\nDo you want to process the image now and then save it?");
+              "The image has not been entirely processed.\r\nDo you want to process the image now "
+              "and then save it?");
     // Yes processes every tile, then saves.
     EXPECT_TRUE(doc_->SaveDocument(File("out.png")));
     EXPECT_EQ(doc_->UnfilteredTiles(), 0);

@@ -10,7 +10,7 @@
 namespace stillpix::test {
 namespace {
 
-constexpr int kWidth = 1300, kHeight = 700;   // 3 x 2 tiles: the remainders of 100 get their own
+constexpr int kWidth = 1300, kHeight = 700;  // 3 x 2 tiles: the remainders of 100 get their own
 
 // A progress bar that counts the tiles a run reports and can act after the n-th.
 class CountingBar : public ProgressControl {
@@ -51,7 +51,8 @@ protected:
     }
     std::vector<bool> Filtered() const {
         std::vector<bool> out;
-        for (int i = 0; i < doc_->Job().tiles.count; ++i) out.push_back(doc_->Job().tiles.tiles[i].filtered);
+        for (int i = 0; i < doc_->Job().tiles.count; ++i)
+            out.push_back(doc_->Job().tiles.tiles[i].filtered);
         return out;
     }
     std::filesystem::path source_;
@@ -83,8 +84,9 @@ TEST_F(WorkerTest, ACancelledRunKeepsItsTilesAndTheNextDoesOnlyTheRest) {
     EXPECT_EQ(second.last, 100);
     EXPECT_EQ(doc_->UnfilteredTiles(), 0);
     ASSERT_TRUE(doc_->SummaryText());
-    EXPECT_TRUE(std::regex_match(*doc_->SummaryText(),
-                                 std::regex("Image processing has been completed in [ 0-9]+\\.[0-9]{2} seconds\\.")));
+    EXPECT_TRUE(std::regex_match(
+        *doc_->SummaryText(),
+        std::regex("Image processing has been completed in [ 0-9]+\\.[0-9]{2} seconds\\.")));
 
     // Two runs give the bytes of one.
     FakeWindow otherWindow;
@@ -101,7 +103,7 @@ TEST_F(WorkerTest, ACancelledRunKeepsItsTilesAndTheNextDoesOnlyTheRest) {
 TEST_F(WorkerTest, APreviewFiltersOnlyTheTilesItShows) {
     options_.settings.autoPreview = 1;
     doc_->Job().processed.store(true);
-    const TileRect visible{500, 550, 700, 650};   // meets the tiles at columns 0, 1 of rows 0, 1
+    const TileRect visible{500, 550, 700, 650};  // meets the tiles at columns 0, 1 of rows 0, 1
     doc_->RestartCountdown(true);
     ASSERT_TRUE(doc_->OnPreviewTimer(visible));
     doc_->WaitForWorker();
@@ -149,9 +151,10 @@ TEST_P(Countdown, DelayInTwoHundredMillisecondTicksAtLeastOne) {
     doc_->RestartCountdown();
     EXPECT_EQ(doc_->Job().countdown.load(), 0);
 }
-INSTANTIATE_TEST_SUITE_P(HandWorked, Countdown, ::testing::Values(
-    CountdownCase{0, false, 1}, CountdownCase{1, false, 5}, CountdownCase{3, false, 15},
-    CountdownCase{10, true, 1}));
+INSTANTIATE_TEST_SUITE_P(HandWorked, Countdown,
+                         ::testing::Values(CountdownCase{0, false, 1}, CountdownCase{1, false, 5},
+                                           CountdownCase{3, false, 15},
+                                           CountdownCase{10, true, 1}));
 
 TEST_F(WorkerTest, WithoutAutomaticPreviewTheCountdownRunsOutWithoutARun) {
     options_.settings.autoPreview = 0;
@@ -200,7 +203,7 @@ TEST_F(WorkerTest, AFileAskedForDuringARunOpensOnceTheRunHasStopped) {
     EXPECT_TRUE(doc_->Job().cancelRequested.load());
     events_.Release();
     doc_->WaitForWorker();
-    EXPECT_EQ(doc_->FilteredTiles(), 1);   // stopped at the next tile
+    EXPECT_EQ(doc_->FilteredTiles(), 1);  // stopped at the next tile
     opener.OnIdle();
     EXPECT_FALSE(opener.Pending());
     EXPECT_EQ(doc_->Title(), "next.png");

@@ -9,7 +9,7 @@ namespace {
 struct ColourCase {
     int32_t b, g, r, shift;
     Ycc ycc;
-    Bgr back;   // the inverse of `ycc` for the depth of `shift`
+    Bgr back;  // the inverse of `ycc` for the depth of `shift`
 };
 
 TEST(ColourTransform, ExtremesGoThereAndBack) {
@@ -28,7 +28,8 @@ TEST(ColourTransform, ExtremesGoThereAndBack) {
         EXPECT_EQ(ycc.y, c.ycc.y);
         EXPECT_EQ(ycc.cr, c.ycc.cr);
         EXPECT_EQ(ycc.cb, c.ycc.cb);
-        const Bgr back = c.shift == 6 ? InversePixel8(ycc.y, ycc.cr, ycc.cb) : InversePixel16(ycc.y, ycc.cr, ycc.cb);
+        const Bgr back = c.shift == 6 ? InversePixel8(ycc.y, ycc.cr, ycc.cb)
+                                      : InversePixel16(ycc.y, ycc.cr, ycc.cb);
         EXPECT_EQ(back.b, c.back.b);
         EXPECT_EQ(back.g, c.back.g);
         EXPECT_EQ(back.r, c.back.r);

@@ -19,20 +19,26 @@ struct TileRun {
     NoiseProfile profile = FlatProfile(20);
     NoiseFilterParams params = test::Params(128, 5);
     TileRun(int w, int h, uint8_t value = 40)
-        : width(w), height(h), source(std::size_t(Stride24(w)) * h, value), destination(source.size(), 0xAA), g(w, h) {}
+        : width(w),
+          height(h),
+          source(std::size_t(Stride24(w)) * h, value),
+          destination(source.size(), 0xAA),
+          g(w, h) {}
     bool Go(void* data, TileCallback callback, TileBufferCallback bufferCallback = nullptr) {
-        return ProcessTiles(g.grid, width, height, destination.data(), source.data(), 24, destination.size(), &params,
-                            &profile, false, data, callback, nullptr, bufferCallback);
+        return ProcessTiles(g.grid, width, height, destination.data(), source.data(), 24,
+                            destination.size(), &params, &profile, false, data, callback, nullptr,
+                            bufferCallback);
     }
     bool Untouched() const {
-        return std::all_of(destination.begin(), destination.end(), [](uint8_t v) { return v == 0xAA; });
+        return std::all_of(destination.begin(), destination.end(),
+                           [](uint8_t v) { return v == 0xAA; });
     }
 };
 
 struct Script {
-    int skipIndex = -1;   // 0 before this tile
-    int stopIndex = -1;   // 0 after this tile
-    int keepOnly = -1;    // skip every other tile
+    int skipIndex = -1;  // 0 before this tile
+    int stopIndex = -1;  // 0 after this tile
+    int keepOnly = -1;   // skip every other tile
     std::vector<int> seen;
 };
 
@@ -41,7 +47,9 @@ int Scripted(ProgressRecord& record) {
     EXPECT_EQ(record.filtering, 1);
     if (record.stage == 1) return record.tileIndex == s.stopIndex ? 0 : 1;
     s.seen.push_back(record.tileIndex);
-    return record.tileIndex == s.skipIndex || (s.keepOnly >= 0 && record.tileIndex != s.keepOnly) ? 0 : 1;
+    return record.tileIndex == s.skipIndex || (s.keepOnly >= 0 && record.tileIndex != s.keepOnly)
+               ? 0
+               : 1;
 }
 
 TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
@@ -51,7 +59,8 @@ TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
         std::vector<int> seen, filtered;
     };
     // 700 x 700 is 2 x 2 tiles; a tile in progress always completes, a stop ends the run at once.
-    for (const Case& c : {Case{3, -1, false, {0, 1, 2, 3}, {1, 1, 1, 0}}, Case{0, -1, true, {0, 1, 2, 3}, {0, 1, 1, 1}},
+    for (const Case& c : {Case{3, -1, false, {0, 1, 2, 3}, {1, 1, 1, 0}},
+                          Case{0, -1, true, {0, 1, 2, 3}, {0, 1, 1, 1}},
                           Case{-1, 1, false, {0, 1}, {1, 1, 0, 0}}}) {
         SCOPED_TRACE(testing::Message() << "skip " << c.skip << ", stop " << c.stop);
         TileRun run(700, 700);
@@ -64,7 +73,7 @@ TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
 }
 
 TEST(ProcessTiles, OnlyInnerRectanglesOfFilteredTilesAreWritten) {
-    TileRun run(701, 650);   // 2 x 1 tiles; stride 2104: one padding byte per row
+    TileRun run(701, 650);  // 2 x 1 tiles; stride 2104: one padding byte per row
     ASSERT_EQ(run.g.grid.count, 2);
     Script script;
     script.keepOnly = 1;
@@ -75,7 +84,8 @@ TEST(ProcessTiles, OnlyInnerRectanglesOfFilteredTilesAreWritten) {
         for (int x = 0; x < stride; ++x) {
             const bool inside = x < run.width * 3 && x / 3 >= inner.left && x / 3 < inner.right &&
                                 y >= inner.top && y < inner.bottom;
-            ASSERT_EQ(run.destination[std::size_t(y) * stride + x], inside ? 40 : 0xAA) << x << "," << y;
+            ASSERT_EQ(run.destination[std::size_t(y) * stride + x], inside ? 40 : 0xAA)
+                << x << "," << y;
         }
 }
 
@@ -97,11 +107,12 @@ TEST(ProcessTiles, CallerBuffersAreFilteredInPlaceAndNullSkips) {
     EXPECT_EQ(tile.calls[0], 1);
     EXPECT_EQ(tile.calls[1], 1);
     EXPECT_TRUE(run.Untouched());
-    EXPECT_TRUE(std::all_of(tile.buffer.begin(), tile.buffer.end(), [](uint8_t v) { return v == 90; }));   // flat grey stays
+    EXPECT_TRUE(std::all_of(tile.buffer.begin(), tile.buffer.end(),
+                            [](uint8_t v) { return v == 90; }));  // flat grey stays
 
     TileRun skipped(100, 80, 90);
     CallerTile none;
-    EXPECT_FALSE(skipped.Go(&none, nullptr, OwnBuffer));   // the last tile was skipped
+    EXPECT_FALSE(skipped.Go(&none, nullptr, OwnBuffer));  // the last tile was skipped
     EXPECT_EQ(none.calls[1], 0);
     EXPECT_EQ(skipped.g.grid.tiles[0].filtered, 0);
     EXPECT_TRUE(skipped.Untouched());
@@ -110,19 +121,21 @@ TEST(ProcessTiles, CallerBuffersAreFilteredInPlaceAndNullSkips) {
 TEST(ProcessTiles, RefusedArgumentsTouchNothing) {
     TileRun run(64, 64);
     NoiseProfile empty;
-    auto process = [&](int bpp, std::size_t size, const NoiseFilterParams* params, NoiseProfile* profile, bool profiling) {
-        return ProcessTiles(run.g.grid, 64, 64, run.destination.data(), run.source.data(), bpp, size, params, profile,
-                            profiling, nullptr, nullptr, nullptr, nullptr);
+    auto process = [&](int bpp, std::size_t size, const NoiseFilterParams* params,
+                       NoiseProfile* profile, bool profiling) {
+        return ProcessTiles(run.g.grid, 64, 64, run.destination.data(), run.source.data(), bpp,
+                            size, params, profile, profiling, nullptr, nullptr, nullptr, nullptr);
     };
     const std::size_t size = run.destination.size();
     EXPECT_FALSE(process(24, size, nullptr, &run.profile, false));
     EXPECT_FALSE(process(12, size, &run.params, &run.profile, false));
-    EXPECT_FALSE(process(48, size, nullptr, &run.profile, true));   // no 16-bit measurement
+    EXPECT_FALSE(process(48, size, nullptr, &run.profile, true));  // no 16-bit measurement
     EXPECT_FALSE(process(24, size, &run.params, &empty, false));
     EXPECT_FALSE(process(24, 100, &run.params, &run.profile, false));
     auto filter = [&](int stride, NoiseProfile& profile) {
-        return FilterImage(64, 64, stride, run.source.data(), run.destination.data(), nullptr, nullptr, 24, run.g.grid,
-                           profile, &run.params, nullptr, nullptr, nullptr);
+        return FilterImage(64, 64, stride, run.source.data(), run.destination.data(), nullptr,
+                           nullptr, 24, run.g.grid, profile, &run.params, nullptr, nullptr,
+                           nullptr);
     };
     EXPECT_FALSE(filter(Stride24(64), empty));
     EXPECT_FALSE(filter(10, run.profile));

@@ -22,8 +22,12 @@ struct Level {
         int i = 0;
         for (int v : values) level.planes[plane][i++] = Sample(v);
     }
-    void Fill(Plane plane, int value) { std::fill_n(level.planes[plane], level.Pixels(), Sample(value)); }
-    Sample At(Plane plane, int x, int y = 0) const { return level.planes[plane][y * level.width + x]; }
+    void Fill(Plane plane, int value) {
+        std::fill_n(level.planes[plane], level.Pixels(), Sample(value));
+    }
+    Sample At(Plane plane, int x, int y = 0) const {
+        return level.planes[plane][y * level.width + x];
+    }
     void Thresholds(int band, int channel, int32_t value) {
         for (auto& t : context.threshold[band][channel]) t = value;
     }
@@ -40,10 +44,10 @@ TEST(Downsample, CornerAveragesFourHalvingDownIn8BitAndTruncatingIn16Bit) {
         DownsampleLevel(parent.level, child, eightBit);
         ASSERT_EQ(child.width, 2);
         ASSERT_EQ(child.height, 2);
-        EXPECT_EQ(child.P(kSrcY)[3], 2);     // 10 / 4 = 2.5 -> 2
-        EXPECT_EQ(child.P(kSrcCr)[3], expectedCr);   // -2.5
-        EXPECT_EQ(child.P(kSrcY)[0], 0);     // 1 / 4
-        EXPECT_EQ(child.P(kSrcY)[1], eightBit ? 1 : 0);   // (0 + 0 + 1 + 2) / 4 = 0.75
+        EXPECT_EQ(child.P(kSrcY)[3], 2);                 // 10 / 4 = 2.5 -> 2
+        EXPECT_EQ(child.P(kSrcCr)[3], expectedCr);       // -2.5
+        EXPECT_EQ(child.P(kSrcY)[0], 0);                 // 1 / 4
+        EXPECT_EQ(child.P(kSrcY)[1], eightBit ? 1 : 0);  // (0 + 0 + 1 + 2) / 4 = 0.75
         EXPECT_EQ(child.P(kResY) != nullptr, eightBit);
         if (eightBit) {
             EXPECT_EQ(child.P(kResY)[3], 2);
@@ -57,7 +61,8 @@ TEST(Downsample, CornerAveragesFourHalvingDownIn8BitAndTruncatingIn16Bit) {
 struct Merge {
     Level<int16_t> parent;
     Level<int16_t> child;
-    explicit Merge(int parentIndex) : parent(4, 1, parentIndex, false), child(2, 1, parentIndex + 1, true) {
+    explicit Merge(int parentIndex)
+        : parent(4, 1, parentIndex, false), child(2, 1, parentIndex + 1, true) {
         child.level.parent = &parent.level;
         child.level.context = &parent.context;
     }
@@ -71,7 +76,7 @@ TEST(MergeChildLevel, FullSuppressionInFlatAreasTakesTheUpsampledChild) {
     m.parent.Fill(kResY, 50);
     MergeChildLevel(m.child.level);
     EXPECT_EQ(m.parent.At(kResY, 0), 10);
-    EXPECT_EQ(m.parent.At(kResY, 1), 3);    // floor(7 / 2)
+    EXPECT_EQ(m.parent.At(kResY, 1), 3);  // floor(7 / 2)
     EXPECT_EQ(m.parent.At(kResY, 2), -3);
     EXPECT_EQ(m.parent.At(kResY, 3), -3);   // the child's last column is repeated
     EXPECT_EQ(m.parent.At(kResCr, 1), -2);  // floor(-3 / 2), not truncation
@@ -83,7 +88,7 @@ TEST(MergeChildLevel, ZeroSuppressionKeepsTheParentsDetailOverTheLowerBand) {
     m.child.Set(kResY, {8, 8});
     m.child.Set(kSrcY, {2, 2});
     MergeChildLevel(m.child.level);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(m.parent.At(kResY, x), 11);   // 5 + 8 - 2
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(m.parent.At(kResY, x), 11);  // 5 + 8 - 2
 }
 
 TEST(MergeChildLevel, EdgeClassesReduceTheDifference) {
@@ -92,9 +97,11 @@ TEST(MergeChildLevel, EdgeClassesReduceTheDifference) {
     m.parent.Fill(kResY, 100);
     m.parent.Fill(kResCr, 40);
     m.child.Set(kResY, {20, 20});
-    for (int x = 0; x < 4; ++x) m.parent.level.M(kLumaClassMap)[x] = m.parent.level.M(kCrClassMap)[x] = uint8_t(x);
+    for (int x = 0; x < 4; ++x)
+        m.parent.level.M(kLumaClassMap)[x] = m.parent.level.M(kCrClassMap)[x] = uint8_t(x);
     MergeChildLevel(m.child.level);
-    // d = -80 (Y), -40 (Cr); class 1: d >> 3 and 0; class 2: d >> 1, d >> 2; class 3: d - d >> 2, d >> 1.
+    // d = -80 (Y), -40 (Cr); class 1: d >> 3 and 0; class 2: d >> 1, d >> 2; class 3: d - d >> 2, d
+    // >> 1.
     const int y[] = {20, 90, 60, 40}, cr[] = {0, 40, 30, 20};
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(m.parent.At(kResY, x), y[x]) << x;
@@ -115,9 +122,9 @@ TEST(MergeChildLevel, ChrominanceIsClampedByTheChildBandsThresholdFromLevelTwoOn
 
 TEST(SharpenLevel, StrengthAndOneEdgePixel) {
     EXPECT_EQ(SharpenStrength(0, 0, 10), 64);
-    EXPECT_EQ(SharpenStrength(0, 0, 20), 127);   // 128 would divide by zero
+    EXPECT_EQ(SharpenStrength(0, 0, 20), 127);  // 128 would divide by zero
     EXPECT_EQ(SharpenStrength(0, 0, 5), 32);
-    EXPECT_EQ(SharpenStrength(1, 1, 5), 14);     // 225 / 20 = 11, x 128 / 100
+    EXPECT_EQ(SharpenStrength(1, 1, 5), 14);  // 225 / 20 = 11, x 128 / 100
     EXPECT_EQ(SharpenStrength(2, 2, 20), 25);
 
     Level<int16_t> l(5, 5, 0, false);
@@ -126,24 +133,24 @@ TEST(SharpenLevel, StrengthAndOneEdgePixel) {
     l.level.planes[kResY][12] = 1000;
     l.level.M(kLumaClassMap)[12] = 1;
     SharpenLevel(l.level);
-    EXPECT_EQ(l.At(kResY, 2, 2), 1400);   // M = 6000 / 10; (128000 - 64 x 600) / 64
+    EXPECT_EQ(l.At(kResY, 2, 2), 1400);  // M = 6000 / 10; (128000 - 64 x 600) / 64
     // The corners and edge middles of the 5 x 5 window.
     const int ring[] = {0, 2, 4, 10, 14, 20, 22, 24};
     l.level.planes[kResY][12] = 21000;
     for (int i : ring) l.level.planes[kResY][i] = 0;
     SharpenLevel(l.level);
-    EXPECT_EQ(l.At(kResY, 2, 2), 21906);   // capped
+    EXPECT_EQ(l.At(kResY, 2, 2), 21906);  // capped
     l.level.planes[kResY][12] = 0;
     for (int i : ring) l.level.planes[kResY][i] = 10000;
     SharpenLevel(l.level);
-    EXPECT_EQ(l.At(kResY, 2, 2), 0);   // negative numerator taken as 0
+    EXPECT_EQ(l.At(kResY, 2, 2), 0);  // negative numerator taken as 0
 }
 
 TEST(SmoothLuma, LastLevelMeanWithHalfSuppression) {
     Level<int16_t> l(5, 1, 3, true);
     l.Set(kSrcY, {6000, 6080, 6400, 6400, 6400});
     l.Set(kResY, {6000, 6080, 6400, 6400, 6400});
-    l.Thresholds(3, kChannelY, 100 << 6);   // T = 100, T4 = 25, Tstop = 12
+    l.Thresholds(3, kChannelY, 100 << 6);  // T = 100, T4 = 25, Tstop = 12
     l.level.suppression[kChannelY] = 64;
     SmoothLuma(l.level, false);
     // Weights 1667 over radius 2 in the four unit directions: mean 6277, half of the way.
@@ -161,11 +168,11 @@ TEST(SmoothChroma, LastLevelMeanStopsAtNothingWithinTheThreshold) {
     l.Thresholds(3, kChannelCb, 1000);
     l.level.suppression[kChannelCr] = 128;
     SmoothChroma(l.level, false);
-    EXPECT_EQ(l.At(kResCr, 2), 213);   // three clamped visits of 640 among nine: 1920 / 9
+    EXPECT_EQ(l.At(kResCr, 2), 213);  // three clamped visits of 640 among nine: 1920 / 9
     l.level.grey = true;
     l.Fill(kResCr, 0);
     SmoothChroma(l.level, false);
-    EXPECT_EQ(l.At(kResCr, 2), 0);     // grey images keep their chrominance
+    EXPECT_EQ(l.At(kResCr, 2), 0);  // grey images keep their chrominance
 }
 
 TEST(SmoothLuma, DegreeTwoAtLevelZeroLeavesClassedPixelsAlone) {
@@ -180,7 +187,8 @@ TEST(SmoothLuma, DegreeTwoAtLevelZeroLeavesClassedPixelsAlone) {
         l.level.M(kLumaClassMap)[i] = i % 2 ? 1 : 0;
     }
     SmoothLuma(l.level, true);
-    for (std::size_t i = 0; i < 36; ++i) EXPECT_EQ(l.level.planes[kResY][i], i % 2 ? l.level.planes[kSrcY][i] : 7) << i;
+    for (std::size_t i = 0; i < 36; ++i)
+        EXPECT_EQ(l.level.planes[kResY][i], i % 2 ? l.level.planes[kSrcY][i] : 7) << i;
 }
 
 TEST(ClassifyLevel, ASingleBrightPixelLeavesNoMarkAndAnEdgeIsRingedOnBothSides) {

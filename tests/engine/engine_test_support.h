@@ -32,7 +32,8 @@ inline std::vector<uint8_t> ColourImage8(int width, int height, double sigma, un
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c) {
                 double v = Scene(x, y, c, width, height) * 255.0 + (sigma > 0 ? noise(rng) : 0.0);
-                image[std::size_t(y) * stride + x * 3 + c] = uint8_t(std::lround(std::clamp(v, 0.0, 255.0)));
+                image[std::size_t(y) * stride + x * 3 + c] =
+                    uint8_t(std::lround(std::clamp(v, 0.0, 255.0)));
             }
     return image;
 }
@@ -44,7 +45,8 @@ inline std::vector<uint8_t> GreyImage8(int width, int height, double sigma, unsi
     std::vector<uint8_t> grey(std::size_t(stride) * height, 0);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            grey[std::size_t(y) * stride + x] = colour[std::size_t(y) * Stride24(width) + x * 3 + 1];
+            grey[std::size_t(y) * stride + x] =
+                colour[std::size_t(y) * Stride24(width) + x * 3 + 1];
     return grey;
 }
 

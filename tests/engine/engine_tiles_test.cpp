@@ -12,8 +12,8 @@ std::array<int32_t, 4> Edges(const TileRect& r) { return {r.left, r.top, r.right
 
 struct TileCase {
     int width, height, count;
-    int record;   // records run in reverse raster order: record 0 is the last tile of the last row
-    std::array<int32_t, 4> inner, margin;   // left, top, right, bottom
+    int record;  // records run in reverse raster order: record 0 is the last tile of the last row
+    std::array<int32_t, 4> inner, margin;  // left, top, right, bottom
     uint8_t border;
 };
 

@@ -20,7 +20,8 @@ constexpr int kY = 0, kCr = 1, kCb = 2;
 
 bool Measure(const std::vector<uint8_t>& image, int w, int h, int bpp, NoiseProfile& p) {
     Grid g(w, h);
-    return BuildImageProfile(g.grid, w, h, int(image.size() / h), bpp, image.data(), p, nullptr, nullptr, nullptr);
+    return BuildImageProfile(g.grid, w, h, int(image.size() / h), bpp, image.data(), p, nullptr,
+                             nullptr, nullptr);
 }
 
 // The 8-bit Y of a grey value: (3226 + 1645 + 627) v >> 6.
@@ -36,8 +37,9 @@ std::vector<uint8_t> Stripes(Noise noise, int firstBin = 0, int lastBin = 10) {
     std::vector<uint8_t> image(std::size_t(kStripesW) * kStripesH);
     for (int y = 0; y < kStripesH; ++y)
         for (int x = 0; x < kStripesW; ++x)
-            image[std::size_t(y) * kStripesW + x] = uint8_t(
-                std::clamp<long>(std::lround(StripeGrey(std::clamp(y / 48, firstBin, lastBin)) + noise(x, y)), 0, 255));
+            image[std::size_t(y) * kStripesW + x] = uint8_t(std::clamp<long>(
+                std::lround(StripeGrey(std::clamp(y / 48, firstBin, lastBin)) + noise(x, y)), 0,
+                255));
     return image;
 }
 
@@ -51,13 +53,14 @@ TEST(BuildImageProfile, RefusesWithoutTouchingAnything) {
     auto counting = [](ProgressRecord& r) { return ++*static_cast<int*>(r.callerData), 1; };
     Grid g(64, 64);
     NoiseProfile p = FreshProfile(), bandless = FreshProfile();
-    p.bands[0].binCount = 3;   // a reset would make this 11
+    p.bands[0].binCount = 3;  // a reset would make this 11
     bandless.bandCount = 0;
     const NoiseProfile before = p, bandlessBefore = bandless;
     auto build = [&](int w, int stride, int bpp, const uint8_t* bits, NoiseProfile& profile) {
-        return BuildImageProfile(g.grid, w, 64, stride, bpp, bits, profile, &calls, counting, nullptr);
+        return BuildImageProfile(g.grid, w, 64, stride, bpp, bits, profile, &calls, counting,
+                                 nullptr);
     };
-    EXPECT_FALSE(build(64, 64 * 6, 48, image.data(), p));   // measurement exists on 8-bit data only
+    EXPECT_FALSE(build(64, 64 * 6, 48, image.data(), p));  // measurement exists on 8-bit data only
     EXPECT_FALSE(build(64, 64 * 2, 16, image.data(), p));
     EXPECT_FALSE(build(64, 64 * 3 - 1, 24, image.data(), p));
     EXPECT_FALSE(build(64, 64, 8, nullptr, p));
@@ -90,17 +93,19 @@ TEST(BuildImageProfile, FlatColourImageGivesLevelOneAndItsBlockCounts) {
         for (int k = 0; k < 11; ++k)
             for (int c = 0; c < 3; ++c) {
                 EXPECT_EQ(p.bands[b].levels[k][c], 1) << b << " " << k << " " << c;
-                EXPECT_EQ(p.bands[b].counts[k][c], k == 5 ? expected[b][c] : 1) << b << " " << k << " " << c;
+                EXPECT_EQ(p.bands[b].counts[k][c], k == 5 ? expected[b][c] : 1)
+                    << b << " " << k << " " << c;
             }
 }
 
-TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBinAndTwiceTheSupportWhenRepeated) {
+TEST(BuildImageProfile,
+     ACellPatternOfThreeStepsGivesItsLevelInEveryBinAndTwiceTheSupportWhenRepeated) {
     // Each stripe alternates v - 3 and v + 3; the largest neighbour difference at every point is
     // Y(v + 3) - Y(v - 3) = 5498 x 6 / 64 = 515.4, so 515 or 516, and 515 >> 4 = 516 >> 4 = 32.
     // Blocks that see two stripes have a spread far above 128 and are not taken. With every bin
     // measured at 32 the curve is flat and the trend correction leaves it. Chrominance of grey is
     // v >> 6, constant in each stripe: level 0, lifted to 1.
-    for (int bin = 0; bin < 11; ++bin) {   // the set-up keeps v - 3 and v + 3 inside the bin
+    for (int bin = 0; bin < 11; ++bin) {  // the set-up keeps v - 3 and v + 3 inside the bin
         ASSERT_EQ(GreyY(StripeGrey(bin) - 3) >> 11, bin);
         ASSERT_EQ(std::min(GreyY(StripeGrey(bin) + 3) >> 11, 10), bin);
         ASSERT_EQ((StripeGrey(bin) - 3) >> 6, (StripeGrey(bin) + 3) >> 6);
@@ -119,7 +124,8 @@ TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBinAndTwiceT
         ASSERT_LT(once.bands[0].counts[k][kY], 1024);
         EXPECT_EQ(once.bands[0].levels[k][kCr], 1);
         EXPECT_EQ(once.bands[0].levels[k][kCb], 1);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(twice.bands[0].levels[k][c], once.bands[0].levels[k][c]) << c;
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(twice.bands[0].levels[k][c], once.bands[0].levels[k][c]) << c;
         EXPECT_EQ(twice.bands[0].counts[k][kY], 2 * once.bands[0].counts[k][kY]);
     }
 }
@@ -129,7 +135,8 @@ TEST(BuildImageProfile, ACellPatternOfThreeStepsGivesItsLevelInEveryBinAndTwiceT
 int MedianLargestDifference(double sigma) {
     std::map<int, double> p;
     for (int k = -int(8 * sigma) - 2; k <= int(8 * sigma) + 2; ++k)
-        p[k] = 0.5 * (std::erfc(-(k + 0.5) / sigma / std::sqrt(2.0)) - std::erfc(-(k - 0.5) / sigma / std::sqrt(2.0)));
+        p[k] = 0.5 * (std::erfc(-(k + 0.5) / sigma / std::sqrt(2.0)) -
+                      std::erfc(-(k - 0.5) / sigma / std::sqrt(2.0)));
     for (int m = 0;; ++m) {
         double below = 0;
         for (const auto& [c, pc] : p) {
@@ -144,7 +151,7 @@ int MedianLargestDifference(double sigma) {
 TEST(BuildImageProfile, GaussianNoiseLandsWithinAStepOfItsMedianLargestDifference) {
     // Each tile's value of a bin comes from its first few accepted blocks, so one bin can be a
     // step off; the median over the 11 bins stays within one 8-bit step of the arithmetic.
-    EXPECT_EQ(MedianLargestDifference(1.0), 2);   // the arithmetic itself, for the record
+    EXPECT_EQ(MedianLargestDifference(1.0), 2);  // the arithmetic itself, for the record
     EXPECT_EQ(MedianLargestDifference(5.0), 11);
     for (double sigma : {1.0, 2.0, 3.0, 5.0}) {
         const int m = MedianLargestDifference(sigma);
@@ -153,8 +160,9 @@ TEST(BuildImageProfile, GaussianNoiseLandsWithinAStepOfItsMedianLargestDifferenc
         std::vector<double> noise(std::size_t(kStripesW) * kStripesH);
         for (double& v : noise) v = normal(rng);
         NoiseProfile p = FreshProfile();
-        ASSERT_TRUE(Measure(Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; }), kStripesW,
-                            kStripesH, 8, p));
+        ASSERT_TRUE(
+            Measure(Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; }),
+                    kStripesW, kStripesH, 8, p));
         std::vector<int> levels;
         for (int k = 0; k < 11; ++k) levels.push_back(p.bands[0].levels[k][kY]);
         std::nth_element(levels.begin(), levels.begin() + 5, levels.end());
@@ -174,7 +182,8 @@ TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
             for (int c = 0; c < 3; ++c) {
                 double mean = 0;
                 for (int k = 0; k < 11; ++k) mean += p.bands[b].levels[k][c] / 11.0;
-                EXPECT_GT(mean, previous[b][c]) << "band " << b << ", channel " << c << ", sigma " << sigma;
+                EXPECT_GT(mean, previous[b][c])
+                    << "band " << b << ", channel " << c << ", sigma " << sigma;
                 previous[b][c] = mean;
             }
     }
@@ -186,7 +195,8 @@ TEST(BuildImageProfile, TwoHalvesAddTheirSupportButTheLevelsAreTheLastHalfs) {
     const int half = kStripesH / 2;
     const auto top = Stripes(CellPattern, 0, 5), bottom = Stripes(CellPattern, 6, 10);
     const std::vector<uint8_t> topHalf(top.begin(), top.begin() + std::size_t(half) * kStripesW);
-    const std::vector<uint8_t> bottomHalf(bottom.end() - std::size_t(half) * kStripesW, bottom.end());
+    const std::vector<uint8_t> bottomHalf(bottom.end() - std::size_t(half) * kStripesW,
+                                          bottom.end());
     NoiseProfile topOnly = FreshProfile(), bottomOnly = FreshProfile(), combined = FreshProfile();
     ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, topOnly));
     ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, bottomOnly));
@@ -202,12 +212,12 @@ TEST(BuildImageProfile, TwoHalvesAddTheirSupportButTheLevelsAreTheLastHalfs) {
     // hold nothing for them: their levels fall to 1 and the curve keeps only the bottom half.
     for (int k = 0; k <= 5; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 1) << "bin " << k;
     for (int k = 9; k <= 10; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 32) << "bin " << k;
-    EXPECT_GT(topOnly.bands[0].levels[2][kY], 1);   // what the top half alone had given
+    EXPECT_GT(topOnly.bands[0].levels[2][kY], 1);  // what the top half alone had given
 }
 
 // Callbacks: a 700 x 300 image is two tiles; record 0 is the right tile, record 1 the left.
 struct Calls {
-    std::vector<std::pair<int, int>> seen;   // (tile index, stage)
+    std::vector<std::pair<int, int>> seen;  // (tile index, stage)
     int skipBefore = -1;
     int stopAfter = -1;
     bool profilingFlagSeen = false;
@@ -242,8 +252,10 @@ TEST(BuildImageProfileCallbacks, SkipsAndStopsDecideTheResultAndTheFinish) {
     };
     const auto image = test::ColourImage8(700, 300, 6.0, 9);
     const std::vector<std::pair<int, int>> all = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-    for (const Case& c : {Case{-1, -1, true, {1, 1}, all}, Case{0, -1, true, {0, 1}, {{0, 0}, {1, 0}, {1, 1}}},
-                          Case{1, -1, false, {1, 0}, {{0, 0}, {0, 1}, {1, 0}}}, Case{-1, 0, false, {1, 0}, {{0, 0}, {0, 1}}}}) {
+    for (const Case& c :
+         {Case{-1, -1, true, {1, 1}, all}, Case{0, -1, true, {0, 1}, {{0, 0}, {1, 0}, {1, 1}}},
+          Case{1, -1, false, {1, 0}, {{0, 0}, {0, 1}, {1, 0}}},
+          Case{-1, 0, false, {1, 0}, {{0, 0}, {0, 1}}}}) {
         SCOPED_TRACE(testing::Message() << "skip " << c.skipBefore << ", stop " << c.stopAfter);
         NoiseProfile profile = FreshProfile();
         Calls calls;
@@ -251,11 +263,11 @@ TEST(BuildImageProfileCallbacks, SkipsAndStopsDecideTheResultAndTheFinish) {
         Grid g(700, 300);
         ASSERT_EQ(g.grid.count, 2);
         calls.grid = &g.grid;
-        EXPECT_EQ(BuildImageProfile(g.grid, 700, 300, test::Stride24(700), 24, image.data(), profile, &calls, Record,
-                                    nullptr),
+        EXPECT_EQ(BuildImageProfile(g.grid, 700, 300, test::Stride24(700), 24, image.data(),
+                                    profile, &calls, Record, nullptr),
                   c.result);
         EXPECT_EQ(calls.seen, c.seen);
-        EXPECT_FALSE(calls.profilingFlagSeen);   // the record says "profiling" (0)
+        EXPECT_FALSE(calls.profilingFlagSeen);  // the record says "profiling" (0)
         EXPECT_TRUE(calls.gridSeen);
         for (int i = 0; i < 2; ++i) {
             EXPECT_EQ(g.grid.tiles[i].profiled, c.profiled[i]) << i;

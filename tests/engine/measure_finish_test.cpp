@@ -15,15 +15,17 @@ using Curve = std::array<int16_t, 11>;
 constexpr int kY = 0, kCr = 1, kCb = 2;
 
 // Measured values reach the lists in 1/16 of a level; `level` x 16 comes back as `level`.
-void AddMeasured(ProfileAccumulator& acc, int band, int bin, int channel, int level, int times = 1) {
+void AddMeasured(ProfileAccumulator& acc, int band, int bin, int channel, int level,
+                 int times = 1) {
     for (int i = 0; i < times; ++i) acc.Append(band, bin, channel, uint32_t(level) * 16);
 }
 
 // Every bin of one band and channel measured once at `levels`, with counts `count`.
-void MeasureWholeBand(ProfileAccumulator& acc, NoiseProfile& p, int channel, std::initializer_list<int> levels,
-                      int16_t count) {
+void MeasureWholeBand(ProfileAccumulator& acc, NoiseProfile& p, int channel,
+                      std::initializer_list<int> levels, int16_t count) {
     int k = 0;
-    for (int level : levels) AddMeasured(acc, 0, k, channel, level), p.bands[0].counts[k++][channel] = count;
+    for (int level : levels)
+        AddMeasured(acc, 0, k, channel, level), p.bands[0].counts[k++][channel] = count;
 }
 
 Curve CurveOf(const NoiseProfile& p, int band, int channel) {
@@ -46,15 +48,16 @@ TEST(ProfileAccumulator, AppendReturnsTheIndexAndRefusesOutsideAddresses) {
     EXPECT_EQ(acc.Append(3, 10, 2, 5), 0u);
     EXPECT_EQ(acc.Append(3, 10, 2, 6), 1u);
     EXPECT_EQ(acc.Append(3, 10, 2, 7), 2u);
-    EXPECT_EQ(acc.Append(15, 255, 3, 1), 0u);   // the last list of the last block
+    EXPECT_EQ(acc.Append(15, 255, 3, 1), 0u);  // the last list of the last block
     for (auto [level, bin, channel] : {std::array{16, 0, 0}, {-1, 0, 0}, {0, 256, 0}, {0, 0, 4}})
-        EXPECT_EQ(acc.Append(level, bin, channel, 1), kNoAccumulatorEntry) << level << " " << bin << " " << channel;
+        EXPECT_EQ(acc.Append(level, bin, channel, 1), kNoAccumulatorEntry)
+            << level << " " << bin << " " << channel;
     EXPECT_EQ(acc.Block(3).lists[10 * 4 + 2].size(), 3u);
     acc.SetCounter(2, 1, 1, 10);
     acc.AddCounter(2, 1, 1, 5);
     acc.AddCounter(2, 1, 1, 0xFFFFFFF0u);
     EXPECT_EQ(acc.Block(2).counters[1 * 4 + 1], 0xFFFFFFFFu);
-    acc.SetCounter(99, 0, 0, 1);   // ignored, no crash
+    acc.SetCounter(99, 0, 0, 1);  // ignored, no crash
 }
 
 TEST(FinishProfileFromImage, LevelsAreTheLowerMedianInSixteenths) {
@@ -68,9 +71,10 @@ TEST(FinishProfileFromImage, LevelsAreTheLowerMedianInSixteenths) {
         AddMeasured(acc, 0, k, kCr, 12), AddMeasured(acc, 0, k, kCb, 9);
     }
     FinishProfile(acc, p, true);
-    EXPECT_EQ(CurveOf(p, 0, kY), (Curve{30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}));   // flat: the trend leaves it
+    EXPECT_EQ(CurveOf(p, 0, kY),
+              (Curve{30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}));  // flat: the trend leaves it
     EXPECT_EQ(p.bands[0].levels[7][kCr], 12);
-    EXPECT_EQ(p.bands[0].counts[7][kCb], 5);   // measured counts are kept
+    EXPECT_EQ(p.bands[0].counts[7][kCb], 5);  // measured counts are kept
 }
 
 TEST(FinishProfileFromImage, GapsAreFilledFromTheNearestMeasuredBins) {
@@ -82,11 +86,11 @@ TEST(FinishProfileFromImage, GapsAreFilledFromTheNearestMeasuredBins) {
     p.bands[0].counts[2][kCr] = p.bands[0].counts[6][kCr] = 3;
     FinishProfile(acc, p, true);
     // Between: (dL x R + dR x L) / (dL + dR): bin 3 (80 + 3 x 40) / 4 = 50, bin 4 60, bin 5 70.
-    // Left end, no left bin: bin 1: R = 40, dR = 1, L = 40 / (2 + 1) = 13 -> (2 x 40 + 13) / 3 = 31;
-    // bin 0: R = 40, dR = 2, L = 40 / 2 = 20 -> (40 + 2 x 20) / 3 = 26.
-    // Right end, no right bin: R = L / (11 - k + 1): bin 7 R = 16 -> (16 + 4 x 80) / 5 = 67;
-    // bin 8 R = 20 -> (2 x 20 + 3 x 80) / 5 = 56; bin 9 R = 26 -> (3 x 26 + 2 x 80) / 5 = 47;
-    // bin 10 R = 40 -> (4 x 40 + 80) / 5 = 48.
+    // Left end, no left bin: bin 1: R = 40, dR = 1, L = 40 / (2 + 1) = 13 -> (2 x 40 + 13) / 3 =
+    // 31; bin 0: R = 40, dR = 2, L = 40 / 2 = 20 -> (40 + 2 x 20) / 3 = 26. Right end, no right
+    // bin: R = L / (11 - k + 1): bin 7 R = 16 -> (16 + 4 x 80) / 5 = 67; bin 8 R = 20 -> (2 x 20 +
+    // 3 x 80) / 5 = 56; bin 9 R = 26 -> (3 x 26 + 2 x 80) / 5 = 47; bin 10 R = 40 -> (4 x 40 + 80)
+    // / 5 = 48.
     EXPECT_EQ(CurveOf(p, 0, kCr), (Curve{26, 31, 40, 50, 60, 70, 80, 67, 56, 47, 48}));
     // Filling does not invent support; only the last step lifts counts to 1.
     EXPECT_EQ(p.bands[0].counts[4][kCr], 1);
@@ -97,14 +101,14 @@ TEST(FinishProfileFromImage, AMeasuredZeroCountsAsMissingForTheFill) {
     ProfileAccumulator acc;
     NoiseProfile p = FreshProfile();
     AddMeasured(acc, 0, 2, kCb, 10);
-    acc.Append(0, 5, kCb, 8);   // measured, but below one level: 8 >> 4 = 0
+    acc.Append(0, 5, kCb, 8);  // measured, but below one level: 8 >> 4 = 0
     p.bands[0].counts[2][kCb] = p.bands[0].counts[5][kCb] = 1;
     FinishProfile(acc, p, true);
     // bin 3: L = 10 at dL = 1; the right bin has level 0, so dR = 11 - 3 = 8, R = 10 / 9 = 1;
     // (1 x 1 + 8 x 10) / 9 = 9. bin 4: dL = 2, dR = 7, R = 10 / 8 = 1: (2 + 70) / 9 = 8.
     EXPECT_EQ(p.bands[0].levels[3][kCb], 9);
     EXPECT_EQ(p.bands[0].levels[4][kCb], 8);
-    EXPECT_EQ(p.bands[0].levels[5][kCb], 1);   // measured 0, lifted to 1, not filled
+    EXPECT_EQ(p.bands[0].levels[5][kCb], 1);  // measured 0, lifted to 1, not filled
 }
 
 TEST(FinishProfileFromImage, NothingMeasuredGivesLevelOneEverywhere) {
@@ -141,13 +145,14 @@ TEST(FinishProfileFromImage, TrendCorrectionOfWholeCurves) {
     // stays at 20; D = 20 - 38 = -18, so Y[k] = 20 + 2 k, equal to the measurements up to bin 9.
     // Bin 10: 40 against O = 28; its count is 0, so w = 0 and Y = 40 x mc / mc (mc = 550 / 11 = 50)
     // = 40: an unsupported bin is not held at its filled value.
-    EXPECT_EQ(FinishedY({20, 22, 24, 26, 28, 30, 32, 34, 36, 38}, 55), (Curve{20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40}));
+    EXPECT_EQ(FinishedY({20, 22, 24, 26, 28, 30, 32, 34, 36, 38}, 55),
+              (Curve{20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40}));
 }
 
 TEST(FinishProfileReplay, CountsComeFromTheCountersAndLevelsAreNotScaled) {
     ProfileAccumulator acc;
     NoiseProfile p = FreshProfile();
-    for (uint32_t v : {5u, 1u, 9u, 7u}) acc.Append(0, 3, kCr, v);   // 1 5 7 9 -> 5
+    for (uint32_t v : {5u, 1u, 9u, 7u}) acc.Append(0, 3, kCr, v);  // 1 5 7 9 -> 5
     acc.SetCounter(0, 3, kCr, 40000);
     acc.SetCounter(0, 4, kCr, 12);
     acc.Append(0, 4, kCr, 70000);   // far beyond a level: held at the i16 maximum
@@ -157,8 +162,8 @@ TEST(FinishProfileReplay, CountsComeFromTheCountersAndLevelsAreNotScaled) {
     EXPECT_EQ(p.bands[0].counts[3][kCr], 32767);
     EXPECT_EQ(p.bands[0].levels[4][kCr], 32767);
     EXPECT_EQ(p.bands[0].counts[4][kCr], 12);
-    EXPECT_EQ(p.bands[0].levels[6][kY], 0);     // no gap filling in a replay
-    EXPECT_EQ(p.bands[0].counts[6][kY], 1);     // but every count ends at least 1
+    EXPECT_EQ(p.bands[0].levels[6][kY], 0);  // no gap filling in a replay
+    EXPECT_EQ(p.bands[0].counts[6][kY], 1);  // but every count ends at least 1
 }
 
 TEST(FinishProfileReplay, EmptyEndsOfABandTakeTheFinerBandScaledByTheirRatio) {
@@ -192,13 +197,14 @@ TEST(FinishProfileReplay, CoarserBandsAreHeldBelowFinerOnesInCascade) {
     const int16_t held[3][3] = {{0, 0, 0}, {27, 10, 5}, {28, 10, 5}};
     for (int b = 1; b < 3; ++b)
         for (int c = 0; c < 3; ++c)
-            for (int k = 0; k < 11; ++k) EXPECT_EQ(p.bands[b].levels[k][c], held[b][c]) << b << " " << k << " " << c;
+            for (int k = 0; k < 11; ++k)
+                EXPECT_EQ(p.bands[b].levels[k][c], held[b][c]) << b << " " << k << " " << c;
 }
 
 TEST(FinishProfileReplay, AHoldNeedsBothBandsMeasured) {
     ProfileAccumulator acc;
     NoiseProfile p = FreshProfile();
-    acc.Append(1, 0, kY, 500);   // band 0 empty: nothing to hold band 1 against
+    acc.Append(1, 0, kY, 500);  // band 0 empty: nothing to hold band 1 against
     acc.Append(1, 0, kCr, 400);
     FinishProfile(acc, p, false);
     EXPECT_EQ(p.bands[1].levels[0][kY], 500);

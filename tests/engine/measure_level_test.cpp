@@ -21,7 +21,9 @@ struct Planes {
         for (int j = 0; j < height; ++j)
             for (int i = 0; i < width; ++i) plane[std::size_t(j) * width + i] = int16_t(f(i, j));
     }
-    LevelPlanes16 View(bool grey = false) const { return {y.data(), cr.data(), cb.data(), width, height, grey}; }
+    LevelPlanes16 View(bool grey = false) const {
+        return {y.data(), cr.data(), cb.data(), width, height, grey};
+    }
 };
 
 // One measurement of a level into a fresh band; the second-round flag of the level above is set
@@ -48,7 +50,7 @@ Planes Flat(int value) {
 
 TEST(MeasureLevel, FlatLevelZeroIsMeasuredEveryOtherBlock) {
     LevelRun r;
-    r.Measure(Flat(10996), 0);   // 8-bit grey 128: bin 5
+    r.Measure(Flat(10996), 0);  // 8-bit grey 128: bin 5
     // G = max(1, 1 / 20 - 0 + 2) = 2: 4 x 4 of the 8 x 8 blocks. All differences 0, so pass 1
     // takes every block: Y weight (192 - 0) x 4 = 768, Cr and Cb weight 512 >> 4 = 32.
     // n = 16 x 768 >> 8 = 48 for Y, 16 x 32 >> 8 = 2 for Cr and Cb.
@@ -57,12 +59,12 @@ TEST(MeasureLevel, FlatLevelZeroIsMeasuredEveryOtherBlock) {
     EXPECT_EQ(r.band.counts[5][kCb], 2);
     EXPECT_EQ(r.At(0, 5, kY), List(48, 0));
     EXPECT_EQ(r.At(0, 5, kCb), List(2, 0));
-    EXPECT_EQ(r.acc.Flag(1), 0u);   // all accepted in the first round: no second one below
+    EXPECT_EQ(r.acc.Flag(1), 0u);  // all accepted in the first round: no second one below
 }
 
 TEST(MeasureLevel, ManyTilesWidenTheBlockStep) {
     LevelRun r;
-    r.Measure(Flat(2047), 0, /*tileCount=*/100);   // just below bin 1
+    r.Measure(Flat(2047), 0, /*tileCount=*/100);  // just below bin 1
     // G = 100 / 20 + 2 = 7: blocks 0 and 7 in each direction. Y: 4 x 768 >> 8 = 12; Cr: 128 >> 8
     // = 0, at least 1.
     EXPECT_EQ(r.band.counts[0][kY], 12);
@@ -73,13 +75,13 @@ TEST(MeasureLevel, ManyTilesWidenTheBlockStep) {
 TEST(MeasureLevel, WellMeasuredBinsAreSkippedAndCountsSaturate) {
     LevelRun r;
     for (int c = 0; c < 3; ++c) r.band.counts[1][c] = 1025;
-    r.Measure(Flat(2048), 0);   // bin 1
+    r.Measure(Flat(2048), 0);  // bin 1
     EXPECT_TRUE(r.At(0, 1, kY).empty());
     EXPECT_EQ(r.band.counts[1][kY], 1025);
-    r.band.counts[1][kCb] = 1024;   // not above 1024 in every channel: measured again
+    r.band.counts[1][kCb] = 1024;  // not above 1024 in every channel: measured again
     r.band.counts[1][kY] = 32760;
     r.Measure(Flat(2048), 0);
-    EXPECT_EQ(r.band.counts[1][kY], 32767);   // 32760 + 48, held
+    EXPECT_EQ(r.band.counts[1][kY], 32767);  // 32760 + 48, held
     EXPECT_EQ(r.band.counts[1][kCb], 1026);
     EXPECT_EQ(r.At(0, 1, kY).size(), 48u);
 }
@@ -104,7 +106,7 @@ TEST(MeasureLevel, FlatChromaHalvesTheLuminanceValueOfColourImages) {
     grey.Measure(Ramp(40), 1, 1, /*grey=*/true);
     EXPECT_EQ(colour.band.counts[0][kY], 4);
     EXPECT_EQ(colour.At(1, 0, kY), List(4, 20));
-    EXPECT_EQ(colour.band.counts[0][kCr], 1);   // 3 x 32 >> 8 = 0, at least 1
+    EXPECT_EQ(colour.band.counts[0][kCr], 1);  // 3 x 32 >> 8 = 0, at least 1
     EXPECT_EQ(grey.At(1, 0, kY), List(4, 40));
 }
 
@@ -117,7 +119,7 @@ TEST(MeasureLevel, LaterPassesTakeOnlyTheFirstQualifyingBlock) {
     r.Measure(Ramp(80), 1);
     EXPECT_EQ(r.band.counts[0][kY], 1);
     EXPECT_EQ(r.At(1, 0, kY), List(1, 80));
-    EXPECT_EQ(r.acc.Flag(2), 0u);   // all three found in the first round
+    EXPECT_EQ(r.acc.Flag(2), 0u);  // all three found in the first round
 }
 
 // One 8 x 8 block: Y = 100 left of column 2 and 100 + 1000 on the odd squares of a checkerboard
@@ -149,7 +151,8 @@ TEST(MeasureLevel, StrongChromaStartsASecondRoundOnlyWhenTheLevelMay) {
     EXPECT_EQ(forbidden.band.counts[0][kY], 0);
     EXPECT_EQ(forbidden.band.counts[0][kCr], 1);
     EXPECT_EQ(forbidden.acc.Flag(2), 0u);
-    // Weak chroma (mean Cr 1000 x 2 = 2000 and Cb 0, both below 2191) ends the round and clears the flag.
+    // Weak chroma (mean Cr 1000 x 2 = 2000 and Cb 0, both below 2191) ends the round and clears the
+    // flag.
     LevelRun weak(1);
     weak.Measure(RoughBlock(1000), 1);
     EXPECT_TRUE(weak.At(1, 0, kY).empty());
@@ -163,11 +166,11 @@ TEST(MeasureLevel, StrongChromaStartsASecondRoundOnlyWhenTheLevelMay) {
 
 TEST(MeasureLevel, ALevelWithoutWholeBlocksStillHandsTheFlagDown) {
     LevelRun r;
-    r.Measure(Planes(7, 30), 0);   // flag of block 1 set to 1, then cleared after pass 4
+    r.Measure(Planes(7, 30), 0);  // flag of block 1 set to 1, then cleared after pass 4
     EXPECT_EQ(r.acc.Flag(1), 0u);
     r.acc.Flag(2) = 5;
     r.acc.Flag(1) = 1;
-    MeasureLevel(LevelPlanes16{}, 1, 1, r.band, r.acc);   // no planes: only the hand-down happens
+    MeasureLevel(LevelPlanes16{}, 1, 1, r.band, r.acc);  // no planes: only the hand-down happens
     EXPECT_EQ(r.acc.Flag(2), 1u);
     for (int k = 0; k < kProfileBinSlots; ++k)
         for (int c = 0; c < 3; ++c) EXPECT_EQ(r.band.counts[k][c], 0);

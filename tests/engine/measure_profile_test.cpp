@@ -28,22 +28,23 @@ NoiseProfile Numbered() {
 }
 
 TEST(NoiseProfileBytes, LittleEndianFieldsInRecordOrderAndBack) {
-    static_assert(std::endian::native == std::endian::little, "the record is compared with the struct's bytes");
+    static_assert(std::endian::native == std::endian::little,
+                  "the record is compared with the struct's bytes");
     const NoiseProfile p = Numbered();
     const auto bytes = EncodeNoiseProfile(p);
     // The struct has no padding (its size is checked at compile time), so on this machine the
     // record is its memory image.
     EXPECT_EQ(std::memcmp(bytes.data(), &p, sizeof p), 0);
     auto at16 = [&](std::size_t at) { return int16_t(bytes[at] | bytes[at + 1] << 8); };
-    EXPECT_EQ(at16(4 + 200 * 3 + 8 + 2 * (3 * 7 + 2)), 3072);           // band 3, bin 7, Cb level
-    EXPECT_EQ(at16(4 + 200 * 4 + 104 + 2 * (3 * 15 + 1)), -4152);       // band 4, bin 15, Cr count
-    EXPECT_EQ(bytes[4 + 200 + 4], 1);                                   // band 1's index
+    EXPECT_EQ(at16(4 + 200 * 3 + 8 + 2 * (3 * 7 + 2)), 3072);      // band 3, bin 7, Cb level
+    EXPECT_EQ(at16(4 + 200 * 4 + 104 + 2 * (3 * 15 + 1)), -4152);  // band 4, bin 15, Cr count
+    EXPECT_EQ(bytes[4 + 200 + 4], 1);                              // band 1's index
 
     NoiseProfile back;
     back.bandCount = 77;
     for (std::size_t size : {kNoiseProfileBytes - 1, kNoiseProfileBytes + 1, std::size_t(0)})
         EXPECT_FALSE(DecodeNoiseProfile(std::vector<uint8_t>(size, 0), back)) << size;
-    EXPECT_EQ(back.bandCount, 77);   // refused sizes leave the target alone
+    EXPECT_EQ(back.bandCount, 77);  // refused sizes leave the target alone
     ASSERT_TRUE(DecodeNoiseProfile(bytes, back));
     EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
 }
@@ -79,16 +80,16 @@ TEST(SmoothProfile, TwoPassesOfThreeTaps) {
             for (int c = 0; c < 3; ++c) constant.bands[b].levels[k][c] = int16_t(7 + b + c);
     const NoiseProfile before = constant;
     SmoothProfile(constant);
-    EXPECT_EQ(std::memcmp(&constant, &before, sizeof before), 0);   // constant curves stay
+    EXPECT_EQ(std::memcmp(&constant, &before, sizeof before), 0);  // constant curves stay
 
     NoiseProfile p = test::FreshProfile();
-    p.bands[2].levels[5][1] = 300;   // a spike spreads over two passes
+    p.bands[2].levels[5][1] = 300;  // a spike spreads over two passes
     // End bins average with their one neighbour. Pass 1: bin 0 = (90 + 0) / 2 = 45, bin 1 = 90 / 3
     // = 30, bin 10 = (0 + 61) / 2 = 30, bin 9 = 61 / 3 = 20. Pass 2: bin 0 = (45 + 30) / 2 = 37,
     // bin 1 = 75 / 3 = 25, bin 10 = (30 + 20) / 2 = 25, bin 9 = 50 / 3 = 16.
     p.bands[0].levels[0][0] = 90;
     p.bands[0].levels[10][0] = 61;
-    for (int k = 0; k < 11; ++k) p.bands[1].levels[k][2] = 30000;   // held at the largest luminance
+    for (int k = 0; k < 11; ++k) p.bands[1].levels[k][2] = 30000;  // held at the largest luminance
     SmoothProfile(p);
     using Curve = std::array<int16_t, 11>;
     EXPECT_EQ(CurveOf(p, 2, 1), (Curve{0, 0, 0, 33, 66, 100, 66, 33, 0, 0, 0}));

@@ -37,17 +37,28 @@ TEST(ExifFormatter, FullBlockGivesEveryRowInOrderAndItsDescriptor) {
     f.SetColorProfile("sRGB IEC61966-2.1");
     f.SetColorDepth(24);
     f.Set(FullBlock(), 640, 480);
-    EXPECT_EQ(RowsOf(f), (Rows{{"Make", "Canon"}, {"Model", "Canon EOS 5D"}, {"Width", "640"}, {"Height", "480"},
-                               {"X Resolution", "72 dpi"}, {"Y Resolution", "300 dpi"}, {"ISO Speed", "ISO 400"},
-                               {"Aperture", "f2.8"}, {"Shutter Speed", "1/250"}, {"Exposure Bias", "-0.67"},
-                               {"Date Created", "2024:05:06 07:08:09"}, {"Software", "Firmware 1.1.1"},
-                               {"Color Profile", "sRGB IEC61966-2.1"}, {"Color Depth", "24 bpp"}}));
+    EXPECT_EQ(RowsOf(f), (Rows{{"Make", "Canon"},
+                               {"Model", "Canon EOS 5D"},
+                               {"Width", "640"},
+                               {"Height", "480"},
+                               {"X Resolution", "72 dpi"},
+                               {"Y Resolution", "300 dpi"},
+                               {"ISO Speed", "ISO 400"},
+                               {"Aperture", "f2.8"},
+                               {"Shutter Speed", "1/250"},
+                               {"Exposure Bias", "-0.67"},
+                               {"Date Created", "2024:05:06 07:08:09"},
+                               {"Software", "Firmware 1.1.1"},
+                               {"Color Profile", "sRGB IEC61966-2.1"},
+                               {"Color Depth", "24 bpp"}}));
     EXPECT_EQ(f.Texts().digitalZoom, "1.5");  // kept, never shown
     ImageDescriptor d;
-    std::strcpy(d.make, "Canon"), std::strcpy(d.model, "Canon EOS 5D"), std::strcpy(d.software, "Firmware 1.1.1");
+    std::strcpy(d.make, "Canon"), std::strcpy(d.model, "Canon EOS 5D"),
+        std::strcpy(d.software, "Firmware 1.1.1");
     std::strcpy(d.dateTime, "2024:05:06 07:08:09");
     d.width = 640, d.height = 480, d.fNumber = 2.8, d.exposureTime = d.exposureTime2 = 0.004;
-    d.shutterSpeedApex = -std::log2(0.004), d.exposureBias = -670, d.xResolution = 72, d.yResolution = 300;
+    d.shutterSpeedApex = -std::log2(0.004), d.exposureBias = -670, d.xResolution = 72,
+    d.yResolution = 300;
     d.isoSpeed = 400, d.digitalZoom = 1.5;
     ExpectDescriptor(f, d);
 }
@@ -60,8 +71,10 @@ TEST(ExifFormatter, SparseBlocksGiveFewRowsAndEachSetStartsAfresh) {
     sparse.model = "DSC-1";
     f.SetColorDepth(48);
     f.Set(FullBlock(), 10, 10);
-    f.Set(sparse, 3, 2);   // nothing of the full block stays, the colour texts do
-    EXPECT_EQ(RowsOf(f), (Rows{{"Model", "DSC-1"}, {"Width", "3"}, {"Height", "2"}, {"Color Depth", "48 bpp"}}));
+    f.Set(sparse, 3, 2);  // nothing of the full block stays, the colour texts do
+    EXPECT_EQ(
+        RowsOf(f),
+        (Rows{{"Model", "DSC-1"}, {"Width", "3"}, {"Height", "2"}, {"Color Depth", "48 bpp"}}));
     ImageDescriptor expected;
     std::strcpy(expected.model, "DSC-1");
     expected.width = 3, expected.height = 2;
@@ -70,14 +83,16 @@ TEST(ExifFormatter, SparseBlocksGiveFewRowsAndEachSetStartsAfresh) {
 
 TEST(ExifFormatter, DescriptorTakesTheWinningValuesAndCutsItsTexts) {
     FakeExifSource e;
-    e.exposureTime = 0.004, e.shutterSpeed = 8;   // the shutter speed value wins
+    e.exposureTime = 0.004, e.shutterSpeed = 8;  // the shutter speed value wins
     e.make = std::string(150, 'M'), e.software = std::string("Tool\0\x7f\x7f", 7);
     e.dateTime = "2024:05:06 07:08:09.123", e.digitalZoom = 2.0;
     CExifFormatter f;
     f.Set(e, 1, 1);
     ImageDescriptor d;
-    std::memset(d.make, 'M', 99), std::strcpy(d.software, "Tool"), std::strcpy(d.dateTime, "2024:05:06 07:08:09");
-    d.width = d.height = 1, d.exposureTime = d.exposureTime2 = 1.0 / 256, d.shutterSpeedApex = 8, d.digitalZoom = 2.0;
+    std::memset(d.make, 'M', 99), std::strcpy(d.software, "Tool"),
+        std::strcpy(d.dateTime, "2024:05:06 07:08:09");
+    d.width = d.height = 1, d.exposureTime = d.exposureTime2 = 1.0 / 256, d.shutterSpeedApex = 8,
+    d.digitalZoom = 2.0;
     ExpectDescriptor(f, d);
     EXPECT_EQ(f.Texts().make.size(), 150u);  // the row keeps the whole text
     EXPECT_EQ(f.Texts().dateCreated, "2024:05:06 07:08:09.123");
@@ -98,7 +113,8 @@ TEST_P(ExifField, ShowsTheHandWorkedText) {
     CExifFormatter f;
     f.Set(exif, 1, 1);
     const Rows rows = RowsOf(f);
-    const auto row = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.first == GetParam().label; });
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const auto& r) { return r.first == GetParam().label; });
     if (GetParam().shown == nullptr) {
         EXPECT_EQ(row, rows.end()) << row->second;
     } else {
@@ -106,7 +122,9 @@ TEST_P(ExifField, ShowsTheHandWorkedText) {
         EXPECT_EQ(row->second, GetParam().shown);
     }
     for (const auto& [label, value] : rows)
-        EXPECT_TRUE(value.find("inf") == std::string::npos && value.find("nan") == std::string::npos) << label;
+        EXPECT_TRUE(value.find("inf") == std::string::npos &&
+                    value.find("nan") == std::string::npos)
+            << label;
 }
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();

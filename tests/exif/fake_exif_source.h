@@ -40,8 +40,12 @@ struct FakeExifSource : ExifSource {
     bool GetResolutionUnits(int32_t& out) const override { return Give(resolutionUnit, out); }
     bool GetDigitalZoomRatio(double& out) const override { return Give(digitalZoom, out); }
     bool GetDateTime(std::string& out) const override { return Give(dateTime, out); }
-    bool GetDateTimeOriginal(std::string& out) const override { return Give(dateTimeOriginal, out); }
-    bool GetDateTimeDigitized(std::string& out) const override { return Give(dateTimeDigitized, out); }
+    bool GetDateTimeOriginal(std::string& out) const override {
+        return Give(dateTimeOriginal, out);
+    }
+    bool GetDateTimeDigitized(std::string& out) const override {
+        return Give(dateTimeDigitized, out);
+    }
     bool GetBigEndian(bool& out) const override { return Give(bigEndian, out); }
     bool GetMakerNote(std::vector<uint8_t>& out) const override { return Give(makerNote, out); }
     bool GetMakerNoteOffset(int32_t& out) const override { return Give(makerNoteOffset, out); }
@@ -52,7 +56,8 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 // The formatter's rows as (label, value) pairs.
 inline Rows RowsOf(const CExifFormatter& f) {
     Rows rows;
-    for (std::size_t i = 0; i < f.Labels().size(); ++i) rows.emplace_back(f.Labels()[i], f.Values()[i]);
+    for (std::size_t i = 0; i < f.Labels().size(); ++i)
+        rows.emplace_back(f.Labels()[i], f.Values()[i]);
     return rows;
 }
 

@@ -27,7 +27,8 @@ using EntryMaker = std::function<Entries(const TiffBlockWriter&)>;
 using Bytes = std::vector<uint8_t>;
 
 const auto kOrderName = [](const auto& info) {
-    return std::string(std::get<1>(info.param).name) + (std::get<0>(info.param) ? "_Motorola" : "_Intel");
+    return std::string(std::get<1>(info.param).name) +
+           (std::get<0>(info.param) ? "_Motorola" : "_Intel");
 };
 
 // A TIFF block with IFD0 (make, model) and then the note, whose offsets count from the TIFF header.
@@ -39,7 +40,8 @@ FakeExifSource CanonExif(bool bigEndian, const EntryMaker& noteEntries) {
     w.Directory(noteEntries(w), 0);
     FakeExifSource exif;
     exif.make = "Canon", exif.model = "Canon EOS 5D", exif.bigEndian = bigEndian;
-    exif.makerNote = Bytes(w.Bytes().begin() + static_cast<std::ptrdiff_t>(noteStart), w.Bytes().end());
+    exif.makerNote =
+        Bytes(w.Bytes().begin() + static_cast<std::ptrdiff_t>(noteStart), w.Bytes().end());
     exif.makerNoteOffset = static_cast<int32_t>(noteStart + 12);
     return exif;
 }
@@ -65,7 +67,8 @@ TEST_P(CanonNote, GivesIsoAndPictureSettings) {
     exif.iso = c.standardIso;
     CExifFormatter f;
     f.Set(exif, 64, 48);
-    Rows expected = {{"Make", "Canon"}, {"Model", "Canon EOS 5D"}, {"Width", "64"}, {"Height", "48"}};
+    Rows expected = {
+        {"Make", "Canon"}, {"Model", "Canon EOS 5D"}, {"Width", "64"}, {"Height", "48"}};
     expected.insert(expected.end(), c.rows.begin(), c.rows.end());
     EXPECT_EQ(RowsOf(f), expected);
     EXPECT_EQ(f.IsoSpeed(), c.iso);
@@ -107,8 +110,8 @@ protected:
 TEST_P(CanonDirectory, ReadsValuesFromTheTiffHeaderOffsetsAndKeysListElements) {
     const auto d = Read([](const TiffBlockWriter& w) {
         Entries e = CanonLists(w, 65535, 1, 0, 17, 1);
-        e.insert(e.end(), {w.Ascii(0x0006, "IMG:EOS 5D JPEG"), w.Long(0x0008, {1234567}), w.Rational(0x0010, 7, 3),
-                           w.Long(0x0011, {5, 6, 7})});
+        e.insert(e.end(), {w.Ascii(0x0006, "IMG:EOS 5D JPEG"), w.Long(0x0008, {1234567}),
+                           w.Rational(0x0010, 7, 3), w.Long(0x0011, {5, 6, 7})});
         return e;
     });
     ASSERT_NE(d->Find(0x0006), nullptr);
@@ -134,7 +137,8 @@ TEST_P(CanonDirectory, NotesShorterThanTheirDirectoryYieldNothing) {
     Bytes lying(w.Bytes().begin() + static_cast<std::ptrdiff_t>(start), w.Bytes().end());
     lying[GetParam() ? 1 : 0] = 9;  // 9 entries claimed
     lying.resize(2 + 12 * 8 + 4);
-    for (const auto& [note, offset] : {std::pair{lying, static_cast<int32_t>(start + 12)}, {Bytes{}, 40}, {Bytes{1}, 40}}) {
+    for (const auto& [note, offset] :
+         {std::pair{lying, static_cast<int32_t>(start + 12)}, {Bytes{}, 40}, {Bytes{1}, 40}}) {
         const auto d = Read(note, offset);
         EXPECT_TRUE(d->Tags().empty());
         EXPECT_TRUE(d->Labels().empty());
@@ -170,10 +174,12 @@ TEST_P(CanonDirectory, ReadsASelfReferringDirectoryOnce) {
     const auto start = static_cast<uint32_t>(w.Size());
     w.Directory({w.Pointing(0x0001, 3, 8, start + 2), w.Pointing(0x0002, 4, 3, start)}, 0);
     w.PatchU32(start + 2 + 2 * 12, start);
-    const auto d = Read(Bytes(w.Bytes().begin() + start, w.Bytes().end()), static_cast<int32_t>(start + 12));
+    const auto d =
+        Read(Bytes(w.Bytes().begin() + start, w.Bytes().end()), static_cast<int32_t>(start + 12));
     ASSERT_NE(d->Find(0x0002), nullptr);
     EXPECT_EQ(d->Find(0x0002)->integers.size(), 3u);
-    EXPECT_EQ(d->Find(0xC101)->integers, std::vector<uint32_t>{3});  // the entry's type, read as data
+    EXPECT_EQ(d->Find(0xC101)->integers,
+              std::vector<uint32_t>{3});  // the entry's type, read as data
 }
 
 // Guards: any damage to a note's bytes or offset reads as missing data, never outside the note
@@ -188,7 +194,8 @@ TEST_P(CanonDirectory, SurvivesDamagedNotes) {
     const int32_t offsets[] = {*good.makerNoteOffset, 0, -5, 6, INT32_MIN, INT32_MAX};
     for (int round = 0; round < 2000; ++round) {
         Bytes note = *good.makerNote;
-        for (int k = 0; k < 1 + round % 8; ++k) note[random() % note.size()] = static_cast<uint8_t>(random());
+        for (int k = 0; k < 1 + round % 8; ++k)
+            note[random() % note.size()] = static_cast<uint8_t>(random());
         if (round % 5 == 0) note.resize(random() % note.size());
         FakeExifSource exif = good;
         exif.makerNote = std::move(note);
@@ -275,10 +282,13 @@ struct MakeCase {
 class MakerNoteChoice : public ::testing::TestWithParam<MakeCase> {};
 
 TEST_P(MakerNoteChoice, FollowsTheMake) {
-    FakeExifSource exif = CanonExif(false, [](const TiffBlockWriter& w) { return CanonLists(w, 0, 0, 0, 19, 0); });
+    FakeExifSource exif =
+        CanonExif(false, [](const TiffBlockWriter& w) { return CanonLists(w, 0, 0, 0, 19, 0); });
     const std::string make = GetParam().make;
     if (make.starts_with("NIKON") || make.starts_with("nikon"))
-        exif.makerNote = test::NikonNote(false, [](const TiffBlockWriter& w) { return Entries{w.Short(0x0002, {0, 800})}; });
+        exif.makerNote = test::NikonNote(false, [](const TiffBlockWriter& w) {
+            return Entries{w.Short(0x0002, {0, 800})};
+        });
     exif.make = make;
     CExifFormatter f;
     f.Set(exif, 1, 1);
@@ -289,10 +299,12 @@ TEST_P(MakerNoteChoice, FollowsTheMake) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HandWorked, MakerNoteChoice,
-                         ::testing::Values(MakeCase{"Canon", 400}, MakeCase{"CANON", 400}, MakeCase{"canon", 400},
-                                           MakeCase{"canon inc.", 0}, MakeCase{"Canon ", 0},
-                                           MakeCase{"NIKON CORPORATION", 800}, MakeCase{"nikon", 800},
-                                           MakeCase{"NIKO", 0}, MakeCase{"Pentax", 0}));
+                         ::testing::Values(MakeCase{"Canon", 400}, MakeCase{"CANON", 400},
+                                           MakeCase{"canon", 400}, MakeCase{"canon inc.", 0},
+                                           MakeCase{"Canon ", 0},
+                                           MakeCase{"NIKON CORPORATION", 800},
+                                           MakeCase{"nikon", 800}, MakeCase{"NIKO", 0},
+                                           MakeCase{"Pentax", 0}));
 
 }  // namespace
 }  // namespace stillpix

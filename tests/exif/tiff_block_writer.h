@@ -12,8 +12,9 @@ struct TestEntry {
     uint16_t tag = 0;
     uint16_t type = 0;
     uint32_t count = 0;
-    std::vector<uint8_t> data;   // the value's bytes, already in the block's byte order
-    bool rawValueField = false;  // `data` is the entry's 4-byte value field as is (for hostile entries)
+    std::vector<uint8_t> data;  // the value's bytes, already in the block's byte order
+    bool rawValueField =
+        false;  // `data` is the entry's 4-byte value field as is (for hostile entries)
 };
 using Entries = std::vector<TestEntry>;
 
@@ -28,7 +29,8 @@ public:
     void U16(uint16_t v) { Append(v, 2); }
     void U32(uint32_t v) { Append(v, 4); }
     void PatchU32(std::size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_[at + i] = static_cast<uint8_t>(v >> (bigEndian_ ? 8 * (3 - i) : 8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes_[at + i] = static_cast<uint8_t>(v >> (bigEndian_ ? 8 * (3 - i) : 8 * i));
     }
     // "II" or "MM", 42, and the offset of the first directory, 8.
     void TiffHeader() { Raw(bigEndian_ ? "MM" : "II"), U16(42), U32(8); }
@@ -43,7 +45,7 @@ public:
         for (uint32_t v : values) w.U32(v);
         return {tag, 4, static_cast<uint32_t>(values.size()), w.bytes_};
     }
-    TestEntry Ascii(uint16_t tag, const std::string& text) const {   // with its NUL
+    TestEntry Ascii(uint16_t tag, const std::string& text) const {  // with its NUL
         std::vector<uint8_t> data(text.begin(), text.end());
         data.push_back(0);
         return {tag, 2, static_cast<uint32_t>(data.size()), data};
@@ -65,7 +67,8 @@ public:
         for (const TestEntry& e : entries) {
             U16(e.tag), U16(e.type), U32(e.count);
             valueFields.push_back(Size());
-            std::vector<uint8_t> field = e.rawValueField || e.data.size() <= 4 ? e.data : std::vector<uint8_t>{};
+            std::vector<uint8_t> field =
+                e.rawValueField || e.data.size() <= 4 ? e.data : std::vector<uint8_t>{};
             field.resize(4, 0);
             bytes_.insert(bytes_.end(), field.begin(), field.end());
         }
@@ -73,7 +76,8 @@ public:
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const TestEntry& e = entries[i];
             if (e.rawValueField || e.data.size() <= 4) continue;
-            PatchU32(valueFields[i], static_cast<uint32_t>(static_cast<int64_t>(Size()) - offsetOrigin));
+            PatchU32(valueFields[i],
+                     static_cast<uint32_t>(static_cast<int64_t>(Size()) - offsetOrigin));
             bytes_.insert(bytes_.end(), e.data.begin(), e.data.end());
             if (Size() % 2) U8(0);  // values start on word boundaries
         }
@@ -82,7 +86,8 @@ public:
 
 private:
     void Append(uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (bigEndian_ ? 8 * (bytes - 1 - i) : 8 * i)));
+        for (int i = 0; i < bytes; ++i)
+            bytes_.push_back(static_cast<uint8_t>(v >> (bigEndian_ ? 8 * (bytes - 1 - i) : 8 * i)));
     }
 
     bool bigEndian_;

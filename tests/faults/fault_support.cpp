@@ -31,7 +31,8 @@ SmallDisk::~SmallDisk() {
 }
 
 bool SmallDisk::MakeReadOnly() {
-    return mounted_ && ::mount("tmpfs", Path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options_.c_str()) == 0;
+    return mounted_ &&
+           ::mount("tmpfs", Path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options_.c_str()) == 0;
 }
 
 ReadOnlyFolder::ReadOnlyFolder(const std::function<void(const std::filesystem::path&)>& fill) {
@@ -39,7 +40,8 @@ ReadOnlyFolder::ReadOnlyFolder(const std::function<void(const std::filesystem::p
         path_ = disk_.Path();
         fill(path_);
         ready_ = disk_.MakeReadOnly();
-        if (!ready_) why_ = std::string("a tmpfs cannot be made read-only here: ") + std::strerror(errno);
+        if (!ready_)
+            why_ = std::string("a tmpfs cannot be made read-only here: ") + std::strerror(errno);
         return;
     }
     if (::geteuid() == 0) {
@@ -49,7 +51,8 @@ ReadOnlyFolder::ReadOnlyFolder(const std::function<void(const std::filesystem::p
     }
     path_ = plain_.Path();
     fill(path_);
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) ::chmod(entry.path().c_str(), 0444);
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        ::chmod(entry.path().c_str(), 0444);
     chmodded_ = ready_ = ::chmod(path_.c_str(), 0555) == 0;
     if (!ready_) why_ = "the folder cannot be made read-only";
 }
@@ -61,7 +64,8 @@ ReadOnlyFolder::~ReadOnlyFolder() {
 std::set<std::string> Entries(const std::filesystem::path& folder) {
     std::set<std::string> names;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec))
         names.insert(it->path().filename().string());
     return names;
 }

@@ -24,7 +24,7 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
 
     bool Mounted() const { return mounted_; }
-    const std::string& Why() const { return why_; }   // why it is not mounted
+    const std::string& Why() const { return why_; }  // why it is not mounted
     const std::filesystem::path& Path() const { return folder_.Path(); }
     // Remounts it read-only; false when that is refused.
     bool MakeReadOnly();
@@ -60,9 +60,9 @@ private:
 std::set<std::string> Entries(const std::filesystem::path& folder);
 
 enum class KillOutcome {
-    kKilled,      // killed while the save was under way
-    kFinished,    // the save ended before it could be caught
-    kNoProcess,   // fork failed
+    kKilled,     // killed while the save was under way
+    kFinished,   // the save ended before it could be caught
+    kNoProcess,  // fork failed
 };
 // Runs `save` in a child process and kills it (SIGKILL) once a file other than `known` appears
 // in `folder` and has data in it: the save's temporary. A child that ends first reports its

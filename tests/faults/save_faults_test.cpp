@@ -100,7 +100,8 @@ TEST_P(SaveFaults, KilledDuringSave) {
         }
     }
     if (outcome == KillOutcome::kNoProcess) GTEST_SKIP() << "no child process can be started";
-    if (outcome == KillOutcome::kFinished) GTEST_SKIP() << "every save finished before it could be interrupted";
+    if (outcome == KillOutcome::kFinished)
+        GTEST_SKIP() << "every save finished before it could be interrupted";
 
     EXPECT_TRUE(writer_->ReadsAsOld(folder.Path())) << "the killed save damaged the old file";
     // Only the killed process's own hidden temporary may remain beside the target, and the

@@ -58,8 +58,8 @@ constexpr int kOldSide = 16;
 bool IsOldPicture(const fs::path& file) {
     CodecHandle h = cNewSession();
     ImageInfo info;
-    return h != nullptr && cLoadImage(*h, file) && cGetImageInfo(*h, info) && info.width == kOldSide &&
-           info.height == kOldSide;
+    return h != nullptr && cLoadImage(*h, file) && cGetImageInfo(*h, info) &&
+           info.width == kOldSide && info.height == kOldSide;
 }
 
 // The sources the document and the batch runner read: a small old picture and a large new one,
@@ -67,7 +67,8 @@ bool IsOldPicture(const fs::path& file) {
 class PictureSources {
 public:
     PictureSources() {
-        for (const auto& [folder, side] : {std::pair{OldFolder(), kOldSide}, std::pair{NewFolder(), 0}}) {
+        for (const auto& [folder, side] :
+             {std::pair{OldFolder(), kOldSide}, std::pair{NewFolder(), 0}}) {
             fs::create_directories(folder);
             CodecHandle h = side ? NoiseImage(side, side, 1) : NoiseImage(1600, 1200, 2);
             ok_ = ok_ && h != nullptr && cSave(*h, folder / kName, 95);
@@ -88,7 +89,8 @@ private:
 
 class CodecWriter final : public RecordingWriter {
 public:
-    CodecWriter(const char* name, const char* extension, int code) : name_(name), extension_(extension), code_(code) {}
+    CodecWriter(const char* name, const char* extension, int code)
+        : name_(name), extension_(extension), code_(code) {}
     std::string Name() const override { return name_; }
     std::string Target() const override { return std::string("picture.") + extension_; }
 
@@ -123,7 +125,9 @@ public:
         if (message.kind == MessageKind::kError) lastError = message.text;
         return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
     }
-    bool RunProgressDialog(ProgressDialogModel& model) override { return RunProgressDialogHeadless(model, *doc); }
+    bool RunProgressDialog(ProgressDialogModel& model) override {
+        return RunProgressDialogHeadless(model, *doc);
+    }
     CNoiseCleanerDoc* doc = nullptr;
     std::string lastError;
 };
@@ -154,7 +158,8 @@ private:
         SilentWindow window;
         CNoiseCleanerDoc doc({&options, nullptr, &profiles, nullptr}, window);
         window.doc = &doc;
-        const bool ok = doc.OnOpenDocument(source) && doc.HasImage() && doc.Go() && doc.SaveDocument(target);
+        const bool ok =
+            doc.OnOpenDocument(source) && doc.HasImage() && doc.Go() && doc.SaveDocument(target);
         error = window.lastError;
         return ok;
     }
@@ -200,7 +205,7 @@ private:
         std::memset(settings.destinationPath, 0, sizeof settings.destinationPath);
         std::strncpy(settings.destinationPath, folder.c_str(), kMaxBatchPathChars);
         std::memset(settings.suffix, 0, sizeof settings.suffix);
-        settings.outputFormat = 0;   // keep: JPEG
+        settings.outputFormat = 0;  // keep: JPEG
         QSettingsStore store(sources_.Old().parent_path() / "settings.conf");
         PresetTable presets;
         LearnedProfileStore profiles(sources_.Old().parent_path());
@@ -233,7 +238,8 @@ LearnedProfileRecord Record(int i) {
     for (ProfileBand& band : record.profile.bands) {
         band.binCount = 11;
         for (int k = 0; k < 11; ++k)
-            for (int c = 0; c < 3; ++c) band.levels[k][c] = static_cast<int16_t>(10 + k + i % 50), band.counts[k][c] = 100;
+            for (int c = 0; c < 3; ++c)
+                band.levels[k][c] = static_cast<int16_t>(10 + k + i % 50), band.counts[k][c] = 100;
     }
     return record;
 }
@@ -247,7 +253,8 @@ public:
     bool SaveNew(const fs::path& folder, std::string& error) override {
         // 1500 records of 1816 bytes: 2.7 MB.
         LearnedProfileStore store(folder);
-        for (int i = 0; i < 1500; ++i) store.AddLearnedProfile("/photos/" + std::to_string(i) + ".jpg", Record(i));
+        for (int i = 0; i < 1500; ++i)
+            store.AddLearnedProfile("/photos/" + std::to_string(i) + ".jpg", Record(i));
         if (store.SaveProfileStore()) return true;
         error = "the learned-profile file was not saved";
         return false;
@@ -287,14 +294,17 @@ protected:
     bool WriteOldVersion(const fs::path& folder) override {
         QSettingsStore store(folder / Target());
         const auto bytes = EncodeAppSettings(AppSettings{});
-        return store.WriteBytes("Options", "Settings", std::vector<uint8_t>(bytes.begin(), bytes.end())) &&
+        return store.WriteBytes("Options", "Settings",
+                                std::vector<uint8_t>(bytes.begin(), bytes.end())) &&
                store.WriteText("Options", "Profile", "/home/user/Profiles");
     }
     bool ReadsBackAsOld(const fs::path& folder) override {
         QSettingsStore store(folder / Target());
         const auto bytes = EncodeAppSettings(AppSettings{});
-        return store.ReadBytes("Options", "Settings") == std::vector<uint8_t>(bytes.begin(), bytes.end()) &&
-               store.ReadText("Options", "Profile") == "/home/user/Profiles" && !store.ReadBytes("Options", "Big");
+        return store.ReadBytes("Options", "Settings") ==
+                   std::vector<uint8_t>(bytes.begin(), bytes.end()) &&
+               store.ReadText("Options", "Profile") == "/home/user/Profiles" &&
+               !store.ReadBytes("Options", "Big");
     }
 };
 

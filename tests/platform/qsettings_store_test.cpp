@@ -27,7 +27,10 @@ fs::path MakeFolder() {
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(dir_.empty()); }
-    void TearDown() override { std::error_code ignored; fs::remove_all(dir_, ignored); }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
     std::string FileText() const {
         std::ostringstream text;
         text << std::ifstream(file_, std::ios::binary).rdbuf();
@@ -65,12 +68,17 @@ TEST_F(StoreTest, EveryWriteIsOnDiskBeforeItReturns) {
 }
 
 TEST_F(StoreTest, TextsKeepQuotesCommasSpacesAndUnicode) {
-    const std::vector<std::string> texts = {"", "  leading and trailing  ", "a, b; c = \"d\" \\ e",
-                                            "@ByteArray(x)", "/home/\xc3\xa9t\xc3\xa9/Photos, 2007/",
+    const std::vector<std::string> texts = {"",
+                                            "  leading and trailing  ",
+                                            "a, b; c = \"d\" \\ e",
+                                            "@ByteArray(x)",
+                                            "/home/\xc3\xa9t\xc3\xa9/Photos, 2007/",
                                             "line\nbreak\ttab"};
-    for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(store_.WriteText("Options", "R" + std::to_string(i), texts[i]));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(store_.WriteText("Options", "R" + std::to_string(i), texts[i]));
     QSettingsStore reopened(file_);
-    for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(reopened.ReadText("Options", "R" + std::to_string(i)), texts[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(reopened.ReadText("Options", "R" + std::to_string(i)), texts[i]);
     // A text that is not UTF-8 would come back altered: refused instead.
     EXPECT_FALSE(store_.WriteText("Options", "Bad", "/photos/\xff"));
     EXPECT_FALSE(store_.ReadText("Options", "Bad").has_value());
@@ -78,15 +86,19 @@ TEST_F(StoreTest, TextsKeepQuotesCommasSpacesAndUnicode) {
 
 TEST_F(StoreTest, ValueNamesAreArbitraryText) {
     // Custom filter names come straight from the user.
-    std::vector<std::string> names = {"a/b", "//", "100%", "%2F", "back\\slash", " spaced ", "[General]", "x=y",
-                                      "\xc3\xa4rger", "not utf8 \xff\xfe", "General"};
-    for (const std::string& name : names) ASSERT_TRUE(store_.WriteBytes("FilterSettings", name, {1, 2, 3})) << name;
+    std::vector<std::string> names = {
+        "a/b",      "//",        "100%", "%2F",          "back\\slash",
+        " spaced ", "[General]", "x=y",  "\xc3\xa4rger", "not utf8 \xff\xfe",
+        "General"};
+    for (const std::string& name : names)
+        ASSERT_TRUE(store_.WriteBytes("FilterSettings", name, {1, 2, 3})) << name;
     std::vector<std::string> listed = Names("FilterSettings");
     std::sort(names.begin(), names.end());
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, names);
-    for (const std::string& name : names) EXPECT_EQ(store_.ReadBytes("FilterSettings", name), (Bytes{1, 2, 3})) << name;
-    EXPECT_TRUE(Names("Options").empty());   // other groups stay apart
+    for (const std::string& name : names)
+        EXPECT_EQ(store_.ReadBytes("FilterSettings", name), (Bytes{1, 2, 3})) << name;
+    EXPECT_TRUE(Names("Options").empty());  // other groups stay apart
 }
 
 TEST_F(StoreTest, KindsAbsenceAndDeletion) {
@@ -97,15 +109,16 @@ TEST_F(StoreTest, KindsAbsenceAndDeletion) {
     EXPECT_FALSE(store_.ReadText("Options", "Missing").has_value());
     EXPECT_FALSE(store_.ReadText("Elsewhere", "Profile").has_value());
     EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));
-    EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));   // already gone: no error
-    EXPECT_FALSE(store_.DeleteValue("Options", ""));         // never "the whole group"
+    EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));  // already gone: no error
+    EXPECT_FALSE(store_.DeleteValue("Options", ""));        // never "the whole group"
     EXPECT_FALSE(store_.WriteBytes("Options", "", {1}));
     EXPECT_EQ(Names("Options"), std::vector<std::string>{"Settings"});
 }
 
 TEST_F(StoreTest, BadLocationsAndGarbageFiles) {
     std::ofstream(dir_ / "plain-file") << "x";
-    EXPECT_FALSE(QSettingsStore(dir_ / "plain-file" / "settings.conf").WriteText("Options", "Profile", "x"));
+    EXPECT_FALSE(
+        QSettingsStore(dir_ / "plain-file" / "settings.conf").WriteText("Options", "Profile", "x"));
     QSettingsStore onFolder(dir_);
     std::vector<std::string> names;
     EXPECT_FALSE(onFolder.ValueNames("FilterSettings", names));

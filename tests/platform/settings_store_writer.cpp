@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         const std::string name = std::string(argv[2]) + std::to_string(i);
-        const std::vector<uint8_t> bytes = {static_cast<uint8_t>(i), 0, 0xFF, static_cast<uint8_t>(argv[2][0])};
+        const std::vector<uint8_t> bytes = {static_cast<uint8_t>(i), 0, 0xFF,
+                                            static_cast<uint8_t>(argv[2][0])};
         if (!store.WriteBytes("Options", name, bytes)) ++failures;
     }
     return failures == 0 ? 0 : 1;

@@ -12,9 +12,11 @@ TEST(UserPaths, FollowTheUsersConfigurationAndDataFolders) {
     ::setenv("XDG_CONFIG_HOME", "/tmp/stillpix-config-probe", 1);
     ::setenv("XDG_DATA_HOME", "/tmp/stillpix-data-probe", 1);
     EXPECT_EQ(UserSettingsFile(),
-              std::filesystem::path("/tmp/stillpix-config-probe/Veltrano/Stillpix Professional Edition.conf"));
+              std::filesystem::path(
+                  "/tmp/stillpix-config-probe/Veltrano/Stillpix Professional Edition.conf"));
     EXPECT_EQ(DefaultProfileFolder(),
-              std::filesystem::path("/tmp/stillpix-data-probe/Veltrano/Stillpix Professional Edition/Profiles"));
+              std::filesystem::path(
+                  "/tmp/stillpix-data-probe/Veltrano/Stillpix Professional Edition/Profiles"));
 }
 
 }  // namespace

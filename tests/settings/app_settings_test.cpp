@@ -20,15 +20,17 @@ Bytes Sealed(Bytes bytes, std::size_t run) {
     return bytes;
 }
 
-std::string TextAt(std::span<const uint8_t> bytes, std::size_t at) { return reinterpret_cast<const char*>(&bytes[at]); }
+std::string TextAt(std::span<const uint8_t> bytes, std::size_t at) {
+    return reinterpret_cast<const char*>(&bytes[at]);
+}
 
 TEST(AppSettingsRecord, DefaultBytesAndChecksumWorkedOutByHand) {
     const auto bytes = EncodeAppSettings(AppSettings{});
     // 1 + 1 + 1 (offsets 8, 16, 20) + "_filtered" (942) + 90 + 1 + 1 + 100 (slot 0 stored as 100)
     // + 1 + 1 + 2 + 2 + 2.
-    const std::pair<int, int32_t> fields[] = {{0, 1145}, {4, 0},  {8, 1},  {12, 0},  {16, 1},  {20, 1},
-                                              {48, 90},  {52, 0}, {56, 1}, {60, 1},  {64, 100}, {68, 1},
-                                              {72, 1},   {76, 0}, {80, 2}, {84, 2},  {88, 2},  {92, 0}};
+    const std::pair<int, int32_t> fields[] = {
+        {0, 1145}, {4, 0},    {8, 1},  {12, 0}, {16, 1}, {20, 1}, {48, 90}, {52, 0}, {56, 1},
+        {60, 1},   {64, 100}, {68, 1}, {72, 1}, {76, 0}, {80, 2}, {84, 2},  {88, 2}, {92, 0}};
     for (const auto& [at, value] : fields) EXPECT_EQ(GetI32(bytes, at), value) << at;
     EXPECT_EQ(TextAt(bytes, 24), "_filtered");
     for (int i = 24 + 9; i < 48; ++i) EXPECT_EQ(bytes[i], 0) << i;
@@ -36,21 +38,23 @@ TEST(AppSettingsRecord, DefaultBytesAndChecksumWorkedOutByHand) {
 
 TEST(AppSettingsRecord, HandMadeRecordsDecodeToTheirValues) {
     Bytes s3(44, 0);
-    s3[4] = 3, s3[8] = 2, s3[16] = 1, s3[20] = 1;   // recent length, batch view large, notice hidden, low priority
+    s3[4] = 3, s3[8] = 2, s3[16] = 1,
+    s3[20] = 1;  // recent length, batch view large, notice hidden, low priority
     s3[0] = 7;
     AppSettings3 three;
     ASSERT_TRUE(DecodeAppSettings3(s3, three));
-    EXPECT_EQ(std::vector<int32_t>({three.recentLength, three.batchView, three.browserView, three.hideAutoPreviewNotice,
-                                    three.batchPriority}),
+    EXPECT_EQ(std::vector<int32_t>({three.recentLength, three.batchView, three.browserView,
+                                    three.hideAutoPreviewNotice, three.batchPriority}),
               std::vector<int32_t>({3, 2, 0, 1, 1}));
 
     Bytes s2(48, 0);
-    s2[28] = 1, s2[44] = 2, s2[16] = 3;   // always build, ICC not applied, both right panes; TIFF 24 bits
+    s2[28] = 1, s2[44] = 2,
+    s2[16] = 3;  // always build, ICC not applied, both right panes; TIFF 24 bits
     s2[0] = 6;
     AppSettings2 two;
     ASSERT_TRUE(DecodeAppSettings2(s2, two));
-    EXPECT_EQ(std::vector<int32_t>({two.tiffDepth, two.selfLearning, two.alwaysBuildImageProfile, two.iccHandling,
-                                    two.rightPanes, two.learnWhileBatch}),
+    EXPECT_EQ(std::vector<int32_t>({two.tiffDepth, two.selfLearning, two.alwaysBuildImageProfile,
+                                    two.iccHandling, two.rightPanes, two.learnWhileBatch}),
               std::vector<int32_t>({0, 0, 1, 2, 3, 0}));
 }
 
@@ -65,7 +69,7 @@ TEST(AppSettingsRecord, OnlyTheRunIsSummed) {
     const auto encoded = EncodeBatchSettings(BatchSettings{});
     Bytes batch(encoded.begin(), encoded.end());
     BatchSettings decodedBatch;
-    batch[340] = 0;   // the TIFF depth lies after the run
+    batch[340] = 0;  // the TIFF depth lies after the run
     ASSERT_TRUE(DecodeBatchSettings(batch, decodedBatch));
     EXPECT_EQ(decodedBatch.tiffDepth, 0);
     batch[339] ^= 1;
@@ -75,12 +79,12 @@ TEST(AppSettingsRecord, OnlyTheRunIsSummed) {
 TEST(AppSettingsRecord, OutOfRangeValuesAreBroughtIntoRange) {
     const auto encoded = EncodeAppSettings(AppSettings{});
     Bytes bytes(encoded.begin(), encoded.end());
-    PutI32(bytes, 48, 500);     // JPEG quality
-    PutI32(bytes, 60, 0);       // preview delay
-    PutI32(bytes, 64, 145);     // slot 45: past the table
-    PutI32(bytes, 4, -3);       // a flag
-    PutI32(bytes, 8, 77);       // reserved
-    std::memset(bytes.data() + 24, 'x', 21);   // suffix without terminator
+    PutI32(bytes, 48, 500);                   // JPEG quality
+    PutI32(bytes, 60, 0);                     // preview delay
+    PutI32(bytes, 64, 145);                   // slot 45: past the table
+    PutI32(bytes, 4, -3);                     // a flag
+    PutI32(bytes, 8, 77);                     // reserved
+    std::memset(bytes.data() + 24, 'x', 21);  // suffix without terminator
     AppSettings s;
     ASSERT_TRUE(DecodeAppSettings(Sealed(bytes, kAppSettingsRun), s));
     EXPECT_EQ(s.jpegQuality, 100);
@@ -103,7 +107,8 @@ TEST(AppSettingsRecord, OutOfRangeValuesAreBroughtIntoRange) {
 }
 
 TEST(AppSettingsRecord, SlotMigrationBothWays) {
-    for (auto [stored, slot] : {std::pair{3, 4}, {103, 3}, {100, 0}, {99, 100}, {255, 155}})   // below 100: older layout
+    for (auto [stored, slot] :
+         {std::pair{3, 4}, {103, 3}, {100, 0}, {99, 100}, {255, 155}})  // below 100: older layout
         EXPECT_EQ(MigratedSlot(stored), slot) << stored;
 
     const auto encoded = EncodeAppSettings(AppSettings{});
@@ -119,7 +124,11 @@ TEST(AppSettingsRecord, SlotMigrationBothWays) {
     const auto encodedBatch = EncodeBatchSettings(BatchSettings{});
     Bytes batch(encodedBatch.begin(), encodedBatch.end());
     BatchSettings b;
-    for (auto [stored, slot] : {std::pair{355, kUseCurrentFilter}, {255, 155}, {5, 6}, {100, 0}, {-7, kUseCurrentFilter}}) {
+    for (auto [stored, slot] : {std::pair{355, kUseCurrentFilter},
+                                {255, 155},
+                                {5, 6},
+                                {100, 0},
+                                {-7, kUseCurrentFilter}}) {
         PutI32(batch, 336, stored);
         ASSERT_TRUE(DecodeBatchSettings(Sealed(batch, kBatchSettingsRun), b));
         EXPECT_EQ(b.filter, slot) << stored;
@@ -144,9 +153,9 @@ TEST(BatchSettingsRecord, DefaultsFollowTheGeneralOptions) {
 
 TEST(BatchSettingsRecord, TextsAreCutToWholeCharactersAndTheirTailsCleared) {
     BatchSettings b;
-    SetFieldText(b.suffix, std::string(25, 's'));          // typed 25, kept 20
+    SetFieldText(b.suffix, std::string(25, 's'));  // typed 25, kept 20
     SetFieldText(b.destinationPath, std::string(300, 'p'));
-    b.destinationPath[5] = '\0';                           // a stale tail after an early end
+    b.destinationPath[5] = '\0';  // a stale tail after an early end
     const auto bytes = EncodeBatchSettings(b);
     BatchSettings back;
     ASSERT_TRUE(DecodeBatchSettings(bytes, back));
@@ -156,7 +165,7 @@ TEST(BatchSettingsRecord, TextsAreCutToWholeCharactersAndTheirTailsCleared) {
     for (int i = 300 + 20; i < 324; ++i) ASSERT_EQ(bytes[i], 0) << i;
     // Only whole UTF-8 characters are kept.
     char field[6];
-    SetFieldText(field, "ab\xc3\xa9\xc3\xa9");   // "abéé", 6 bytes into room for 5
+    SetFieldText(field, "ab\xc3\xa9\xc3\xa9");  // "abéé", 6 bytes into room for 5
     EXPECT_EQ(FieldText(field), "ab\xc3\xa9");
     EXPECT_EQ(Utf8Length("ab\xc3\xa9\xc3\xa9"), 4u);
 }

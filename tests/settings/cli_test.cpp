@@ -21,7 +21,9 @@ namespace {
 using test::CliRun;
 using test::RunCli;
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 class CliInTemporaryHome : public ::testing::Test {
 protected:
@@ -38,7 +40,8 @@ TEST_F(CliInTemporaryHome, CustomFilterSavedListedAndDeletedAcrossRuns) {
     EXPECT_TRUE(Has(list.out, "  14  Custom")) << list.out;
     EXPECT_TRUE(Has(list.out, "0 custom filter(s) of at most 25"));
 
-    const CliRun save = RunCli({"presets", "--save", "Night owl", "--from", "Night Scene", "--sharpening", "2"});
+    const CliRun save =
+        RunCli({"presets", "--save", "Night owl", "--from", "Night Scene", "--sharpening", "2"});
     ASSERT_EQ(save.status, 0) << save.err;
     EXPECT_TRUE(Has(save.out, "saved custom filter \"Night owl\" in slot 15")) << save.out;
     list = RunCli({"presets"});
@@ -52,11 +55,14 @@ TEST_F(CliInTemporaryHome, CustomFilterSavedListedAndDeletedAcrossRuns) {
     FilterSettings expected = table.slots[2].settings;
     expected.sharpening = 2;
     const auto encoded = EncodeFilterSettings(expected);
-    EXPECT_EQ(store.ReadBytes("FilterSettings", "Night owl"), std::vector<uint8_t>(encoded.begin(), encoded.end()));
+    EXPECT_EQ(store.ReadBytes("FilterSettings", "Night owl"),
+              std::vector<uint8_t>(encoded.begin(), encoded.end()));
 
     const CliRun again = RunCli({"presets", "--save", "Night owl"});
     EXPECT_EQ(again.status, 1);
-    EXPECT_TRUE(Has(again.err, "A Custom Filter Setting 'Night owl' already exists. Do you want to overwrite it?"))
+    EXPECT_TRUE(
+        Has(again.err,
+            "A Custom Filter Setting 'Night owl' already exists. Do you want to overwrite it?"))
         << again.err;
     ASSERT_EQ(RunCli({"presets", "--delete", "Night owl"}).status, 0);
     EXPECT_FALSE(Has(RunCli({"presets"}).out, "Night owl"));
@@ -64,7 +70,7 @@ TEST_F(CliInTemporaryHome, CustomFilterSavedListedAndDeletedAcrossRuns) {
 }
 
 TEST_F(CliInTemporaryHome, PresetsRefusesBadLines) {
-    EXPECT_EQ(RunCli({"presets", "--sharpening", "2"}).status, 2);          // needs --save
+    EXPECT_EQ(RunCli({"presets", "--sharpening", "2"}).status, 2);  // needs --save
     EXPECT_EQ(RunCli({"presets", "--bogus"}).status, 2);
     EXPECT_EQ(RunCli({"presets", "--save", "x", "--delete", "y"}).status, 2);
     const CliRun range = RunCli({"presets", "--save", "x", "--sharpening", "9"});
@@ -100,7 +106,9 @@ TEST_F(CliInTemporaryHome, FilterTakesPresetsByNameOrSlotWithFieldOverrides) {
     EXPECT_EQ(filtered("slot", {"--preset", "2"}), byName);
     EXPECT_NE(filtered("default", {}), byName);
     // A saved custom filter is found by its name and filters like its fields.
-    ASSERT_EQ(RunCli({"presets", "--save", "Owl", "--from", "Night Scene", "--sharpening", "3"}).status, 0);
+    ASSERT_EQ(
+        RunCli({"presets", "--save", "Owl", "--from", "Night Scene", "--sharpening", "3"}).status,
+        0);
     const auto owl = filtered("owl", {"--preset", "Owl"});
     EXPECT_EQ(filtered("fields", {"--preset", "2", "--sharpening", "3"}), owl);
     EXPECT_NE(owl, byName);
@@ -113,7 +121,8 @@ TEST_F(CliInTemporaryHome, FilterTakesPresetsByNameOrSlotWithFieldOverrides) {
     }
     EXPECT_EQ(filtered("stored-default", {}), byName);
 
-    const CliRun unknown = RunCli({"filter", in, "-o", (temp.Path() / "x.ppm").string(), "--preset", "Owlet"});
+    const CliRun unknown =
+        RunCli({"filter", in, "-o", (temp.Path() / "x.ppm").string(), "--preset", "Owlet"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_TRUE(Has(unknown.err, "no preset \"Owlet\"")) << unknown.err;
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "x.ppm"));
@@ -129,15 +138,17 @@ TEST_F(CliInTemporaryHome, ProfilesListsTheStoreAndDeletesIt) {
     {
         LearnedProfileStore store(*folder);
         for (const char* path : {"/p/a.jpg", "/p/b.jpg"})
-            store.LearnFromImage(path, test::Descriptor({.iso = 400}), test::UniformProfile(100, 1536), true);
-        store.LearnFromImage("/p/c.jpg", test::Descriptor({.fNumber = 2.8, .iso = 1600}), test::UniformProfile(100, 100),
-                             true);
+            store.LearnFromImage(path, test::Descriptor({.iso = 400}),
+                                 test::UniformProfile(100, 1536), true);
+        store.LearnFromImage("/p/c.jpg", test::Descriptor({.fNumber = 2.8, .iso = 1600}),
+                             test::UniformProfile(100, 100), true);
     }
     run = RunCli({"profiles"});
     ASSERT_EQ(run.status, 0) << run.err;
     // Camera, size, ISO, light value, images, confidence (the merged counts of 3072 are complete).
-    for (const char* row : {"2 learned profile(s)", "Canon Canon EOS 300D DIGITAL",
-                            "3072 x 2048   400   8.87       2         100", "1600   5.80       1          17"})
+    for (const char* row :
+         {"2 learned profile(s)", "Canon Canon EOS 300D DIGITAL",
+          "3072 x 2048   400   8.87       2         100", "1600   5.80       1          17"})
         EXPECT_TRUE(Has(run.out, row)) << row << "\n" << run.out;
 
     const std::filesystem::path file = ProfileFilePath(*folder);
@@ -147,10 +158,11 @@ TEST_F(CliInTemporaryHome, ProfilesListsTheStoreAndDeletesIt) {
     run = RunCli({"profiles"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.err, "is damaged or not a profile file")) << run.err;
-    EXPECT_EQ(test::ReadFileBytes(file), damaged);   // looking changes nothing
+    EXPECT_EQ(test::ReadFileBytes(file), damaged);  // looking changes nothing
 
     ASSERT_EQ(RunCli({"profiles", "--delete-all"}).status, 0);
-    EXPECT_EQ(test::ReadFileBytes(file), (std::vector<uint8_t>{'S', 'X', '2', 'P', 'R', 'F', 'L', 0, 0, 0, 0}));
+    EXPECT_EQ(test::ReadFileBytes(file),
+              (std::vector<uint8_t>{'S', 'X', '2', 'P', 'R', 'F', 'L', 0, 0, 0, 0}));
     EXPECT_EQ(RunCli({"profiles", "extra"}).status, 2);
 }
 

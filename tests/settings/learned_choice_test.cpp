@@ -23,7 +23,9 @@ NoiseProfile Smoothed(NoiseProfile p) {
     return p;
 }
 
-bool SameProfile(const NoiseProfile& a, const NoiseProfile& b) { return EncodeNoiseProfile(a) == EncodeNoiseProfile(b); }
+bool SameProfile(const NoiseProfile& a, const NoiseProfile& b) {
+    return EncodeNoiseProfile(a) == EncodeNoiseProfile(b);
+}
 
 ProfileChoiceOptions Options(void (*change)(ProfileChoiceOptions&)) {
     ProfileChoiceOptions options;
@@ -34,9 +36,13 @@ ProfileChoiceOptions Options(void (*change)(ProfileChoiceOptions&)) {
 class ProfileStage : public ::testing::Test {
 protected:
     // Runs the stage for `path`, measuring `measured` (or failing when `measureOk` is false).
-    bool Run(const std::string& path, const NoiseProfile& measured, ProfileChoiceOptions options = {},
-             test::Shot shot = {}, bool measureOk = true) {
-        const auto measure = [&](NoiseProfile& p) { ++measurements_; p = measured; return measureOk; };
+    bool Run(const std::string& path, const NoiseProfile& measured,
+             ProfileChoiceOptions options = {}, test::Shot shot = {}, bool measureOk = true) {
+        const auto measure = [&](NoiseProfile& p) {
+            ++measurements_;
+            p = measured;
+            return measureOk;
+        };
         return ChooseImageProfile(Descriptor(shot), path, options, store_, measure, choice_);
     }
     // What the choice says: measured, built the image's own profile, and what learning did.
@@ -74,13 +80,15 @@ TEST_F(ProfileStage, FirstImageIsMeasuredAndLearnedAndAConfidentProfileIsThenUse
 
 TEST_F(ProfileStage, AskingForTheImagesOwnProfileMeasuresAndLearns) {
     ASSERT_TRUE(Run("/p/first.jpg", UniformProfile(200, 1536)));
-    ASSERT_TRUE(Run("/p/second.jpg", UniformProfile(400, 1536), Options([](auto& o) { o.alwaysBuildImageProfile = true; })));
+    ASSERT_TRUE(Run("/p/second.jpg", UniformProfile(400, 1536),
+                    Options([](auto& o) { o.alwaysBuildImageProfile = true; })));
     EXPECT_EQ(measurements_, 2);
     ExpectChoice(true, true, LearnOutcome::kMerged);
     EXPECT_EQ(choice_.individual.bands[0].levels[0][0], 400);
-    EXPECT_EQ(choice_.profile.bands[0].levels[0][0], 300);   // the merged record: (200 + 400) / 2
+    EXPECT_EQ(choice_.profile.bands[0].levels[0][0], 300);  // the merged record: (200 + 400) / 2
     // The two images together have counts of 3072: complete, so measured but not learned.
-    ASSERT_TRUE(Run("/p/third.jpg", UniformProfile(400, 1536), Options([](auto& o) { o.buildRequested = true; })));
+    ASSERT_TRUE(Run("/p/third.jpg", UniformProfile(400, 1536),
+                    Options([](auto& o) { o.buildRequested = true; })));
     EXPECT_EQ(measurements_, 3);
     EXPECT_EQ(choice_.confidence, 100);
     ExpectChoice(true, false, LearnOutcome::kNotEligible);
@@ -96,7 +104,7 @@ TEST_F(ProfileStage, UnsureLearnedProfileMeasuresAndTheResultIncludesThisImage) 
     EXPECT_EQ(choice_.confidence, 17);
     ExpectChoice(true, true, LearnOutcome::kMerged);
     EXPECT_EQ(choice_.individual.bands[1].levels[4][2], 200);
-    EXPECT_EQ(choice_.profile.bands[1].levels[4][2], 400);   // (600 x 100 + 200 x 100) / 200
+    EXPECT_EQ(choice_.profile.bands[1].levels[4][2], 400);  // (600 x 100 + 200 x 100) / 200
     EXPECT_EQ(choice_.profile.bands[1].counts[4][2], 200);
 }
 
@@ -120,7 +128,7 @@ TEST_F(ProfileStage, BatchOptions) {
     ASSERT_TRUE(Run("/p/2.jpg", UniformProfile(200, 4096), batch));
     EXPECT_EQ(store_.Count(), 1);
     ASSERT_TRUE(Run("/p/3.jpg", UniformProfile(200, 4096), batch));
-    EXPECT_EQ(measurements_, 2);   // learned data suffices
+    EXPECT_EQ(measurements_, 2);  // learned data suffices
     batch.skipBuildWhenSufficient = false;
     ASSERT_TRUE(Run("/p/4.jpg", UniformProfile(200, 4096), batch));
     EXPECT_EQ(measurements_, 3);
@@ -132,7 +140,8 @@ TEST_F(ProfileStage, BatchOptions) {
 }
 
 TEST_F(ProfileStage, ImagesThatDoNotQualifyAreMeasuredOnlyAndAStoppedMeasurementLearnsNothing) {
-    ASSERT_TRUE(Run("/p/own.jpg", UniformProfile(200, 4096), {}, {.software = "Veltrano Stillpix"}));
+    ASSERT_TRUE(
+        Run("/p/own.jpg", UniformProfile(200, 4096), {}, {.software = "Veltrano Stillpix"}));
     ASSERT_TRUE(Run("/p/noiso.jpg", UniformProfile(200, 4096), {}, {.iso = 0}));
     EXPECT_EQ(measurements_, 2);
     EXPECT_EQ(choice_.learned.outcome, LearnOutcome::kNotEligible);
@@ -149,11 +158,13 @@ bool MeasureWithEngine(const ImageDescriptor& shot, const std::string& path, uin
     std::vector<uint8_t> bits(std::size_t(3600) * 600);
     for (std::size_t i = 0; i < bits.size(); ++i) {
         seed = seed * 1664525u + 1013904223u;
-        bits[i] = static_cast<uint8_t>(std::clamp(12 + int(i % 3600 / 3 * 11 / 1200) * 23 + int((seed >> 24) % 25) - 12, 0, 255));
+        bits[i] = static_cast<uint8_t>(std::clamp(
+            12 + int(i % 3600 / 3 * 11 / 1200) * 23 + int((seed >> 24) % 25) - 12, 0, 255));
     }
     TileGrid tiles;
     CreateTileGrid(1200, 600, tiles);
-    const bool ok = ObtainImageProfile(shot, path, {bits.data(), 1200, 600, 3600, 24}, tiles, {}, {}, store, choice);
+    const bool ok = ObtainImageProfile(shot, path, {bits.data(), 1200, 600, 3600, 24}, tiles, {},
+                                       {}, store, choice);
     FreeTileGrid(tiles);
     return ok;
 }
@@ -168,7 +179,8 @@ TEST(ProfileStageWithTheEngine, FirstImageIsLearnedAndAWellKnownCameraIsNotMeasu
         EXPECT_TRUE(first.measured);
         EXPECT_EQ(first.learned.outcome, LearnOutcome::kAppended);
         EXPECT_GT(first.individual.bands[0].levels[5][0], 0);
-        EXPECT_LT(ProfileConfidence(first.individual), kSufficientConfidence);   // one small image supports little
+        EXPECT_LT(ProfileConfidence(first.individual),
+                  kSufficientConfidence);  // one small image supports little
         ASSERT_TRUE(MeasureWithEngine(shot, "/photos/img1.jpg", 18, store, second));
         EXPECT_TRUE(second.measured);
         EXPECT_EQ(second.learned.outcome, LearnOutcome::kMerged);
@@ -177,7 +189,8 @@ TEST(ProfileStageWithTheEngine, FirstImageIsLearnedAndAWellKnownCameraIsNotMeasu
         // Many more pictures of this camera: the first image's measurement learned under
         // other names stands for them.
         for (int i = 2; i < kMaxContributors; ++i)
-            store.AddLearnedProfile("/photos/img" + std::to_string(i) + ".jpg", test::Record(shot, first.individual));
+            store.AddLearnedProfile("/photos/img" + std::to_string(i) + ".jpg",
+                                    test::Record(shot, first.individual));
         ASSERT_TRUE(store.SaveProfileStore());
     }
     LearnedProfileStore reloaded(temp.Path());

@@ -28,14 +28,19 @@ TEST(ImageIdHash, RotatesAndAddsSignedBytes) {
 
 TEST(LightValueOfShots, FollowsTheFormulaOrHasNone) {
     // 2.8924 ln 4 + 6.66 + 1.4462 ln 125 - 1.4662 ln 100
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 4, .exposure = 1.0 / 125, .iso = 100})), 10.9003246, 1e-6);
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 1, .exposure = 1, .iso = 100})), -0.0921005, 1e-6);
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 5.6, .exposure = 0.5, .iso = 3200})), 0.8117971, 1e-6);
-    EXPECT_EQ(*LightValue(Descriptor({.iso = 0})), *LightValue(Descriptor({.iso = 100})));   // ISO 0 counts as 100
+    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 4, .exposure = 1.0 / 125, .iso = 100})),
+                10.9003246, 1e-6);
+    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 1, .exposure = 1, .iso = 100})), -0.0921005,
+                1e-6);
+    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 5.6, .exposure = 0.5, .iso = 3200})), 0.8117971,
+                1e-6);
+    EXPECT_EQ(*LightValue(Descriptor({.iso = 0})),
+              *LightValue(Descriptor({.iso = 100})));  // ISO 0 counts as 100
     // Impossible shooting data (5e-324 s makes 1 / t infinite).
-    for (const Shot& shot : {Shot{.fNumber = 0}, Shot{.fNumber = -2}, Shot{.exposure = 0}, Shot{.exposure = 5e-324},
-                             Shot{.iso = -100}, Shot{.fNumber = NAN}})
-        EXPECT_FALSE(LightValue(Descriptor(shot)).has_value()) << shot.fNumber << " " << shot.exposure << " " << shot.iso;
+    for (const Shot& shot : {Shot{.fNumber = 0}, Shot{.fNumber = -2}, Shot{.exposure = 0},
+                             Shot{.exposure = 5e-324}, Shot{.iso = -100}, Shot{.fNumber = NAN}})
+        EXPECT_FALSE(LightValue(Descriptor(shot)).has_value())
+            << shot.fNumber << " " << shot.exposure << " " << shot.iso;
 }
 
 struct MatchCase {
@@ -74,7 +79,8 @@ TEST(CameraMatch, ScoresWorkedOutByHand) {
         {"no light value on both", {.fNumber = 0}, {.fNumber = 0}, 0},
     };
     // clang-format on
-    for (const MatchCase& c : cases) EXPECT_EQ(CameraMatchScore(Descriptor(c.a), Descriptor(c.b)), c.score) << c.why;
+    for (const MatchCase& c : cases)
+        EXPECT_EQ(CameraMatchScore(Descriptor(c.a), Descriptor(c.b)), c.score) << c.why;
 
     // Texts without terminator stay in their fields.
     ImageDescriptor a = Descriptor({});
@@ -90,7 +96,7 @@ TEST(Qualifying, NeedsIsoAndForeignSoftware) {
     EXPECT_TRUE(ImageQualifies(Descriptor({})));
     EXPECT_FALSE(ImageQualifies(Descriptor({.iso = 0})));
     EXPECT_FALSE(ImageQualifies(Descriptor({.software = "Veltrano Stillpix Professional"})));
-    EXPECT_TRUE(ImageQualifies(Descriptor({.software = "veltrano"})));   // exact case
+    EXPECT_TRUE(ImageQualifies(Descriptor({.software = "veltrano"})));  // exact case
     EXPECT_TRUE(ImageQualifies(Descriptor({.software = "Adobe Photoshop"})));
 }
 
@@ -98,22 +104,22 @@ TEST(Confidence, CountsAgainstEachBandsDivisor) {
     NoiseProfile p;
     ResetProfile(p, false);
     EXPECT_EQ(ProfileConfidence(p), 0);
-    EXPECT_EQ(ProfileConfidence(test::UniformProfile(100, 32767)), 100);   // capped at 100 per bin
+    EXPECT_EQ(ProfileConfidence(test::UniformProfile(100, 32767)), 100);  // capped at 100 per bin
     for (int k = 0; k < kProfileBins; ++k)
         for (int c = 0; c < 3; ++c) {
-            p.bands[0].counts[k][c] = 2048;   // D = 2048: 100 each
-            p.bands[1].counts[k][c] = 512;    // D = 1024: 50 each
+            p.bands[0].counts[k][c] = 2048;  // D = 2048: 100 each
+            p.bands[1].counts[k][c] = 512;   // D = 1024: 50 each
         }
-    EXPECT_EQ(ProfileConfidence(p), 37);     // (33 x 100 + 33 x 50) / (3 x 44) = 4950 / 132
-    p.bands[3].counts[0][0] = 256;           // D = 256
-    EXPECT_EQ(ProfileConfidence(p), 38);     // 5050 / 132
-    p.bands[2].counts[0][1] = 100;           // 100 x 100 / 512 = 19
-    EXPECT_EQ(ProfileConfidence(p), 38);     // 5069 / 132
+    EXPECT_EQ(ProfileConfidence(p), 37);  // (33 x 100 + 33 x 50) / (3 x 44) = 4950 / 132
+    p.bands[3].counts[0][0] = 256;        // D = 256
+    EXPECT_EQ(ProfileConfidence(p), 38);  // 5050 / 132
+    p.bands[2].counts[0][1] = 100;        // 100 x 100 / 512 = 19
+    EXPECT_EQ(ProfileConfidence(p), 38);  // 5069 / 132
     p.bandCount = 1;
     EXPECT_EQ(ProfileConfidence(p), 100);
     p.bandCount = 0;
     EXPECT_EQ(ProfileConfidence(p), 0);
-    p.bandCount = 99;   // damaged: only the five slots exist
+    p.bandCount = 99;  // damaged: only the five slots exist
     EXPECT_GE(ProfileConfidence(p), 0);
 }
 

@@ -20,22 +20,25 @@ using test::ReadFileBytes;
 using test::WriteFileBytes;
 using Bytes = std::vector<uint8_t>;
 
-LearnedProfileRecord Sample(int iso = 100) { return test::Record(Descriptor({.iso = iso}), test::UniformProfile(100, 10)); }
+LearnedProfileRecord Sample(int iso = 100) {
+    return test::Record(Descriptor({.iso = iso}), test::UniformProfile(100, 10));
+}
 
 TEST(LearnedRecord, TheStructsLayoutWithReservedAndLinkWrittenZero) {
-    static_assert(std::endian::native == std::endian::little, "the record is compared with the struct's bytes");
+    static_assert(std::endian::native == std::endian::little,
+                  "the record is compared with the struct's bytes");
     LearnedProfileRecord r = test::Record(Descriptor({.iso = 800}), test::UniformProfile(321, 7));
     r.contributors = 3, r.imageIds[0] = 0x11223344, r.imageIds[2] = 0xA0B0C0D0;
-    r.reserved = 55, r.link = 0xDEADBEEF;   // a pointer's place
+    r.reserved = 55, r.link = 0xDEADBEEF;  // a pointer's place
     const auto bytes = EncodeLearnedProfileRecord(r);
     // The struct has no padding (its size and offsets are checked at compile time), so on this
     // machine the record is its memory image.
     LearnedProfileRecord written = r;
     written.reserved = 0, written.link = 0;
     EXPECT_EQ(std::memcmp(bytes.data(), &written, sizeof written), 0);
-    EXPECT_EQ(GetI32(bytes, 8 + 264), 800);       // the descriptor's ISO
-    EXPECT_EQ(GetI32(bytes, 408 + 4), 11);        // band 0's bin count
-    EXPECT_EQ(bytes[420] | bytes[421] << 8, 321); // band 0, bin 0, Y level
+    EXPECT_EQ(GetI32(bytes, 8 + 264), 800);        // the descriptor's ISO
+    EXPECT_EQ(GetI32(bytes, 408 + 4), 11);         // band 0's bin count
+    EXPECT_EQ(bytes[420] | bytes[421] << 8, 321);  // band 0, bin 0, Y level
     EXPECT_EQ(static_cast<uint32_t>(GetI32(bytes, 1424)), 0xA0B0C0D0u);
 
     LearnedProfileRecord back;
@@ -65,7 +68,8 @@ TEST(LearnedRecord, ImpossibleCountsAreRefused) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         LearnedProfileRecord r = Sample(), out;
         cases[i].first(r);
-        EXPECT_EQ(!DecodeLearnedProfileRecord(EncodeLearnedProfileRecord(r), out), cases[i].second) << "case " << i;
+        EXPECT_EQ(!DecodeLearnedProfileRecord(EncodeLearnedProfileRecord(r), out), cases[i].second)
+            << "case " << i;
     }
 }
 
@@ -92,7 +96,8 @@ protected:
     // Three records of different ISO, as learning leaves them.
     void Learn(LearnedProfileStore& store) {
         for (int iso : {100, 200, 400})
-            store.LearnFromImage("/photos/iso" + std::to_string(iso) + ".jpg", Descriptor({.iso = iso}),
+            store.LearnFromImage("/photos/iso" + std::to_string(iso) + ".jpg",
+                                 Descriptor({.iso = iso}),
                                  test::UniformProfile(static_cast<int16_t>(iso), 50), true);
         ASSERT_EQ(store.Count(), 3);
     }
@@ -103,7 +108,7 @@ protected:
         LearnedProfileStore store(Folder());
         store.AddLearnedProfile("/x.jpg", test::Record(Descriptor({}), test::UniformProfile(1, 1)));
         const bool loaded = store.LoadProfileStore();
-        EXPECT_TRUE(loaded || store.Count() == 1);   // a refused file leaves the store alone
+        EXPECT_TRUE(loaded || store.Count() == 1);  // a refused file leaves the store alone
         return loaded ? store.Count() : -1;
     }
 
@@ -117,7 +122,7 @@ TEST_F(ProfileFile, RoundTripsByteExact) {
     ASSERT_EQ(bytes.size(), 11u + 3 * 1816);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 7), "SX2PRFL");
     EXPECT_EQ(GetI32(bytes, 7), 3);
-    EXPECT_EQ(GetI32(bytes, 11 + 8 + 264), 100);        // first record's ISO
+    EXPECT_EQ(GetI32(bytes, 11 + 8 + 264), 100);  // first record's ISO
     EXPECT_EQ(GetI32(bytes, 11 + 1816 + 8 + 264), 200);
     LearnedProfileStore reloaded(Folder());
     ASSERT_TRUE(reloaded.LoadProfileStore());
@@ -132,15 +137,16 @@ TEST_F(ProfileFile, EmptyAndInconsistentFiles) {
     Bytes wrongMagic = FileOf(1, {r}), shortHeader = Header(0);
     wrongMagic[2] = '3';
     shortHeader.pop_back();
-    EXPECT_EQ(LoadedCount(Header(0)), 0);                     // exactly 11 bytes
-    EXPECT_EQ(LoadedCount(FileOf(3, {r, r})), -1);            // two of three
+    EXPECT_EQ(LoadedCount(Header(0)), 0);           // exactly 11 bytes
+    EXPECT_EQ(LoadedCount(FileOf(3, {r, r})), -1);  // two of three
     EXPECT_EQ(LoadedCount(wrongMagic), -1);
     EXPECT_EQ(LoadedCount(shortHeader), -1);
     EXPECT_EQ(LoadedCount({}), -1);
     EXPECT_EQ(LoadedCount(Header(-1)), -1);
-    EXPECT_EQ(LoadedCount(FileOf(536870913, {r})), -1);       // 1816 x (2^29 + 1) wraps in 32 bits to 1816
+    EXPECT_EQ(LoadedCount(FileOf(536870913, {r})),
+              -1);  // 1816 x (2^29 + 1) wraps in 32 bits to 1816
     std::filesystem::remove(File());
-    std::filesystem::create_directory(File());   // not a file at all
+    std::filesystem::create_directory(File());  // not a file at all
     EXPECT_FALSE(LearnedProfileStore(Folder()).LoadProfileStore());
 }
 
@@ -161,15 +167,16 @@ TEST_F(ProfileFile, FailedSaveKeepsTheOldFile) {
     LearnedProfileStore store(Folder());
     Learn(store);
     const auto before = ReadFileBytes(File());
-    InjectWriteFailureAfter(1);   // the disk fills during the next write
-    const LearnResult r = store.LearnFromImage("/photos/new.jpg", Descriptor({.iso = 1600}), test::UniformProfile(9, 9), true);
+    InjectWriteFailureAfter(1);  // the disk fills during the next write
+    const LearnResult r = store.LearnFromImage("/photos/new.jpg", Descriptor({.iso = 1600}),
+                                               test::UniformProfile(9, 9), true);
     InjectWriteFailureAfter(0);
     EXPECT_EQ(r.outcome, LearnOutcome::kAppended);
     EXPECT_FALSE(r.saved);
     EXPECT_EQ(ReadFileBytes(File()), before);
-    EXPECT_EQ(store.Count(), 4);   // the run goes on with what it learned
+    EXPECT_EQ(store.Count(), 4);  // the run goes on with what it learned
     using Entries = std::filesystem::directory_iterator;
-    EXPECT_EQ(std::distance(Entries(Folder()), Entries()), 1);   // no temporary left behind
+    EXPECT_EQ(std::distance(Entries(Folder()), Entries()), 1);  // no temporary left behind
     ASSERT_TRUE(store.SaveProfileStore());
     EXPECT_EQ(ReadFileBytes(File()).size(), 11u + 4 * 1816);
     // "Delete Learned Profiles" leaves an empty store in the file.

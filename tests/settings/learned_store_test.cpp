@@ -15,7 +15,8 @@ using test::UniformProfile;
 
 class Learning : public ::testing::Test {
 protected:
-    LearnOutcome Learn(const std::string& path, const test::Shot& shot, const NoiseProfile& profile = UniformProfile(100, 10)) {
+    LearnOutcome Learn(const std::string& path, const test::Shot& shot,
+                       const NoiseProfile& profile = UniformProfile(100, 10)) {
         return store_.LearnFromImage(path, Descriptor(shot), profile, true).outcome;
     }
     std::filesystem::path File() const { return temp_.Path() / "sxprofiles.sxp"; }
@@ -27,7 +28,8 @@ protected:
 TEST_F(Learning, SameImageTwiceIsLearnedOnceButTheFileIsRewritten) {
     EXPECT_EQ(Learn("/p/a.jpg", {}, UniformProfile(100, 10)), LearnOutcome::kAppended);
     std::filesystem::remove(File());
-    const LearnResult again = store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(300, 10), true);
+    const LearnResult again =
+        store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(300, 10), true);
     EXPECT_EQ(again.outcome, LearnOutcome::kAlreadyLearned);
     EXPECT_TRUE(again.saved);
     EXPECT_TRUE(std::filesystem::exists(File()));
@@ -52,20 +54,22 @@ TEST_F(Learning, SameConditionsMergeAsCountWeightedMeans) {
     const LearnedProfileRecord& r = records[0];
     EXPECT_EQ(r.contributors, 2);
     EXPECT_EQ(r.imageIds[1], ImageId("/p/2.jpg"));
-    EXPECT_EQ(r.descriptor.exposureTime, 1.0 / 125);   // the first image's shooting data stays
+    EXPECT_EQ(r.descriptor.exposureTime, 1.0 / 125);  // the first image's shooting data stays
     const ProfileBand& band0 = r.profile.bands[0];
-    EXPECT_EQ(band0.levels[0][0], 103);    // (100 x 3 + 111) / 4 = 102.75
+    EXPECT_EQ(band0.levels[0][0], 103);  // (100 x 3 + 111) / 4 = 102.75
     EXPECT_EQ(band0.counts[0][0], 4);
-    EXPECT_EQ(band0.levels[1][0], 101);    // 100.5 rounds up
-    EXPECT_EQ(band0.levels[2][1], 42);     // no counts at all: the levels add up
+    EXPECT_EQ(band0.levels[1][0], 101);  // 100.5 rounds up
+    EXPECT_EQ(band0.levels[2][1], 42);   // no counts at all: the levels add up
     EXPECT_EQ(band0.counts[2][1], 0);
-    EXPECT_EQ(r.profile.bands[1].counts[0][2], 32767);   // held at the largest count
+    EXPECT_EQ(r.profile.bands[1].counts[0][2], 32767);  // held at the largest count
 }
 
 TEST_F(Learning, RecordsAreKeyedByIsoAndWholeLightValues) {
     ASSERT_EQ(Learn("/p/1.jpg", {.exposure = 1.0 / 100}), LearnOutcome::kAppended);
-    EXPECT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 150}), LearnOutcome::kMerged);     // 1.4462 ln 1.5 = 0.59: 0
-    EXPECT_EQ(Learn("/p/3.jpg", {.exposure = 1.0 / 300}), LearnOutcome::kAppended);   // 1.4462 ln 3 = 1.59
+    EXPECT_EQ(Learn("/p/2.jpg", {.exposure = 1.0 / 150}),
+              LearnOutcome::kMerged);  // 1.4462 ln 1.5 = 0.59: 0
+    EXPECT_EQ(Learn("/p/3.jpg", {.exposure = 1.0 / 300}),
+              LearnOutcome::kAppended);  // 1.4462 ln 3 = 1.59
     // Another ISO is another record, however close the rest.
     EXPECT_EQ(Learn("/p/4.jpg", {.exposure = 1.0 / 100, .iso = 500}), LearnOutcome::kAppended);
     EXPECT_EQ(store_.Count(), 3);
@@ -85,7 +89,8 @@ TEST_F(Learning, AnImageKnownToAnyMatchingRecordIsNotLearnedAgain) {
 
 TEST_F(Learning, NinetyNineContributorsAtMost) {
     for (int i = 0; i < 99; ++i)
-        store_.AddLearnedProfile("/p/" + std::to_string(i) + ".jpg", Record(Descriptor({}), UniformProfile(100, 1)));
+        store_.AddLearnedProfile("/p/" + std::to_string(i) + ".jpg",
+                                 Record(Descriptor({}), UniformProfile(100, 1)));
     ASSERT_EQ(store_.Count(), 1);
     ASSERT_EQ(store_.Records()[0].contributors, 99);
     EXPECT_EQ(Learn("/p/hundredth.jpg", {}, UniformProfile(100, 1)), LearnOutcome::kRefused);
@@ -94,8 +99,9 @@ TEST_F(Learning, NinetyNineContributorsAtMost) {
 }
 
 TEST_F(Learning, NotEligibleImagesEmptyPathsAndUnusableProfiles) {
-    EXPECT_EQ(store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(1, 1), false).outcome,
-              LearnOutcome::kNotEligible);
+    EXPECT_EQ(
+        store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(1, 1), false).outcome,
+        LearnOutcome::kNotEligible);
     EXPECT_EQ(Learn("/p/a.jpg", {.iso = 0}), LearnOutcome::kNotEligible);
     EXPECT_EQ(Learn("/p/a.jpg", {.software = "Veltrano Stillpix"}), LearnOutcome::kNotEligible);
     EXPECT_EQ(store_.Count(), 0);
@@ -114,7 +120,8 @@ TEST_F(Learning, CombiningReplaysMatchingRecordsByWeightedLowerMedian) {
     // Weights per band: count >> (4 - b), held in 1..256. 1024 gives 64, 128, 256, 256;
     // 2048 gives 128, 256, 256, 256.
     store_.AddLearnedProfile("/p/1.jpg", Record(Descriptor({}), UniformProfile(400, 1024)));
-    store_.AddLearnedProfile("/p/2.jpg", Record(Descriptor({.iso = 500}), UniformProfile(600, 2048)));
+    store_.AddLearnedProfile("/p/2.jpg",
+                             Record(Descriptor({.iso = 500}), UniformProfile(600, 2048)));
     // Against the second record's own shooting data: the first scores 66 (ISO 400 vs 500), the
     // second 100. Band 0: 64 x 66 / 100 = 42 copies of 400, 128 of 600: lower median 600.
     // Bands 2 and 3: 168 of 400, 256 of 600: 600. Band 1: 84 of 400, 256 of 600: 600.
@@ -123,7 +130,7 @@ TEST_F(Learning, CombiningReplaysMatchingRecordsByWeightedLowerMedian) {
     ASSERT_TRUE(store_.BuildLearnedProfile(Descriptor({.iso = 500}), out, true));
     for (int b = 0; b < kProfileBands; ++b) {
         EXPECT_EQ(out.bands[b].levels[0][0], 600) << b;
-        EXPECT_EQ(out.bands[b].counts[5][1], 3072) << b;   // the counts add up
+        EXPECT_EQ(out.bands[b].counts[5][1], 3072) << b;  // the counts add up
     }
     // Against the first: 256 copies of 400 in band 3 (score 100) and 256 x 66 / 100 = 168 of 600.
     ASSERT_TRUE(store_.BuildLearnedProfile(Descriptor({}), out, true));
@@ -134,8 +141,10 @@ TEST_F(Learning, CombiningReplaysMatchingRecordsByWeightedLowerMedian) {
     // Only with self-learning, an ISO and a score of at least 50: f/5.6 (51 against the first)
     // takes part, ISO 800 (24 and 40) does not.
     EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor({}), out, false));
-    for (const test::Shot& shot : {test::Shot{.iso = 0}, test::Shot{.model = "other"}, test::Shot{.iso = 800}})
-        EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor(shot), out, true)) << shot.model << " " << shot.iso;
+    for (const test::Shot& shot :
+         {test::Shot{.iso = 0}, test::Shot{.model = "other"}, test::Shot{.iso = 800}})
+        EXPECT_FALSE(store_.BuildLearnedProfile(Descriptor(shot), out, true))
+            << shot.model << " " << shot.iso;
     EXPECT_TRUE(store_.BuildLearnedProfile(Descriptor({.fNumber = 5.6}), out, true));
     store_.Clear();
     EXPECT_EQ(store_.Count(), 0);

@@ -22,7 +22,8 @@ TEST_F(StoreTest, FirstStartGivesDefaultsAndWritesOnlyTheProfileFolder) {
     EXPECT_EQ(Of(EncodeAppSettings3(options.settings3)), Of(EncodeAppSettings3(AppSettings3{})));
     EXPECT_EQ(options.profileFolder, defaultFolder.string());
     EXPECT_EQ(store_.ReadText(kOptionsGroup, kProfileValue), defaultFolder.string());
-    EXPECT_FALSE(store_.ReadBytes(kOptionsGroup, kSettingsValue).has_value());   // nothing else until a change
+    EXPECT_FALSE(store_.ReadBytes(kOptionsGroup, kSettingsValue)
+                     .has_value());  // nothing else until a change
     // Without a stored batch record, its defaults follow the general options.
     options.settings.jpegQuality = 60;
     EXPECT_EQ(LoadBatchSettings(store_, options.settings).jpegQuality, 60);
@@ -54,7 +55,7 @@ TEST_F(StoreTest, FailedWritesAreReportedAndReadsGiveDefaults) {
 struct RecordCase {
     const char* value;
     std::size_t size;
-    Bytes sample;     // with some values that are not the defaults
+    Bytes sample;  // with some values that are not the defaults
     Bytes defaults;
     Bytes (*reloaded)(SettingsStore& store, const AppOptions& options);
 };
@@ -77,15 +78,22 @@ std::vector<RecordCase> RecordCases() {
          [](SettingsStore&, const AppOptions& o) { return Of(EncodeAppSettings2(o.settings2)); }},
         {kSettings3Value, 44, Of(EncodeAppSettings3(s3)), Of(EncodeAppSettings3({})),
          [](SettingsStore&, const AppOptions& o) { return Of(EncodeAppSettings3(o.settings3)); }},
-        {kBatchValue, 344, Of(EncodeBatchSettings(b)), Of(EncodeBatchSettings(DefaultBatchSettings({}))),
-         [](SettingsStore& st, const AppOptions& o) { return Of(EncodeBatchSettings(LoadBatchSettings(st, o.settings))); }},
+        {kBatchValue, 344, Of(EncodeBatchSettings(b)),
+         Of(EncodeBatchSettings(DefaultBatchSettings({}))),
+         [](SettingsStore& st, const AppOptions& o) {
+             return Of(EncodeBatchSettings(LoadBatchSettings(st, o.settings)));
+         }},
     };
 }
 
 class StoredRecords : public StoreTest, public ::testing::WithParamInterface<RecordCase> {
 protected:
-    Bytes Reloaded() { return GetParam().reloaded(store_, LoadSettings(store_, folder_.Path() / "Profiles")); }
-    void Store(const Bytes& bytes) { ASSERT_TRUE(store_.WriteBytes(kOptionsGroup, GetParam().value, bytes)); }
+    Bytes Reloaded() {
+        return GetParam().reloaded(store_, LoadSettings(store_, folder_.Path() / "Profiles"));
+    }
+    void Store(const Bytes& bytes) {
+        ASSERT_TRUE(store_.WriteBytes(kOptionsGroup, GetParam().value, bytes));
+    }
 };
 
 TEST_P(StoredRecords, AbsentIntactAndDamaged) {
@@ -94,7 +102,7 @@ TEST_P(StoredRecords, AbsentIntactAndDamaged) {
     ASSERT_EQ(c.sample.size(), c.size);
     ASSERT_NE(c.sample, c.defaults);
     Store(c.sample);
-    EXPECT_EQ(Reloaded(), c.sample);   // byte exact
+    EXPECT_EQ(Reloaded(), c.sample);  // byte exact
 
     Bytes flipped = c.sample, shorter = c.sample, longer = c.sample;
     flipped[10] ^= 0x10;
@@ -115,13 +123,15 @@ TEST_F(StoreTest, RecentListHonoursItsLength) {
     const std::vector<std::string> folders = {"/a/", "/b/", "/c/", "/d/", "/e/", "/f/", "/g/"};
     ASSERT_TRUE(SaveRecentFolders(store_, folders, 3));
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(store_.ReadText(kOptionsGroup, "Recent" + std::to_string(i)), i <= 3 ? folders[i - 1] : "") << i;
+        EXPECT_EQ(store_.ReadText(kOptionsGroup, "Recent" + std::to_string(i)),
+                  i <= 3 ? folders[i - 1] : "")
+            << i;
     EXPECT_EQ(LoadRecentFolders(store_, 3), (std::vector<std::string>{"/a/", "/b/", "/c/"}));
     EXPECT_EQ(LoadRecentFolders(store_, 2), (std::vector<std::string>{"/a/", "/b/"}));
     // Longer than stored: the empty values are not folders.
     EXPECT_EQ(LoadRecentFolders(store_, 10), (std::vector<std::string>{"/a/", "/b/", "/c/"}));
     EXPECT_EQ(LoadRecentFolders(store_, 99).size(), 3u);
-    ASSERT_TRUE(SaveRecentFolders(store_, {}, 5));   // "Clear Recent"
+    ASSERT_TRUE(SaveRecentFolders(store_, {}, 5));  // "Clear Recent"
     EXPECT_TRUE(LoadRecentFolders(store_, 10).empty());
 }
 

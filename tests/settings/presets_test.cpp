@@ -25,11 +25,13 @@ PresetTable BuiltIns() {
     return table;
 }
 
-Triples Same(int16_t y, int16_t colour) { return {{{y, colour, colour}, {y, colour, colour}, {y, colour, colour}, {y, colour, colour}}}; }
+Triples Same(int16_t y, int16_t colour) {
+    return {{{y, colour, colour}, {y, colour, colour}, {y, colour, colour}, {y, colour, colour}}};
+}
 
 struct ParamsCase {
     const char* name;
-    int slot;                  // a built-in preset, or -1 for `settings`
+    int slot;  // a built-in preset, or -1 for `settings`
     FilterSettings settings;
     Triples adjustments, suppression;
     uint32_t sharpening, degree;
@@ -37,42 +39,80 @@ struct ParamsCase {
 
 std::vector<ParamsCase> ParamsCases() {
     FilterSettings high, low, truncating, wild;
-    high.processingDegree = 3, high.luminanceNoiseLevel = high.colourNoiseLevel = 40, high.sharpening = 5;
+    high.processingDegree = 3, high.luminanceNoiseLevel = high.colourNoiseLevel = 40,
+    high.sharpening = 5;
     low.luminanceNoiseLevel = low.colourNoiseLevel = -20, low.sharpening = -5;
     low.luminanceSuppression = low.colourSuppression = 0;
-    for (int b = 0; b < 4; ++b) high.bandNoiseLevel[b] = low.bandNoiseLevel[b] = 40, low.bandSuppression[b] = 0;
+    for (int b = 0; b < 4; ++b)
+        high.bandNoiseLevel[b] = low.bandNoiseLevel[b] = 40, low.bandSuppression[b] = 0;
     FilterSettings bandLow = high;
     bandLow.bandNoiseLevel[2] = -20;
     truncating.luminanceNoiseLevel = truncating.colourNoiseLevel = truncating.bandNoiseLevel[0] = 1;
     truncating.luminanceSuppression = 13, truncating.bandSuppression[0] = 7;
-    wild.luminanceNoiseLevel = 1000000, wild.crWeight = 1 << 30, wild.bandSuppression[1] = -9, wild.sharpening = 99;
+    wild.luminanceNoiseLevel = 1000000, wild.crWeight = 1 << 30, wild.bandSuppression[1] = -9,
+    wild.sharpening = 99;
     // Adjustments: Y = L x B x 25 / 100 - 100 with L, B the levels + 20; Cr, Cb: t = (C + 20) x 20
     // x 25 / 100, then t x B x 5 / 100 - 100. Suppression: S x band x 25 / 100, then x 128 / 100.
     return {
         // 14 x 20 x 25 / 100 = 70, x 128 / 100 = 89; 16 x 20 x 25 / 100 = 80 -> 102.
         {"Default", 0, {}, Same(0, 0), Same(89, 102), 5, 0},
         // Bands 0, -2, -4, -10: 0, -10, -20, -50, and with colour level 0 the same for Cr, Cb.
-        // Y 16 with 12, 16, 18, 18: 48 -> 61, 64 -> 81, 72 -> 92; colour 18: 54 -> 69, 72 -> 92, 81 -> 103.
-        {"Landscape", 1, {}, {{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}},
-         {{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}}, 3, 3},
+        // Y 16 with 12, 16, 18, 18: 48 -> 61, 64 -> 81, 72 -> 92; colour 18: 54 -> 69, 72 -> 92, 81
+        // -> 103.
+        {"Landscape",
+         1,
+         {},
+         {{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}},
+         {{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}},
+         3,
+         3},
         // Y 16 with 12, 18, 20, 20: 61, 92, 102; colour 18: 69, 103, 115.
-        {"NightScene", 2, {}, {{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}},
-         {{{61, 69, 69}, {92, 103, 103}, {102, 115, 115}, {102, 115, 115}}}, 5, 0},
+        {"NightScene",
+         2,
+         {},
+         {{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}},
+         {{{61, 69, 69}, {92, 103, 103}, {102, 115, 115}, {102, 115, 115}}},
+         5,
+         0},
         // Colour 6: t = 26 x 20 x 25 / 100 = 130; t x (B + 20) x 5 / 100 - 100 = 30, 17, 4, -35.
         // 18 with 14, 18, 20, 20: 63 -> 80, 81 -> 103, 90 -> 115.
-        {"Portrait", 3, {}, {{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}},
-         {{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}}, 3, 1},
-        // 60 x 60 x 25 / 100 - 100 = 800; Cr: 60 x 20 x 25 / 100 = 300, 300 x 60 x 5 / 100 - 100 = 800.
+        {"Portrait",
+         3,
+         {},
+         {{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}},
+         {{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}},
+         3,
+         1},
+        // 60 x 60 x 25 / 100 - 100 = 800; Cr: 60 x 20 x 25 / 100 = 300, 300 x 60 x 5 / 100 - 100 =
+        // 800.
         {"Highest", -1, high, Same(800, 800), Same(128, 128), 10, 3},
         {"Lowest", -1, low, Same(-100, -100), Same(0, 0), 0, 0},
-        {"OneBandSilenced", -1, bandLow, {{{800, 800, 800}, {800, 800, 800}, {-100, -100, -100}, {800, 800, 800}}},
-         Same(128, 128), 10, 3},
+        {"OneBandSilenced",
+         -1,
+         bandLow,
+         {{{800, 800, 800}, {800, 800, 800}, {-100, -100, -100}, {800, 800, 800}}},
+         Same(128, 128),
+         10,
+         3},
         // 21 x 21 x 25 = 11025 / 100 = 110; t = 105, 105 x 21 x 5 = 11025 / 100 = 110; the other
-        // bands 105. 13 x 7 x 25 / 100 = 22, x 128 / 100 = 28 (not 29); 20 x 7: 35 -> 44; 13 x 20: 65 -> 83.
-        {"TruncatesInTheWrittenOrder", -1, truncating, {{{10, 10, 10}, {5, 5, 5}, {5, 5, 5}, {5, 5, 5}}},
-         {{{28, 44, 44}, {83, 128, 128}, {83, 128, 128}, {83, 128, 128}}}, 5, 0},
-        // Clamped first: luminance 40 (60 x 20 x 25 / 100 - 100 = 200), weight 20, band suppression 0.
-        {"ClampedFirst", -1, wild, Same(200, 0), {{{128, 128, 128}, {0, 0, 0}, {128, 128, 128}, {128, 128, 128}}}, 10, 0},
+        // bands 105. 13 x 7 x 25 / 100 = 22, x 128 / 100 = 28 (not 29); 20 x 7: 35 -> 44; 13 x 20:
+        // 65 -> 83.
+        {"TruncatesInTheWrittenOrder",
+         -1,
+         truncating,
+         {{{10, 10, 10}, {5, 5, 5}, {5, 5, 5}, {5, 5, 5}}},
+         {{{28, 44, 44}, {83, 128, 128}, {83, 128, 128}, {83, 128, 128}}},
+         5,
+         0},
+        // Clamped first: luminance 40 (60 x 20 x 25 / 100 - 100 = 200), weight 20, band suppression
+        // 0.
+        {"ClampedFirst",
+         -1,
+         wild,
+         Same(200, 0),
+         {{{128, 128, 128}, {0, 0, 0}, {128, 128, 128}, {128, 128, 128}}},
+         10,
+         0},
     };
 }
 
@@ -80,16 +120,20 @@ class FilterParams : public ::testing::TestWithParam<ParamsCase> {};
 
 TEST_P(FilterParams, WorkedOutByHand) {
     const ParamsCase& c = GetParam();
-    const NoiseFilterParams p = ToNoiseFilterParams(c.slot >= 0 ? BuiltIns().slots[c.slot].settings : c.settings);
+    const NoiseFilterParams p =
+        ToNoiseFilterParams(c.slot >= 0 ? BuiltIns().slots[c.slot].settings : c.settings);
     Triples adjustments{}, suppression{};
     for (int b = 0; b < 4; ++b)
-        for (int ch = 0; ch < 3; ++ch) adjustments[b][ch] = p.noiseLevelAdjustment[b][ch], suppression[b][ch] = p.suppression[b][ch];
+        for (int ch = 0; ch < 3; ++ch)
+            adjustments[b][ch] = p.noiseLevelAdjustment[b][ch],
+            suppression[b][ch] = p.suppression[b][ch];
     EXPECT_EQ(adjustments, c.adjustments);
     EXPECT_EQ(suppression, c.suppression);
     EXPECT_EQ(p.sharpening, c.sharpening);
     EXPECT_EQ(p.processingDegreeMode, c.degree);
-    EXPECT_EQ(p.unused, 0u);   // and the fifth triples stay untouched
-    for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(p.noiseLevelAdjustment[4][ch] | p.suppression[4][ch], 0);
+    EXPECT_EQ(p.unused, 0u);  // and the fifth triples stay untouched
+    for (int ch = 0; ch < 3; ++ch)
+        EXPECT_EQ(p.noiseLevelAdjustment[4][ch] | p.suppression[4][ch], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(HandWorked, FilterParams, ::testing::ValuesIn(ParamsCases()),
@@ -102,7 +146,7 @@ TEST(FilterSettingsRecord, SixtyFourLittleEndianBytes) {
     EXPECT_EQ(GetI32(bytes, 0), 2);
     EXPECT_EQ(bytes[4], 0xFC);
     EXPECT_EQ(bytes[7], 0xFF);
-    EXPECT_EQ(GetI32(bytes, 32), 20);   // Cr weight
+    EXPECT_EQ(GetI32(bytes, 32), 20);  // Cr weight
     EXPECT_EQ(GetI32(bytes, 60), 7);
     FilterSettings back;
     ASSERT_TRUE(DecodeFilterSettings(bytes, back));
@@ -113,10 +157,21 @@ TEST(FilterSettingsRecord, SixtyFourLittleEndianBytes) {
 TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
     PresetTable table = BuiltIns();
     ASSERT_EQ(table.count, 15);
-    const char* names[] = {"Default", "Landscape", "Night Scene", "Portrait", "Film Grain Effect",
-                           "Stronger noise", "Stronger luma noise", "Stronger color noise", "Weaker noise",
-                           "Full suppression", "Full (stronger noise)", "Full (stronger luma)",
-                           "Full (stronger color)", "Full (weaker noise)", "Custom"};
+    const char* names[] = {"Default",
+                           "Landscape",
+                           "Night Scene",
+                           "Portrait",
+                           "Film Grain Effect",
+                           "Stronger noise",
+                           "Stronger luma noise",
+                           "Stronger color noise",
+                           "Weaker noise",
+                           "Full suppression",
+                           "Full (stronger noise)",
+                           "Full (stronger luma)",
+                           "Full (stronger color)",
+                           "Full (weaker noise)",
+                           "Custom"};
     const int images[] = {0, 1, 2, 3, 6, 0, 0, 0, 0, 4, 4, 4, 4, 4, 5};
     for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(table.slots[i].name, names[i]);
@@ -124,15 +179,19 @@ TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
         EXPECT_EQ(table.slots[i].settings.crWeight + table.slots[i].settings.cbWeight, 40) << i;
     }
     using V = std::array<int32_t, kFilterFields>;
-    EXPECT_EQ(FilterFieldValues(table.slots[4].settings), (V{0, 0, 0, 0, 0, 0, 0, 0, 20, 20, 18, 20, 8, 16, 20, 20}));
-    EXPECT_EQ(FilterFieldValues(table.slots[7].settings), (V{0, 2, 8, 0, 0, 0, 0, 0, 20, 20, 14, 16, 20, 20, 20, 20}));
-    EXPECT_EQ(FilterFieldValues(table.slots[13].settings), (V{1, -4, -4, 0, 0, 0, 0, 0, 20, 20, 20, 20, 20, 20, 20, 20}));
+    EXPECT_EQ(FilterFieldValues(table.slots[4].settings),
+              (V{0, 0, 0, 0, 0, 0, 0, 0, 20, 20, 18, 20, 8, 16, 20, 20}));
+    EXPECT_EQ(FilterFieldValues(table.slots[7].settings),
+              (V{0, 2, 8, 0, 0, 0, 0, 0, 20, 20, 14, 16, 20, 20, 20, 20}));
+    EXPECT_EQ(FilterFieldValues(table.slots[13].settings),
+              (V{1, -4, -4, 0, 0, 0, 0, 0, 20, 20, 20, 20, 20, 20, 20, 20}));
     EXPECT_EQ(table.slots[14].settings, FilterSettings{});
 
     EXPECT_EQ(FindPreset(table, "3"), 3);
     EXPECT_EQ(FindPreset(table, "Portrait"), 3);
-    for (const char* missing : {"portrait", "15", ""}) EXPECT_EQ(FindPreset(table, missing), std::nullopt) << missing;
-    EXPECT_EQ(NoteSettingsChange(table, 1, table.slots[1].settings), 1);   // nothing moved
+    for (const char* missing : {"portrait", "15", ""})
+        EXPECT_EQ(FindPreset(table, missing), std::nullopt) << missing;
+    EXPECT_EQ(NoteSettingsChange(table, 1, table.slots[1].settings), 1);  // nothing moved
     FilterSettings moved = table.slots[1].settings;
     moved.sharpening = 4;
     EXPECT_EQ(NoteSettingsChange(table, 1, moved), kCustomSlot);
@@ -169,7 +228,8 @@ TEST_F(CustomFilters, SavedFilterIsListedAfterTheBuiltInsWithTheRecordsBytes) {
     EXPECT_EQ(again.slots[15].imageIndex, 5);
     EXPECT_EQ(again.slots[15].settings, again.slots[1].settings);
     const auto expected = EncodeFilterSettings(again.slots[1].settings);
-    EXPECT_EQ(store_.ReadBytes(kFilterSettingsGroup, "My Landscape"), std::vector<uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(store_.ReadBytes(kFilterSettingsGroup, "My Landscape"),
+              std::vector<uint8_t>(expected.begin(), expected.end()));
     // "Custom" is taken before the rebuild returns it to its built-in values.
     FilterSettings mine;
     mine.sharpening = -3;
@@ -186,7 +246,7 @@ TEST_F(CustomFilters, NamingRules) {
     EXPECT_EQ(tooLong.outcome, Outcome::kNameTooLong);
     EXPECT_EQ(tooLong.message, "Name cannot be longer then 64 symbols.");
     std::string accents;
-    for (int i = 0; i < 64; ++i) accents += "\xc3\xa9";   // 64 characters, 128 bytes
+    for (int i = 0; i < 64; ++i) accents += "\xc3\xa9";  // 64 characters, 128 bytes
     EXPECT_EQ(Save(accents).outcome, Outcome::kSaved);
     const SaveFilterResult empty = Save("");
     EXPECT_EQ(empty.outcome, Outcome::kNameMissing);
@@ -202,8 +262,9 @@ TEST_F(CustomFilters, ExistingNameAsksAndOverwritesOnYes) {
     ASSERT_EQ(Save("Mine", 1).outcome, Outcome::kSaved);
     const SaveFilterResult asked = Save("Mine", 2);
     EXPECT_EQ(asked.outcome, Outcome::kConfirmOverwrite);
-    EXPECT_EQ(asked.message, "A Custom Filter Setting 'Mine' already exists. Do you want to overwrite it?");
-    EXPECT_EQ(Reloaded().slots[15].settings, table_.slots[1].settings);   // nothing written yet
+    EXPECT_EQ(asked.message,
+              "A Custom Filter Setting 'Mine' already exists. Do you want to overwrite it?");
+    EXPECT_EQ(Reloaded().slots[15].settings, table_.slots[1].settings);  // nothing written yet
     EXPECT_EQ(Save("Mine", 2, true).outcome, Outcome::kSaved);
     const PresetTable again = Reloaded();
     EXPECT_EQ(again.count, 16);
@@ -221,7 +282,7 @@ TEST_F(CustomFilters, TwentyFiveAtMost) {
               "Please delete an existing Custom Filter before adding a new one.");
     EXPECT_EQ(Save("Filter 107", 9, true).outcome, Outcome::kSaved);
     EXPECT_EQ(table_.count, 40);
-    StoreRaw("Zzz", std::vector<uint8_t>(64, 0));   // a 26th value put in by hand is not loaded
+    StoreRaw("Zzz", std::vector<uint8_t>(64, 0));  // a 26th value put in by hand is not loaded
     EXPECT_EQ(Reloaded().count, 40);
 }
 
@@ -243,12 +304,12 @@ TEST_F(CustomFilters, StoredValuesAreCheckedOnLoading) {
     const auto record = EncodeFilterSettings(wild);
     std::vector<uint8_t> withTail(record.begin(), record.end());
     withTail.push_back(0xEE);
-    StoreRaw("a long", withTail);                               // first 64 bytes, clamped
-    StoreRaw("b short", std::vector<uint8_t>(63, 0));           // refused
-    ASSERT_TRUE(store_.WriteText(kFilterSettingsGroup, "c text", "hello"));   // refused
+    StoreRaw("a long", withTail);                      // first 64 bytes, clamped
+    StoreRaw("b short", std::vector<uint8_t>(63, 0));  // refused
+    ASSERT_TRUE(store_.WriteText(kFilterSettingsGroup, "c text", "hello"));  // refused
     StoreRaw("d fine", std::vector<uint8_t>(record.begin(), record.end()));
-    StoreRaw(std::string(65, 'e'), withTail);                   // no dialog makes such a name
-    StoreRaw("f empty", {});                                    // a value without data ends the list
+    StoreRaw(std::string(65, 'e'), withTail);  // no dialog makes such a name
+    StoreRaw("f empty", {});                   // a value without data ends the list
     StoreRaw("g after", withTail);
     const PresetTable table = Reloaded();
     ASSERT_EQ(table.count, 17);
@@ -257,7 +318,7 @@ TEST_F(CustomFilters, StoredValuesAreCheckedOnLoading) {
     EXPECT_EQ(table.slots[15].settings.cbWeight, 20);
     EXPECT_EQ(table.slots[16].name, "d fine");
 
-    QSettingsStore onFolder(folder_.Path());   // an unreadable store leaves the built-ins
+    QSettingsStore onFolder(folder_.Path());  // an unreadable store leaves the built-ins
     PresetTable builtIns;
     EXPECT_FALSE(BuildPresetTable(onFolder, builtIns));
     EXPECT_EQ(builtIns.count, 15);

@@ -33,8 +33,9 @@ inline std::string ReadText(const std::filesystem::path& path) {
 
 #ifdef STILLPIX_CLI
 inline CliRun RunCli(const std::vector<std::string>& args) {
-    const std::string base =
-        (std::filesystem::temp_directory_path() / ("stillpix-cli-run-" + std::to_string(::getpid()))).string();
+    const std::string base = (std::filesystem::temp_directory_path() /
+                              ("stillpix-cli-run-" + std::to_string(::getpid())))
+                                 .string();
     std::string command = ShellQuoted(STILLPIX_CLI);
     for (const std::string& arg : args) command += " " + ShellQuoted(arg);
     command += " >" + ShellQuoted(base + ".out") + " 2>" + ShellQuoted(base + ".err");

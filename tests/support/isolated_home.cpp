@@ -9,7 +9,8 @@ namespace {
 
 struct IsolatedHome {
     IsolatedHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "stillpix-home-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "stillpix-home-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) ::abort();
         path = pattern;
         ::setenv("HOME", pattern.c_str(), 1);

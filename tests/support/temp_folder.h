@@ -15,7 +15,8 @@ namespace stillpix::test {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "stillpix-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "stillpix-test-XXXXXX").string();
         if (::mkdtemp(pattern.data())) path_ = pattern;
     }
     ~TempFolder() {
@@ -33,12 +34,14 @@ private:
 
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 inline void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {
