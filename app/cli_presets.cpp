@@ -21,7 +21,7 @@ constexpr const char* kUsage =
     "  the settings file (~/.config/Veltrano/Stillpix Professional Edition.conf).\n"
     "  --save NAME       save a custom filter: the settings of --from (default \"Custom\"),\n"
     "                    changed by any field options\n"
-    "  --from NAME|SLOT  the preset to start from\n"
+    "  --from NAME|SLOT  the preset to start from (slot:N for slot N whatever the names)\n"
     "  --overwrite       replace a custom filter of the same name\n"
     "  --delete NAME     delete the custom filter NAME\n"
     "  field options (one step is 5 %):\n";

@@ -57,7 +57,9 @@ void PrintFilterFieldUsage(std::FILE* out) {
 void PrintFilterChoiceUsage(std::FILE* out) {
     std::fputs(
         "  --preset NAME|SLOT    the filter preset (default: the \"Default Filter Settings\" "
-        "option)\n"
+        "option);\n"
+        "                        a custom filter's name comes before a built-in's and a slot\n"
+        "                        number; slot:N is always slot N\n"
         "  field options, each replacing one field of the preset (one step is 5 %):\n",
         out);
     PrintFilterFieldUsage(out);

@@ -1,7 +1,9 @@
 #include "settings/custom_filters.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "settings/filter_order.h"
 #include "settings/record_codec.h"
 
 namespace stillpix {
@@ -29,8 +31,15 @@ SaveFilterResult SaveCustomFilter(SettingsStore& store, PresetTable& table, std:
     // Taken before the rebuild, which returns "Custom" to its built-in values.
     const auto bytes = EncodeFilterSettings(table.slots[fromSlot].settings);
     const std::string key(name);
+    // The order as it stands before this save, so that a new name goes last.
+    std::vector<std::string> order;
+    OrderedCustomFilterNames(store, order);
     const bool written = store.WriteBytes(kFilterSettingsGroup, key,
                                           std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    if (written) {
+        if (std::find(order.begin(), order.end(), key) == order.end()) order.push_back(key);
+        WriteCustomFilterOrder(store, order);  // without it the new filter still comes last
+    }
     BuildPresetTable(store, table);
     SaveFilterResult result{written ? kSaved : kWriteFailed, {}};
     for (int i = kFirstCustomFilterSlot; i < table.count; ++i)
@@ -39,7 +48,14 @@ SaveFilterResult SaveCustomFilter(SettingsStore& store, PresetTable& table, std:
 }
 
 bool DeleteCustomFilter(SettingsStore& store, PresetTable& table, std::string_view name) {
+    std::vector<std::string> order;
+    OrderedCustomFilterNames(store, order);
     const bool deleted = name.empty() || store.DeleteValue(kFilterSettingsGroup, std::string(name));
+    const auto listed = std::find(order.begin(), order.end(), name);
+    if (deleted && listed != order.end()) {
+        order.erase(listed);
+        WriteCustomFilterOrder(store, order);
+    }
     BuildPresetTable(store, table);
     return deleted;
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <vector>
 
+#include "settings/filter_order.h"
 #include "settings/record_codec.h"
 
 namespace stillpix {
@@ -48,7 +49,7 @@ bool IsStorableName(const std::string& name) {
 
 bool LoadCustomFilters(SettingsStore& store, PresetTable& table) {
     std::vector<std::string> names;
-    if (!store.ValueNames(kFilterSettingsGroup, names)) return false;
+    if (!OrderedCustomFilterNames(store, names)) return false;
     for (const std::string& name : names) {
         if (table.count >= kPresetSlots) break;
         const auto data = store.ReadBytes(kFilterSettingsGroup, name);
@@ -78,16 +79,26 @@ bool BuildPresetTable(SettingsStore& store, PresetTable& table) {
 }
 
 std::optional<int> FindPreset(const PresetTable& table, std::string_view nameOrSlot) {
-    int slot = -1;
-    const char* end = nameOrSlot.data() + nameOrSlot.size();
-    const auto [at, error] = std::from_chars(nameOrSlot.data(), end, slot);
-    if (error == std::errc() && at == end && !nameOrSlot.empty()) {
-        if (slot >= 0 && slot < table.count) return slot;
+    auto slotNumber = [&](std::string_view digits) -> std::optional<int> {
+        int slot = -1;
+        const char* end = digits.data() + digits.size();
+        const auto [at, error] = std::from_chars(digits.data(), end, slot);
+        if (digits.empty() || error != std::errc() || at != end) return std::nullopt;
+        return slot;
+    };
+    auto inTable = [&](std::optional<int> slot) -> std::optional<int> {
+        if (slot && *slot >= 0 && *slot < table.count) return slot;
         return std::nullopt;
-    }
-    for (int i = 0; i < table.count; ++i)
+    };
+    constexpr std::string_view kSlotPrefix = "slot:";
+    if (nameOrSlot.starts_with(kSlotPrefix))
+        return inTable(slotNumber(nameOrSlot.substr(kSlotPrefix.size())));
+    // A custom filter may be called "Default" or "3": the user's own name comes first.
+    for (int i = kFirstCustomFilterSlot; i < table.count; ++i)
         if (table.slots[i].name == nameOrSlot) return i;
-    return std::nullopt;
+    for (int i = 0; i < kFirstCustomFilterSlot && i < table.count; ++i)
+        if (table.slots[i].name == nameOrSlot) return i;
+    return inTable(slotNumber(nameOrSlot));
 }
 
 int NoteSettingsChange(PresetTable& table, int selectedSlot, const FilterSettings& current) {

@@ -45,13 +45,15 @@ struct PresetTable {
     int32_t count = 0;  // 15..40
 };
 
-// Slots 0..14 from the built-in table, then the custom filters in the store's order. False
+// Slots 0..14 from the built-in table, then the custom filters in the order they were saved
+// (OrderedCustomFilterNames). False
 // (and only the built-ins and "Custom") when the store cannot be read. Stored filters whose
 // data is not at least 64 raw bytes, or whose name cannot be a filter name, are left out; an
 // empty value ends the reading, as a value without data always has.
 bool BuildPresetTable(SettingsStore& store, PresetTable& table);
 
-// The slot named by a number ("3") or by its exact name (the first slot of that name).
+// The slot named by "slot:N", by the exact name of a custom filter, of a built-in, or by a
+// number ("3"), in that order of preference; the first slot of a name wins.
 std::optional<int> FindPreset(const PresetTable& table, std::string_view nameOrSlot);
 
 // After the current settings changed: when they differ from the selected slot's, "Custom" takes

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "settings/custom_filters.h"
+#include "settings/filter_order.h"
 #include "settings/filter_settings.h"
 #include "settings/preset_table.h"
 #include "settings/record_codec.h"
@@ -188,8 +189,9 @@ TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
     EXPECT_EQ(table.slots[14].settings, FilterSettings{});
 
     EXPECT_EQ(FindPreset(table, "3"), 3);
+    EXPECT_EQ(FindPreset(table, "slot:3"), 3);
     EXPECT_EQ(FindPreset(table, "Portrait"), 3);
-    for (const char* missing : {"portrait", "15", ""})
+    for (const char* missing : {"portrait", "15", "", "slot:15", "slot:", "slot:-1", "slot:3x"})
         EXPECT_EQ(FindPreset(table, missing), std::nullopt) << missing;
     EXPECT_EQ(NoteSettingsChange(table, 1, table.slots[1].settings), 1);  // nothing moved
     FilterSettings moved = table.slots[1].settings;
@@ -254,8 +256,14 @@ TEST_F(CustomFilters, NamingRules) {
     // A built-in's name is not an overwrite: it makes a custom filter of that name.
     EXPECT_EQ(Save("Default", 2).outcome, Outcome::kSaved);
     EXPECT_EQ(table_.count, 18);
-    EXPECT_EQ(FindPreset(table_, "Default"), 0);
-    EXPECT_EQ(Save("x", 18).outcome, Outcome::kNoSuchSlot);
+    // A custom filter's exact name wins over a built-in's and over a slot number.
+    EXPECT_EQ(FindPreset(table_, "Default"), 17);
+    EXPECT_EQ(FindPreset(table_, "slot:0"), 0);
+    EXPECT_EQ(Save("3", 4).outcome, Outcome::kSaved);
+    EXPECT_EQ(FindPreset(table_, "3"), 18);
+    EXPECT_EQ(FindPreset(table_, "slot:3"), 3);
+    EXPECT_EQ(FindPreset(table_, "4"), 4);
+    EXPECT_EQ(Save("x", 19).outcome, Outcome::kNoSuchSlot);
 }
 
 TEST_F(CustomFilters, ExistingNameAsksAndOverwritesOnYes) {
@@ -269,6 +277,42 @@ TEST_F(CustomFilters, ExistingNameAsksAndOverwritesOnYes) {
     const PresetTable again = Reloaded();
     EXPECT_EQ(again.count, 16);
     EXPECT_EQ(again.slots[15].settings, again.slots[2].settings);
+}
+
+// Stored slot numbers (the default filter, the batch filter) keep naming the same filter: a
+// save appends, an overwrite stays put, only a delete moves the later ones up.
+TEST_F(CustomFilters, SlotsKeepTheOrderOfSavingAcrossRestarts) {
+    auto names = [](const PresetTable& table) {
+        std::vector<std::string> out;
+        for (int i = kFirstCustomFilterSlot; i < table.count; ++i)
+            out.push_back(table.slots[i].name);
+        return out;
+    };
+    using Names = std::vector<std::string>;
+    // Written before the order was kept: listed by name, and that order stays.
+    StoreRaw("Old b", std::vector<uint8_t>(64, 0));
+    StoreRaw("Old a", std::vector<uint8_t>(64, 0));
+    ASSERT_EQ(names(Reloaded()), (Names{"Old a", "Old b"}));
+    for (const char* name : {"Zebra", "Apple", "Mango"})
+        ASSERT_EQ(SaveCustomFilter(store_, table_, name, 1, false).outcome, Outcome::kSaved);
+    const Names saved{"Old a", "Old b", "Zebra", "Apple", "Mango"};
+    EXPECT_EQ(names(table_), saved);
+    EXPECT_EQ(names(Reloaded()), saved);
+    EXPECT_EQ(Save("Zebra", 3, true).outcome, Outcome::kSaved);
+    EXPECT_EQ(names(Reloaded()), saved);
+    ASSERT_TRUE(DeleteCustomFilter(store_, table_, "Old b"));
+    EXPECT_EQ(Save("Banana").slot, 19);
+    EXPECT_EQ(names(Reloaded()), (Names{"Old a", "Zebra", "Apple", "Mango", "Banana"}));
+    // Saved by another instance since this table was built: still in its place.
+    PresetTable stale = table_;
+    ASSERT_EQ(Save("Kiwi").outcome, Outcome::kSaved);
+    ASSERT_EQ(SaveCustomFilter(store_, stale, "Fig", 1, false).outcome, Outcome::kSaved);
+    EXPECT_EQ(names(Reloaded()),
+              (Names{"Old a", "Zebra", "Apple", "Mango", "Banana", "Kiwi", "Fig"}));
+    // A damaged order value falls back to the store's order.
+    ASSERT_TRUE(store_.WriteBytes(kOptionsGroup, kFilterOrderValue, {0xFF, 0xFF, 'x'}));
+    EXPECT_EQ(names(Reloaded()),
+              (Names{"Apple", "Banana", "Fig", "Kiwi", "Mango", "Old a", "Zebra"}));
 }
 
 TEST_F(CustomFilters, TwentyFiveAtMost) {
