@@ -1,7 +1,10 @@
 // Colour transforms at their extremes, worked out by hand from the coefficients.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/colour_transform.h"
+#include "engine/pyramid_level.h"
 
 namespace stillpix {
 namespace {
@@ -45,6 +48,42 @@ TEST(ColourTransform, PureGreyLeavesAFloorOfChrominance) {
         const Ycc c = ForwardPixel(v, v, v, 6);
         EXPECT_EQ(c.cr, v / 64) << v;
         EXPECT_EQ(c.cb, v / 64) << v;
+    }
+}
+
+// Every 8-bit colour (and grey value) through the tile stages: the planes hold the per-pixel
+// transform and the inverse gives the samples back exactly. The level's width is odd so that
+// any vector path has a tail.
+TEST(ColourTransform, EveryEightBitColourComesBackExactly) {
+    for (const int bytesPerPixel : {3, 1}) {
+        PyramidLevel<int16_t> level;
+        level.bytesPerPixel = bytesPerPixel;
+        level.grey = bytesPerPixel == 1;
+        level.width = 1021, level.height = 65;  // 66365 pixels: all 65536 (B, G) pairs
+        level.AllocatePlanes(true);
+        std::vector<uint8_t> buffer(level.Pixels() * bytesPerPixel);
+        level.tileBuffer = buffer.data();
+        const int passes = bytesPerPixel == 3 ? 256 : 1;
+        for (int r = 0; r < passes; ++r) {
+            for (std::size_t i = 0; i < level.Pixels(); ++i) {
+                uint8_t* p = &buffer[i * bytesPerPixel];
+                p[0] = uint8_t(i);
+                if (bytesPerPixel == 3) p[1] = uint8_t(i >> 8), p[2] = uint8_t(r);
+            }
+            const std::vector<uint8_t> samples = buffer;
+            ForwardTransform(level);
+            for (std::size_t i = 0; i < level.Pixels(); ++i) {
+                const uint8_t* p = &samples[i * bytesPerPixel];
+                const Ycc c = bytesPerPixel == 3 ? ForwardPixel(p[0], p[1], p[2], 6)
+                                                 : ForwardPixel(p[0], p[0], p[0], 6);
+                ASSERT_TRUE(level.P(kSrcY)[i] == c.y && level.P(kSrcCr)[i] == c.cr &&
+                            level.P(kSrcCb)[i] == c.cb && level.P(kResY)[i] == c.y &&
+                            level.P(kResCr)[i] == c.cr && level.P(kResCb)[i] == c.cb)
+                    << "pixel " << i << " of pass " << r;
+            }
+            InverseTransform(level);
+            ASSERT_EQ(buffer, samples) << "pass " << r;
+        }
     }
 }
 
