@@ -19,14 +19,11 @@ protected:
     void SetUp() override {
         fs::remove(UserSettingsFile());
         fs::remove_all(DefaultProfileFolder());
-        folder_ = fs::temp_directory_path() / ("stillpix-learning-" + std::to_string(::getpid()));
-        fs::create_directories(folder_);
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     // A noisy grey ramp with the shooting data of one camera; `seed` makes another image of it.
     std::string Shot(const std::string& name, int seed, int iso) {
-        const std::string path = (folder_ / name).string();
+        const std::string path = folder_ / name;
         EXPECT_TRUE(test::Shell(
             "convert -size 640x480 gradient:gray15-gray85 -seed " + std::to_string(seed) +
             " -attenuate 0.6 +noise Gaussian -quality 95 " + test::ShellQuoted(path)));
@@ -50,7 +47,7 @@ protected:
         return store.Records();
     }
 
-    fs::path folder_;
+    test::TempFolder folder_;
 };
 
 bool Says(const test::CliRun& run, const std::string& text) {

@@ -3,9 +3,6 @@
 // overwritten unasked, and an interrupt leaves only complete results.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,31 +10,17 @@
 #include "platform/qsettings_store.h"
 #include "platform/user_paths.h"
 #include "settings/persisted_settings.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/batch_record.h"
+#include "tests/support/cli_run.h"
 
 namespace stillpix {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-    test::TempFolder temp;
-    std::string command = test::Quote(STILLPIX_CLI) + " batch";
-    for (const std::string& arg : args) command += " " + test::Quote(arg);
-    command += " >" + test::Quote(temp / "out") + " 2>" + test::Quote(temp / "err");
-    CliRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto out = test::FileBytes(temp / "out"), err = test::FileBytes(temp / "err");
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
-    return run;
+test::CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), "batch");
+    return test::RunCli(args);
 }
 
 std::string Counts(int processed, int failed, int skipped) {
@@ -61,17 +44,13 @@ protected:
 };
 
 TEST_F(CliBatch, TheStoredRecordDecides) {
-    BatchSettings stored = DefaultBatchSettings(AppSettings{});
-    stored.destination = 2;
-    std::snprintf(stored.destinationPath, sizeof stored.destinationPath, "%s",
-                  (dir_.Path() / "out").c_str());
-    std::snprintf(stored.suffix, sizeof stored.suffix, "-x");
-    stored.outputFormat = 1;
+    const BatchSettings stored =
+        test::BatchRecord({.destination = 2, .path = dir_ / "out", .suffix = "-x", .format = 1});
     {
         QSettingsStore store(UserSettingsFile());
         ASSERT_TRUE(SaveBatchSettings(store, stored));
     }
-    const CliRun run = Cli({Photos().string()});
+    const test::CliRun run = Cli({Photos().string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(test::Identify(dir_.Path() / "out/a-x.png"), "PNG 8 srgb");
     EXPECT_EQ(test::Identify(dir_.Path() / "out/b-x.png"), "PNG 8 srgb");
@@ -85,8 +64,9 @@ TEST_F(CliBatch, TheStoredRecordDecides) {
 TEST_F(CliBatch, OptionsOverrideAndFailuresCount) {
     test::WriteText(Photos() / "c.jpg", "not a picture");
     const fs::path missing = dir_.Path() / "missing.png";
-    const CliRun run = Cli({Photos().string(), missing.string(), "--subfolder", "F", "--suffix", "",
-                            "--format", "tiff", "--tiff-depth", "48", "--preset", "Night Scene"});
+    const test::CliRun run =
+        Cli({Photos().string(), missing.string(), "--subfolder", "F", "--suffix", "", "--format",
+             "tiff", "--tiff-depth", "48", "--preset", "Night Scene"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.out.find(Counts(2, 2, 0)), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("failed: " + missing.string()), std::string::npos) << run.err;
@@ -99,14 +79,14 @@ TEST_F(CliBatch, OptionsOverrideAndFailuresCount) {
 }
 
 TEST_F(CliBatch, SourcesAreOverwrittenOnlyWhenAsked) {
-    const auto before = test::FileBytes(Photos() / "a.jpg");
-    CliRun run = Cli({Photos().string(), "--to", Photos().string(), "--suffix", ""});
+    const auto before = test::ReadFileBytes(Photos() / "a.jpg");
+    test::CliRun run = Cli({Photos().string(), "--to", Photos().string(), "--suffix", ""});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--in-place"), std::string::npos) << run.err;
-    EXPECT_EQ(test::FileBytes(Photos() / "a.jpg"), before);
+    EXPECT_EQ(test::ReadFileBytes(Photos() / "a.jpg"), before);
     run = Cli({(Photos() / "a.jpg").string(), "--in-place"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(test::FileBytes(Photos() / "a.jpg"), before);
+    EXPECT_NE(test::ReadFileBytes(Photos() / "a.jpg"), before);
     EXPECT_EQ(test::Identify(Photos() / "a.jpg"), "JPEG 8 srgb");
     EXPECT_EQ(test::FolderNames(Photos()), (std::vector<std::string>{"a.jpg", "b.tif"}));
 }
@@ -116,7 +96,7 @@ TEST_F(CliBatch, RecursiveSkipsHiddenFoldersAndEarlierResults) {
     fs::copy_file(Photos() / "a.jpg", Photos() / "day2/c.jpg");
     fs::copy_file(Photos() / "a.jpg", Photos() / "day2/.cache/d.jpg");
     ASSERT_EQ(Cli({Photos().string(), "--subfolder", "Filtered"}).status, 0);
-    const CliRun run = Cli({Photos().string(), "--subfolder", "Filtered", "--recursive"});
+    const test::CliRun run = Cli({Photos().string(), "--subfolder", "Filtered", "--recursive"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(Counts(3, 0, 0)), std::string::npos) << run.out;
     EXPECT_TRUE(fs::exists(Photos() / "day2/Filtered/c_filtered.jpg"));
@@ -137,7 +117,7 @@ TEST_F(CliBatch, UsageErrors) {
         {Photos().string(), "--bogus"},
     };
     for (const auto& line : lines) {
-        const CliRun run = Cli(line);
+        const test::CliRun run = Cli(line);
         EXPECT_EQ(run.status, 2) << (line.empty() ? "" : line.back());
         EXPECT_NE(run.err.find("stillpix-cli batch: "), std::string::npos);
     }
@@ -152,14 +132,16 @@ TEST_F(CliBatch, InterruptLeavesOnlyCompleteResults) {
     fs::remove(Photos() / "b.tif");
     // Interrupt as soon as the first result is written.
     const std::string err = (dir_.Path() / "err").string(), out = (dir_.Path() / "out").string();
-    const std::string script = test::Quote(STILLPIX_CLI) + " batch " + test::Quote(Photos()) +
-                               " >" + test::Quote(out) + " 2>" + test::Quote(err) +
-                               " & pid=$!; until grep -q written " + test::Quote(err) +
-                               "; do sleep 0.02; done; kill -INT $pid; wait $pid; echo $?";
-    const std::string status = test::RunTool("bash -c " + test::Quote(script));
+    // The wait gives up when the program has ended or after 60 s, so it cannot hang the test.
+    const std::string script =
+        test::ShellQuoted(std::string(STILLPIX_CLI)) + " batch " + test::ShellQuoted(Photos()) +
+        " >" + test::ShellQuoted(out) + " 2>" + test::ShellQuoted(err) +
+        " & pid=$!; for i in $(seq 3000); do grep -q written " + test::ShellQuoted(err) +
+        " && break; kill -0 $pid 2>/dev/null || break; sleep 0.02; done;"
+        " kill -INT $pid; wait $pid; echo $?";
+    const std::string status = test::RunShell("bash -c " + test::ShellQuoted(script));
     EXPECT_EQ(status, "1\n");
-    const auto summary = test::FileBytes(out);
-    const std::string text(summary.begin(), summary.end());
+    const std::string text = test::ReadText(out);
     EXPECT_NE(text.find("Images Failed: 0"), std::string::npos) << text;
     EXPECT_EQ(text.find("Images Skipped: 0"), std::string::npos) << text;
     // Every file in the output folder is a whole picture, and no temporary file is left.

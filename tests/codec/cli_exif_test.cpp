@@ -1,45 +1,29 @@
 // `stillpix-cli exif` end to end, on a JPEG that ImageMagick wrote and exiftool tagged.
-#include <cstdlib>
-
 #include "tests/codec/codec_test_support.h"
+#include "tests/support/cli_run.h"
 
 namespace stillpix::test {
 namespace {
 
 class CliExif : public CodecTest {
 protected:
-    static std::string Cli() {
-        // ctest names the build folder; run by hand, this binary sits in its tests/codec.
-        const char* binary = std::getenv("STILLPIX_BINARY_DIR");
-        const std::filesystem::path root =
-            binary != nullptr
-                ? std::filesystem::path(binary)
-                : std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../..";
-        return (root / "app/stillpix-cli").string();
-    }
-
-    std::filesystem::path TaggedJpeg() {
-        const auto file = File("camera.jpg");
-        int status = 0;
-        RunTool("/usr/bin/convert -size 64x48 gradient:orange-navy '" + file.string() +
-                    "' && exiftool -q "
-                    "-overwrite_original '-Make=NIKON CORPORATION' '-Model=NIKON D700' -ISO=1600 "
-                    "-ExposureTime=1/60 "
-                    "-FNumber=4 -ExposureCompensation=-0.67 '-DateTimeOriginal=2023:11:02 "
-                    "18:30:00' -XResolution=300 "
-                    "-YResolution=300 -ResolutionUnit=cm '-Software=Ver.1.02' '" +
-                    file.string() + "'",
-                &status);
-        EXPECT_EQ(status, 0);
+    std::string TaggedJpeg() {
+        const std::string file = File("camera.jpg").string();
+        EXPECT_TRUE(Shell("/usr/bin/convert -size 64x48 gradient:orange-navy " + ShellQuoted(file) +
+                          " && exiftool -q -overwrite_original '-Make=NIKON CORPORATION'"
+                          " '-Model=NIKON D700' -ISO=1600 -ExposureTime=1/60 -FNumber=4"
+                          " -ExposureCompensation=-0.67 '-DateTimeOriginal=2023:11:02 18:30:00'"
+                          " -XResolution=300 -YResolution=300 -ResolutionUnit=cm"
+                          " '-Software=Ver.1.02' " +
+                          ShellQuoted(file)));
         return file;
     }
 };
 
 TEST_F(CliExif, PrintsRowsIsoAndDescriptor) {
-    int status = -1;
-    const std::string out = RunTool(Cli() + " exif '" + TaggedJpeg().string() + "'", &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(out,
+    const CliRun run = RunCli({"exif", TaggedJpeg()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
               "Make           NIKON CORPORATION\n"
               "Model          NIKON D700\n"
               "Width          64\n"
@@ -75,25 +59,21 @@ TEST_F(CliExif, PrintsRowsIsoAndDescriptor) {
 }
 
 TEST_F(CliExif, JsonAndFailures) {
-    int status = -1;
-    const std::string json =
-        RunTool(Cli() + " exif --json '" + TaggedJpeg().string() + "'", &status);
-    EXPECT_EQ(status, 0);
+    const CliRun run = RunCli({"exif", "--json", TaggedJpeg()});
+    EXPECT_EQ(run.status, 0);
+    const std::string& json = run.out;
     EXPECT_NE(json.find("{\"label\": \"ISO Speed\", \"value\": \"ISO 1600\"}"), std::string::npos)
         << json;
     EXPECT_NE(json.find("\"isoSpeed\": 1600,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"make\": \"NIKON CORPORATION\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"exposureBias\": -670"), std::string::npos) << json;
 
-    WriteBytes(File("text.jpg"), {'h', 'i', '\n'});
-    const std::string err =
-        RunTool(Cli() + " exif '" + File("text.jpg").string() + "' 2>&1", &status);
-    EXPECT_NE(status, 0);
-    EXPECT_NE(err.find("cannot open"), std::string::npos) << err;
-    RunTool(Cli() + " exif 2>/dev/null", &status);
-    EXPECT_NE(status, 0);
-    RunTool(Cli() + " exif --nonsense x.jpg 2>/dev/null", &status);
-    EXPECT_NE(status, 0);
+    WriteText(File("text.jpg"), "hi\n");
+    const CliRun text = RunCli({"exif", File("text.jpg")});
+    EXPECT_NE(text.status, 0);
+    EXPECT_NE(text.err.find("cannot open"), std::string::npos) << text.err;
+    EXPECT_NE(RunCli({"exif"}).status, 0);
+    EXPECT_NE(RunCli({"exif", "--nonsense", "x.jpg"}).status, 0);
 }
 
 }  // namespace

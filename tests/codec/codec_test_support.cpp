@@ -1,57 +1,13 @@
 #include "tests/codec/codec_test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-
 namespace stillpix::test {
-
-void CodecTest::SetUp() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "stillpix-codec-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-}
-
-void CodecTest::TearDown() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-}
-
-std::string RunTool(const std::string& command, int* status) {
-    std::string out;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        if (status != nullptr) *status = -1;
-        return out;
-    }
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int result = ::pclose(pipe);
-    if (status != nullptr) *status = result;
-    return out;
-}
-
-namespace {
-
-std::string Quote(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
-}  // namespace
-
-std::string ExifTool(const std::filesystem::path& file, const std::string& tag) {
-    std::string out = RunTool("exiftool -s3 -" + tag + " " + Quote(file) + " 2>/dev/null");
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-    return out;
-}
 
 std::vector<uint16_t> MagickPixels(const std::filesystem::path& file, bool grey, int depth) {
     int status = 0;
-    const std::string raw =
-        RunTool("/usr/bin/convert " + Quote(file) + "[0] -depth " + std::to_string(depth) +
-                    " -endian LSB " + (grey ? "gray:-" : "rgb:-") + " 2>/dev/null",
-                &status);
+    const std::string raw = RunShell("/usr/bin/convert " + ShellQuoted(file.string() + "[0]") +
+                                         " -depth " + std::to_string(depth) + " -endian LSB " +
+                                         (grey ? "gray:-" : "rgb:-") + " 2>/dev/null",
+                                     &status);
     EXPECT_EQ(status, 0) << "ImageMagick cannot read " << file;
     std::vector<uint16_t> samples;
     if (depth == 8) {
@@ -155,17 +111,6 @@ std::vector<uint16_t> InRgbOrder(const Picture& picture) {
     if (!picture.grey)
         for (std::size_t i = 0; i + 2 < out.size(); i += 3) std::swap(out[i], out[i + 2]);
     return out;
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace stillpix::test

@@ -1,5 +1,5 @@
-// Shared by the codec tests: a scratch folder, the independent tools (ImageMagick, exiftool), and
-// test pictures handed to and read back from a codec handle.
+// Shared by the codec tests: a scratch folder, ImageMagick's decoding, and test pictures handed
+// to and read back from a codec handle.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,23 +10,19 @@
 #include <vector>
 
 #include "codec/codec.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix::test {
 
 // A folder of its own for each test, removed afterwards.
 class CodecTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-    std::filesystem::path File(const std::string& name) const { return dir_ / name; }
+    std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
 
-    std::filesystem::path dir_;
+    TempFolder folder_;
 };
 
-// Runs a shell command; its standard output, and its exit status in `status`.
-std::string RunTool(const std::string& command, int* status = nullptr);
-// exiftool's value of one tag ("-s3" form), "" when absent.
-std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
 // ImageMagick's decoding of a file as top-down samples, R, G, B (or grey) order, 8 or 16 bits
 // (16 bits as host-order values).
 std::vector<uint16_t> MagickPixels(const std::filesystem::path& file, bool grey, int depth);
@@ -59,8 +55,5 @@ Picture ReadBack(const CodecSession& h);
 CodecHandle LoadFile(const std::filesystem::path& file, bool keep16 = true);
 // The picture in R, G, B order, as ImageMagick gives it.
 std::vector<uint16_t> InRgbOrder(const Picture& picture);
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& file);
-void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes);
 
 }  // namespace stillpix::test

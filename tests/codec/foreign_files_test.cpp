@@ -25,12 +25,10 @@ TEST_P(ForeignFile, DecodesAsImageMagickDoes) {
     CodecHandle source = HandOver(NoisePicture(33, 17, false, true, 11));
     ASSERT_TRUE(cSave(*source, File("source.png"), kSaveCodePng));
     const auto file = File(c.file);
-    int status = 0;
     const std::string alpha = c.flatten ? " -alpha set -channel A -fx 'i/w' +channel" : "";
-    RunTool("/usr/bin/convert '" + File("source.png").string() + "'" + alpha + " " + c.options +
-                " '" + c.prefix + file.string() + "' 2>&1",
-            &status);
-    ASSERT_EQ(status, 0) << "ImageMagick could not write " << c.name;
+    ASSERT_TRUE(Shell("/usr/bin/convert " + ShellQuoted(File("source.png")) + alpha + " " +
+                      c.options + " " + ShellQuoted(c.prefix + file.string()) + " 2>&1"))
+        << "ImageMagick could not write " << c.name;
 
     CodecHandle h = LoadFile(file);
     ImageInfo info;
@@ -44,8 +42,8 @@ TEST_P(ForeignFile, DecodesAsImageMagickDoes) {
     std::filesystem::path reference = file;
     if (c.flatten) {
         reference = File("flat.png");
-        RunTool("/usr/bin/convert '" + file.string() + "' -background white -flatten '" +
-                reference.string() + "'");
+        ASSERT_TRUE(Shell("/usr/bin/convert " + ShellQuoted(file) + " -background white -flatten " +
+                          ShellQuoted(reference)));
     }
     const std::vector<uint16_t> theirs = MagickPixels(reference, ours.grey, depth);
     const std::vector<uint16_t> mine = InRgbOrder(ours);

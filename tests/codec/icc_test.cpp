@@ -1,43 +1,10 @@
 // ICC profiles: names, embedding in every written format (read back by exiftool), and
 // converting pixels between profiles.
-#include <lcms2.h>
-
-#include <cstdlib>
-
 #include "tests/codec/codec_test_support.h"
+#include "tests/support/icc_profiles.h"
 
 namespace stillpix::test {
 namespace {
-
-std::vector<uint8_t> SaveProfile(cmsHPROFILE profile, const char* description) {
-    cmsMLU* text = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(text, "en", "US", description);
-    cmsWriteTag(profile, cmsSigProfileDescriptionTag, text);
-    cmsMLUfree(text);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
-}
-
-// Adobe RGB (1998) primaries with a plain 2.2 gamma: wider than sRGB.
-std::vector<uint8_t> WideRgbProfile() {
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    cmsHPROFILE profile = cmsCreateRGBProfile(cmsD50_xyY(), &primaries, curves);
-    cmsFreeToneCurve(gamma);
-    return SaveProfile(profile, "Test Wide RGB");
-}
-
-std::vector<uint8_t> LinearGreyProfile() {
-    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
-    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), linear);
-    cmsFreeToneCurve(linear);
-    return SaveProfile(profile, "Test Linear Grey");
-}
 
 Picture Uniform(int width, int height, std::vector<uint16_t> pixel, bool sixteen) {
     Picture p{width, height, pixel.size() == 1, sixteen, {}};
@@ -53,7 +20,7 @@ TEST_F(Icc, ProfileNames) {
     ASSERT_TRUE(cGetICCProfileName(SrgbProfile(), name));
     EXPECT_EQ(name, "sRGB IEC61966-2.1");
     // The document hands the bytes over with one terminating zero byte.
-    std::vector<uint8_t> withZero = WideRgbProfile();
+    std::vector<uint8_t> withZero = WideRgbProfile("Test Wide RGB");
     withZero.push_back(0);
     ASSERT_TRUE(cGetICCProfileName(withZero, name));
     EXPECT_EQ(name, "Test Wide RGB");
@@ -63,7 +30,7 @@ TEST_F(Icc, ProfileNames) {
 }
 
 TEST_F(Icc, EmbeddedProfileSurvivesEveryWrittenFormat) {
-    const std::vector<uint8_t> wide = WideRgbProfile();
+    const std::vector<uint8_t> wide = WideRgbProfile("Test Wide RGB");
     CodecHandle h = HandOver(NoisePicture(12, 7, false, true));
     ASSERT_TRUE(cLoadICCProfile(*h, wide));
     ASSERT_TRUE(cSaveICCProfileEnabled(*h, true));
@@ -90,7 +57,7 @@ TEST_F(Icc, ConvertingToSrgbAndBackKeepsTheColour) {
         // B, G, R: a red in the wide space lies outside sRGB's red.
         CodecHandle h = HandOver(Uniform(
             4, 3, {uint16_t(60 * scale), uint16_t(60 * scale), uint16_t(200 * scale)}, sixteen));
-        const std::vector<uint8_t> wide = WideRgbProfile();
+        const std::vector<uint8_t> wide = WideRgbProfile("Test Wide RGB");
         ASSERT_TRUE(cLoadICCProfile(*h, wide));
         ASSERT_TRUE(cApplyICCProfile(*h, SrgbProfile())) << cGetLastError(*h);
         const Picture srgb = ReadBack(*h);
@@ -111,7 +78,7 @@ TEST_F(Icc, ConvertingToSrgbAndBackKeepsTheColour) {
 
 TEST_F(Icc, GreyPixelsWorkWithGreyAndRgbProfiles) {
     CodecHandle h = HandOver(Uniform(3, 2, {128}, false));
-    ASSERT_TRUE(cLoadICCProfile(*h, LinearGreyProfile()));
+    ASSERT_TRUE(cLoadICCProfile(*h, LinearGreyProfile("Test Linear Grey")));
     ASSERT_TRUE(cApplyICCProfile(*h, SrgbProfile())) << cGetLastError(*h);
     // Linear half intensity is about 188 on the sRGB curve.
     EXPECT_NEAR(ReadBack(*h).At(1, 1, 0), 188, 2);
@@ -121,7 +88,7 @@ TEST_F(Icc, GreyPixelsWorkWithGreyAndRgbProfiles) {
 
     // Colour pixels cannot be put in a grey profile.
     CodecHandle colour = HandOver(Uniform(2, 2, {10, 20, 30}, false));
-    EXPECT_FALSE(cApplyICCProfile(*colour, LinearGreyProfile()));
+    EXPECT_FALSE(cApplyICCProfile(*colour, LinearGreyProfile("Test Linear Grey")));
     EXPECT_FALSE(cGetLastError(*colour).empty());
     EXPECT_EQ(ReadBack(*colour).At(0, 0, 2), 30);
     const std::vector<uint8_t> garbage(300, 7);

@@ -70,7 +70,7 @@ void WriteJpegWithExif(const Bytes& jpeg, const Bytes& tiff, bool afterFirstSegm
     Bytes bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
     bytes.insert(bytes.end(), segment.begin(), segment.end());
     bytes.insert(bytes.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
-    WriteBytes(out, bytes);
+    WriteFileBytes(out, bytes);
 }
 
 bool HasRow(const Rows& rows, const std::pair<std::string, std::string>& row) {
@@ -83,22 +83,19 @@ protected:
     std::filesystem::path TaggedJpeg() {
         const auto file = File("tagged.jpg");
         EXPECT_TRUE(cSave(*HandOver(SmoothPicture(40, 30, false)), file, 90));
-        int status = 0;
-        RunTool(
-            "exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 5D' -ISO=400 "
-            "-ExposureTime=0.004 "
-            "-FNumber=2.8 -ExposureCompensation=-0.67 '-DateTimeOriginal=2024:05:06 07:08:09' "
-            "-XResolution=72 -YResolution=72 -ResolutionUnit=inches -Artist=Tester "
-            "-IPTC:Keywords=noise -IPTC:Keywords=night '-IPTC:Caption-Abstract=A test' '" +
-                file.string() + "'",
-            &status);
-        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(
+            Shell("exiftool -q -overwrite_original -Make=Canon '-Model=Canon EOS 5D' -ISO=400"
+                  " -ExposureTime=0.004 -FNumber=2.8 -ExposureCompensation=-0.67"
+                  " '-DateTimeOriginal=2024:05:06 07:08:09' -XResolution=72 -YResolution=72"
+                  " -ResolutionUnit=inches -Artist=Tester -IPTC:Keywords=noise -IPTC:Keywords=night"
+                  " '-IPTC:Caption-Abstract=A test' " +
+                  ShellQuoted(file)));
         return file;
     }
     // A plain JPEG of ours with `tiff` as its EXIF segment, first or after the JFIF APP0.
     std::filesystem::path JpegWithExif(const std::vector<uint8_t>& tiff, bool afterApp0) {
         EXPECT_TRUE(cSave(*HandOver(SmoothPicture(16, 8, false)), File("plain.jpg"), 90));
-        WriteJpegWithExif(ReadBytes(File("plain.jpg")), tiff, afterApp0, File("exif.jpg"));
+        WriteJpegWithExif(ReadFileBytes(File("plain.jpg")), tiff, afterApp0, File("exif.jpg"));
         return File("exif.jpg");
     }
     static Rows FormattedRows(const CodecSession& h) {
@@ -265,14 +262,10 @@ TEST_F(Metadata, TiffFileTaggedByExiftoolHandsOverItsMakerNote) {
     noteCase.note = CanonCameraNote;
     const auto source = JpegWithExif(ExifTiffBlock(noteCase), true);
     // A TIFF file in the note's byte order (exiftool keeps a copied note's order).
-    const std::string target = File("target.tif").string();
-    int status = 0;
-    RunTool("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb '" + target +
-                "' && exiftool -q "
-                "-overwrite_original -TagsFromFile '" +
-                source.string() + "' -all:all '" + target + "'",
-            &status);
-    ASSERT_EQ(status, 0);
+    const auto target = File("target.tif");
+    ASSERT_TRUE(Shell("/usr/bin/convert -size 16x8 gradient:red-blue -define tiff:endian=msb " +
+                      ShellQuoted(target) + " && exiftool -q -overwrite_original -TagsFromFile " +
+                      ShellQuoted(source) + " -all:all " + ShellQuoted(target)));
     ASSERT_EQ(ExifTool(target, "Canon:CameraISO"), "100");
     const Rows rows = FormattedRows(*LoadFile(target));
     for (const auto& row : Rows{{"Make", "Canon"}, {"ISO Speed", "ISO 100"}, {"Contrast", "Low"}})

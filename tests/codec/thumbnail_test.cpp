@@ -83,10 +83,10 @@ TEST_F(Thumbnail, FileInformationWithoutDecoding) {
     ASSERT_TRUE(cSave(*colour, File("a.tif"), kSaveCodeTiff));
     ASSERT_TRUE(cSave(*colour, File("a.png"), kSaveCodePng));
     ASSERT_TRUE(cSave(*colour, File("a.jpg"), 80));
-    RunTool("/usr/bin/convert '" + File("a.png").string() + "' -colorspace gray '" +
-            File("a.gif").string() + "'");
-    RunTool("/usr/bin/convert '" + File("a.png").string() + "' 'BMP3:" + File("a.bmp").string() +
-            "'");
+    ASSERT_TRUE(Shell("/usr/bin/convert " + ShellQuoted(File("a.png")) + " -colorspace gray " +
+                      ShellQuoted(File("a.gif"))));
+    ASSERT_TRUE(Shell("/usr/bin/convert " + ShellQuoted(File("a.png")) + " " +
+                      ShellQuoted("BMP3:" + File("a.bmp").string())));
     struct Case {
         const char* file;
         const char* format;

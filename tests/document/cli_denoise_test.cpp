@@ -7,7 +7,8 @@ namespace stillpix::test {
 namespace {
 
 std::string Cli(const std::string& arguments, int* status) {
-    return Shell(Quoted(STILLPIX_CLI) + " denoise " + arguments, status);
+    return RunShell(ShellQuoted(std::string(STILLPIX_CLI)) + " denoise " + arguments + " 2>&1",
+                    status);
 }
 
 struct DenoiseCase {
@@ -24,15 +25,15 @@ TEST_P(CliDenoise, LowersTheErrorAndKeepsTheMetadata) {
     const DenoiseCase& c = GetParam();
     const auto clean = File("clean.png"), noisy = File(c.noisy), out = File(c.out);
     WriteScene(clean, 320, 240, c.depthOption);
-    Convert(Quoted(clean.string()) + " -seed 5 -attenuate 0.6 +noise Gaussian " + c.depthOption +
-            " -quality 95 " + Quoted(noisy.string()));
+    Convert(ShellQuoted(clean) + " -seed 5 -attenuate 0.6 +noise Gaussian " + c.depthOption +
+            " -quality 95 " + ShellQuoted(noisy));
     TagAsCamera(noisy, 1600);
     int status = -1;
     const std::string log =
-        Cli(Quoted(noisy.string()) + " -o " + Quoted(out.string()) + " " + c.extra, &status);
+        Cli(ShellQuoted(noisy) + " -o " + ShellQuoted(out) + " " + c.extra, &status);
     ASSERT_EQ(status, 0) << log;
     EXPECT_NE(log.find("denoised"), std::string::npos) << log;
-    EXPECT_EQ(Shell("identify -format %m:%z " + Quoted(out.string())), c.formatAndDepth);
+    EXPECT_EQ(Identify(out, "%m:%z"), c.formatAndDepth);
     const double before = Rmse(clean, noisy), after = Rmse(clean, out);
     EXPECT_LT(after, before * 0.6) << before << " -> " << after;
     EXPECT_EQ(ExifTool(out, {"EXIF:Make", "EXIF:ISO", "EXIF:Software", "IPTC:Keywords",
@@ -51,9 +52,9 @@ TEST_F(DocumentTest, DenoiseNamesTheResultAfterTheSourceAndLearns) {
     WriteScene(in, 200, 150, "-attenuate 0.5 +noise Gaussian");
     TagAsCamera(in, 400);
     int status = -1;
-    const std::string log = Cli(Quoted(in.string()), &status);
+    const std::string log = Cli(ShellQuoted(in), &status);
     ASSERT_EQ(status, 0) << log;
-    EXPECT_EQ(Shell("identify -format %m " + Quoted(File("shot_filtered.jpg").string())), "JPEG");
+    EXPECT_EQ(Identify(File("shot_filtered.jpg"), "%m"), "JPEG");
     // The measured profile went into the user's learned store.
     EXPECT_TRUE(std::filesystem::exists(DefaultProfileFolder() / "sxprofiles.sxp"));
 }

@@ -16,8 +16,8 @@
 
 #include "document/noise_cleaner_doc.h"
 #include "document/progress_dialog_model.h"
-#include "platform/qsettings_store.h"
-#include "tests/settings/temp_folder.h"
+#include "tests/support/shell.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix::test {
 
@@ -103,15 +103,13 @@ private:
     bool held_ = false;
 };
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public StoreTest {
 protected:
     DocumentTest();
     std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
     // Opens `file` and runs the profile run to its end.
     void OpenAndProfile(const std::filesystem::path& file);
 
-    TempFolder folder_;
-    QSettingsStore store_{folder_.Path() / "settings.conf"};
     AppOptions options_;
     LearnedProfileStore profiles_{folder_.Path() / "profiles"};
     FakeWindow window_;
@@ -119,13 +117,6 @@ protected:
     std::unique_ptr<CNoiseCleanerDoc> doc_;
 };
 
-// A shell command's standard output (stderr joins it); the exit status in `status`.
-std::string Shell(const std::string& command, int* status = nullptr);
-std::string Quoted(const std::string& text);
-// exiftool's value of one tag, "" when absent; several tags in one run ("-" when absent).
-std::string ExifTool(const std::filesystem::path& file, const std::string& tag);
-std::vector<std::string> ExifTool(const std::filesystem::path& file,
-                                  const std::vector<std::string>& tags);
 // `convert` with the arguments; fails the test when it does.
 void Convert(const std::string& arguments);
 // ImageMagick's RMSE between two images (normalised 0..1).

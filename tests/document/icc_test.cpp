@@ -1,33 +1,11 @@
 // Embedded ICC profiles under each "Embedded ICC profiles" mode: asked, converted or kept, and
 // the saved file carries the profile again with its pixels back in it.
-#include <lcms2.h>
-
 #include "codec/codec.h"
 #include "document_fixture.h"
+#include "tests/support/icc_profiles.h"
 
 namespace stillpix::test {
 namespace {
-
-// A wide-gamut RGB profile named `name`, made by lcms2 itself.
-std::vector<uint8_t> MakeProfile(const char* name) {
-    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries = {
-        {0.708, 0.292, 1.0}, {0.170, 0.797, 1.0}, {0.131, 0.046, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsMLU* description = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(description, "en", "US", name);
-    cmsWriteTag(profile, cmsSigProfileDescriptionTag, description);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsMLUfree(description);
-    cmsFreeToneCurve(gamma);
-    cmsCloseProfile(profile);
-    return bytes;
-}
 
 // A 24-bit gradient PNG carrying `profile`.
 void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t>& profile) {
@@ -48,7 +26,7 @@ void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t
 }
 
 std::vector<int> RawRgb(const std::filesystem::path& file) {
-    const std::string raw = Shell("convert " + Quoted(file.string()) + " -depth 8 rgb:-");
+    const std::string raw = RunShell("convert " + ShellQuoted(file) + " -depth 8 rgb:-");
     return std::vector<int>(reinterpret_cast<const unsigned char*>(raw.data()),
                             reinterpret_cast<const unsigned char*>(raw.data()) + raw.size());
 }
@@ -67,7 +45,7 @@ class IccModes : public DocumentTest, public ::testing::WithParamInterface<IccCa
 TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
     const IccCase& c = GetParam();
     const auto source = File("tagged.png");
-    WriteTaggedPng(source, MakeProfile("Wide Test RGB"));
+    WriteTaggedPng(source, WideRgbProfile("Wide Test RGB"));
     options_.settings2.iccHandling = static_cast<int32_t>(c.mode);
     window_.iccAnswer = c.answer;
     ASSERT_TRUE(doc_->OnOpenDocument(source));
@@ -76,12 +54,13 @@ TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
     EXPECT_EQ(image.IccProfileName(), "Wide Test RGB");
     EXPECT_EQ(image.IccConverted(), c.converted);
     ASSERT_EQ(window_.iccPrompts.size(), c.asked ? 1u : 0u);
-    if (c.asked)
+    if (c.asked) {
         EXPECT_EQ(window_.iccPrompts[0], (UserMessage{MessageKind::kQuestion,
                                                       "An embedded ICC profile 'Wide Test RGB' has "
                                                       "been detected. Do you want to apply the "
                                                       "ICC profile?",
                                                       MessageButtons::kYesNo}));
+    }
     EXPECT_EQ(options_.settings2.iccHandling, c.storedMode);
     EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling,
               c.answer.remember ? c.storedMode : 0);
@@ -111,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(DocumentTest, AProfileNamedSrgbIsNeverAskedAboutNorConverted) {
-    WriteTaggedPng(File("srgb.png"), MakeProfile("My sRGB variant"));
+    WriteTaggedPng(File("srgb.png"), WideRgbProfile("My sRGB variant"));
     options_.settings2.iccHandling = 0;
     ASSERT_TRUE(doc_->OnOpenDocument(File("srgb.png")));
     EXPECT_TRUE(window_.iccPrompts.empty());

@@ -22,8 +22,8 @@ struct OpenCase {
 std::vector<uint8_t> MagickSamples(const std::filesystem::path& file, bool grey, int depth) {
     return [&] {
         const std::string raw =
-            Shell("convert " + Quoted(file.string()) + " -background white -flatten -depth " +
-                  std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
+            RunShell("convert " + ShellQuoted(file) + " -background white -flatten -depth " +
+                     std::to_string(depth) + " -endian LSB " + (grey ? "gray:-" : "rgb:-"));
         return std::vector<uint8_t>(raw.begin(), raw.end());
     }();
 }

@@ -77,11 +77,16 @@ TEST_P(ClosePrompt, AnUnsavedProcessedImageAsksFirst) {
                            MessageButtons::kYesNoCancel}));
     EXPECT_EQ(std::filesystem::exists(File("saved.png")), c.saved);
     EXPECT_EQ(doc_->HasImage(), c.action == CloseAction::kKept);
-    if (c.answer == MessageAnswer::kYes)
+    if (c.answer == MessageAnswer::kYes) {
         EXPECT_EQ(offered, (folder_.Path() / "photo_filtered.jpg").string());
-    if (c.action == CloseAction::kClosed) EXPECT_EQ(window_.status[0], "For Help, press F1");
+    }
+    if (c.action == CloseAction::kClosed) {
+        EXPECT_EQ(window_.status[0], "For Help, press F1");
+    }
     // Once saved, closing asks nothing.
-    if (c.saved) EXPECT_EQ(window_.shown.size(), 1u);
+    if (c.saved) {
+        EXPECT_EQ(window_.shown.size(), 1u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/qsettings_store.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {
@@ -19,32 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-fs::path MakeFolder() {
-    std::string pattern = (fs::temp_directory_path() / "stillpix-store-XXXXXX").string();
-    return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-}
-
-class StoreTest : public ::testing::Test {
+class StoreTest : public test::StoreTest {
 protected:
-    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    std::string FileText() const {
-        std::ostringstream text;
-        text << std::ifstream(file_, std::ios::binary).rdbuf();
-        return text.str();
-    }
+    std::string FileText() const { return test::ReadText(file_); }
     std::vector<std::string> Names(const std::string& group) {
         std::vector<std::string> names;
         EXPECT_TRUE(QSettingsStore(file_).ValueNames(group, names));
         return names;
     }
 
-    fs::path dir_ = MakeFolder();
-    fs::path file_ = dir_ / "settings.conf";
-    QSettingsStore store_{file_};
+    const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(StoreTest, RawBytesSurviveWriteReopenAndEnumeration) {

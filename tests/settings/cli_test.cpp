@@ -12,8 +12,8 @@
 #include "settings/persisted_settings.h"
 #include "settings/preset_table.h"
 #include "settings/profile_store.h"
-#include "temp_folder.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {

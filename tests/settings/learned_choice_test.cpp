@@ -10,7 +10,7 @@
 #include "learned_fixtures.h"
 #include "settings/image_profile_choice.h"
 #include "settings/profile_matching.h"
-#include "temp_folder.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {

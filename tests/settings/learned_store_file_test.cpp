@@ -10,7 +10,7 @@
 #include "platform/atomic_file.h"
 #include "settings/profile_store.h"
 #include "settings/record_codec.h"
-#include "temp_folder.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {
@@ -163,20 +163,17 @@ TEST_F(ProfileFile, DamagedRecordsAreLeftOutAndNeverWrittenBack) {
     EXPECT_EQ(ReadFileBytes(File()), FileOf(2, {good, good}));
 }
 
-TEST_F(ProfileFile, FailedSaveKeepsTheOldFile) {
+// The file's integrity under faults is in tests/faults; here the run's side of a failed save.
+TEST_F(ProfileFile, FailedSaveKeepsWhatWasLearned) {
     LearnedProfileStore store(Folder());
     Learn(store);
-    const auto before = ReadFileBytes(File());
     InjectWriteFailureAfter(1);  // the disk fills during the next write
     const LearnResult r = store.LearnFromImage("/photos/new.jpg", Descriptor({.iso = 1600}),
                                                test::UniformProfile(9, 9), true);
     InjectWriteFailureAfter(0);
     EXPECT_EQ(r.outcome, LearnOutcome::kAppended);
     EXPECT_FALSE(r.saved);
-    EXPECT_EQ(ReadFileBytes(File()), before);
     EXPECT_EQ(store.Count(), 4);  // the run goes on with what it learned
-    using Entries = std::filesystem::directory_iterator;
-    EXPECT_EQ(std::distance(Entries(Folder()), Entries()), 1);  // no temporary left behind
     ASSERT_TRUE(store.SaveProfileStore());
     EXPECT_EQ(ReadFileBytes(File()).size(), 11u + 4 * 1816);
     // "Delete Learned Profiles" leaves an empty store in the file.

@@ -4,7 +4,7 @@
 #include "learned_fixtures.h"
 #include "settings/profile_matching.h"
 #include "settings/profile_store.h"
-#include "temp_folder.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {

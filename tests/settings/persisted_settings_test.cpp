@@ -4,7 +4,7 @@
 
 #include "settings/persisted_settings.h"
 #include "settings/record_codec.h"
-#include "temp_folder.h"
+#include "tests/support/store_test.h"
 
 namespace stillpix {
 namespace {

@@ -1,16 +1,12 @@
-// Runs stillpix-cli (STILLPIX_CLI, the built program) as a child process with the arguments
-// quoted for the shell, and collects its exit status and both output streams; shell helpers.
+// Runs stillpix-cli (STILLPIX_CLI, the built program; tests that use it are built with the CLI
+// option of stillpix_add_test) and collects its exit status and both output streams.
 #pragma once
 
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix::test {
 
@@ -20,40 +16,18 @@ struct CliRun {
     std::string err;
 };
 
-inline std::string ShellQuoted(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-inline std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 #ifdef STILLPIX_CLI
 inline CliRun RunCli(const std::vector<std::string>& args) {
-    const std::string base = (std::filesystem::temp_directory_path() /
-                              ("stillpix-cli-run-" + std::to_string(::getpid())))
-                                 .string();
-    std::string command = ShellQuoted(STILLPIX_CLI);
+    const TempFolder streams;
+    std::string command = ShellQuoted(std::string(STILLPIX_CLI));
     for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-    command += " >" + ShellQuoted(base + ".out") + " 2>" + ShellQuoted(base + ".err");
     CliRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadText(base + ".out");
-    run.err = ReadText(base + ".err");
-    std::filesystem::remove(base + ".out");
-    std::filesystem::remove(base + ".err");
+    RunShell(command + " >" + ShellQuoted(streams / "out") + " 2>" + ShellQuoted(streams / "err"),
+             &run.status);
+    run.out = ReadText(streams / "out");
+    run.err = ReadText(streams / "err");
     return run;
 }
 #endif
-
-// Runs a shell command line (ImageMagick, exiftool); true when it exited with status 0.
-inline bool Shell(const std::string& command) {
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
-}
 
 }  // namespace stillpix::test

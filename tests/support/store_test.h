@@ -11,7 +11,8 @@ namespace stillpix::test {
 class StoreTest : public ::testing::Test {
 protected:
     TempFolder folder_;
-    QSettingsStore store_{folder_.Path() / "settings.conf"};
+    std::filesystem::path file_ = folder_.Path() / "settings.conf";
+    QSettingsStore store_{file_};
 };
 
 }  // namespace stillpix::test
