@@ -1,0 +1,119 @@
+// The noise filter pane's rules: choosing presets, the slot a filled list selects, the custom
+// filter commands' availability, the value labels and the self-learning box.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "settings/custom_filters.h"
+#include "settings/preset_selection.h"
+#include "settings/self_learning_box.h"
+#include "tests/support/store_test.h"
+
+namespace stillpix {
+namespace {
+
+class PresetChoice : public test::StoreTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(BuildPresetTable(store_, table_));
+        // A copy of "Portrait", and a custom filter named like the built-in "Default".
+        ASSERT_EQ(SaveCustomFilter(store_, table_, "Mine", 3, false).outcome,
+                  SaveFilterOutcome::kSaved);
+        const SaveFilterResult other = SaveCustomFilter(store_, table_, "Default", 2, false);
+        ASSERT_EQ(other.outcome, SaveFilterOutcome::kSaved);
+        customDefault_ = other.slot;
+        mine_ = *FindPreset(table_, "Mine");
+    }
+    PresetTable table_;
+    int mine_ = -1, customDefault_ = -1;
+};
+
+TEST_F(PresetChoice, SelectingCopiesAllFieldsAndOutOfRangeMeansDefault) {
+    const PresetSelection landscape = SelectPreset(table_, 1);
+    EXPECT_EQ(landscape.slot, 1);
+    EXPECT_EQ(landscape.current.bandSuppression[3], 18);
+    EXPECT_EQ(landscape.current.processingDegree, 3);
+    EXPECT_EQ(SelectPreset(table_, mine_).current, table_.slots[3].settings);
+    for (int outside : {-1, 17, 40}) EXPECT_EQ(SelectPreset(table_, outside).slot, 0) << outside;
+}
+
+TEST_F(PresetChoice, FilledListSelectsTheNamedSlotElseTheDefaultOne) {
+    struct Case {
+        int defaultSlot;
+        const char* name;
+        int slot;
+    };
+    for (const Case& c :
+         {Case{4, "Mine", mine_}, Case{4, "Default", customDefault_}, Case{4, "mine", 4},
+          Case{16, "", 16}, Case{17, "", 0}, Case{-3, "", 0}, Case{2, "", 2}})
+        EXPECT_EQ(PresetToSelect(table_, c.defaultSlot, c.name), c.slot) << c.name << c.defaultSlot;
+    EXPECT_EQ(PresetIndent(14) + PresetIndent(15), 1);
+}
+
+TEST_F(PresetChoice, DeleteOnlyForACustomFilterOfALoadedImage) {
+    struct Case {
+        bool image;
+        int slot;
+        bool canDelete;
+    };
+    for (const Case& c : {Case{true, 15, true}, Case{true, 16, true}, Case{false, 15, false},
+                          Case{true, 14, false}, Case{true, 17, false}, Case{true, -1, false}})
+        EXPECT_EQ(CanDeleteFilterSettings(c.image, table_, c.slot), c.canDelete) << c.slot;
+    EXPECT_TRUE(CanSaveFilterSettings(true));
+    EXPECT_FALSE(CanSaveFilterSettings(false));
+}
+
+TEST(FilterValueLabels, FivePercentStepsAndSigns) {
+    struct Case {
+        int field, value;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{1, 8, "+40%"}, Case{2, 0, "0%"}, Case{3, -20, "-100%"}, Case{6, 40, "+200%"},
+          Case{5, -1, "-5%"}, Case{7, 3, "+3"}, Case{7, -5, "-5"}, Case{7, 0, "0"},
+          Case{10, 14, "70%"}, Case{15, 0, "0%"}, Case{12, 20, "100%"}, Case{0, 2, "Normal"},
+          Case{0, 0, "Auto"}, Case{8, 20, ""}, Case{16, 1, ""}})
+        EXPECT_EQ(FilterValueLabel(c.field, c.value), c.shown) << c.field << " " << c.value;
+}
+
+TEST(SelfLearningBoxRules, StateEnablingAndWhatAClickLeadsTo) {
+    using enum SelfLearningStep;
+    struct Case {
+        SelfLearningFacts facts;  // image, qualifies, learning, individual used, built, ready
+        bool checked, enabled;
+        SelfLearningStep onClear, onSet;
+    };
+    const Case cases[] = {
+        {{true, true, true, false, true, true}, false, true, kSwitch, kSwitch},
+        {{true, true, true, true, true, false}, true, false, kSwitch, kSwitch},
+        {{true, false, true, false, true, true}, true, true, kRefuse, kSwitch},
+        {{true, true, false, false, true, true}, true, true, kAskEnable, kSwitch},
+        {{true, false, false, false, false, true}, true, true, kRefuse, kAskBuild},
+        {{true, true, true, false, false, true}, false, true, kSwitch, kAskBuild},
+        {{false, false, true, false, false, false}, false, false, kNone, kNone},
+    };
+    for (const Case& c : cases) {
+        const SelfLearningBoxState state = SelfLearningBox(c.facts);
+        EXPECT_EQ(state.checked, c.checked);
+        EXPECT_EQ(state.enabled, c.enabled);
+        EXPECT_EQ(SelfLearningBoxClicked(false, c.facts), c.onClear);
+        EXPECT_EQ(SelfLearningBoxClicked(true, c.facts), c.onSet);
+    }
+}
+
+TEST(SelfLearningBoxRules, TextsNameTheReasonAndTheSectionsState) {
+    const std::string head =
+        "The Self-Learning Noise Profiling cannot be enabled for this image because of one of "
+        "the following parameters\r\n - ISO Speed: ";
+    ImageDescriptor d;
+    EXPECT_EQ(SelfLearningRefusedText(d), head + "Unknown");
+    d.isoSpeed = 400;
+    std::strcpy(d.software, "Veltrano Stillpix");
+    EXPECT_EQ(SelfLearningRefusedText(d), head + "400\r\n - Software: Veltrano Stillpix");
+    EXPECT_EQ(ProfileSectionText(false, false), "No image");
+    EXPECT_EQ(ProfileSectionText(true, false), "Please wait while noise profile is being built...");
+    EXPECT_EQ(ProfileSectionText(true, true), "");
+}
+
+}  // namespace
+}  // namespace stillpix
