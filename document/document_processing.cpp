@@ -21,6 +21,7 @@ int CNoiseCleanerDoc::UnfilteredTiles() const {
 void CNoiseCleanerDoc::FilterParametersChanged(const NoiseFilterParams& params) {
     params_ = params;
     job_.resetTilesFirst.store(true);
+    job_.saved.store(false);  // the saved file no longer shows this filter
     RestartCountdown();
 }
 
@@ -167,6 +168,7 @@ std::string CNoiseCleanerDoc::IdleStatusText() const {
 void CNoiseCleanerDoc::SetUseIndividualProfile(bool useIndividual) {
     useIndividualProfile_ = useIndividual;
     job_.resetTilesFirst.store(true);
+    job_.saved.store(false);
     RestartCountdown();
 }
 

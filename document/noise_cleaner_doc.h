@@ -78,8 +78,8 @@ public:
 
     // --- Processing ---------------------------------------------------------------------
 
-    // A change in the noise filter pane: new parameters, tiles reset before the next run, and
-    // the preview countdown restarted.
+    // A change in the noise filter pane: new parameters, tiles reset before the next run, the
+    // result no longer counted as saved, and the preview countdown restarted.
     void FilterParametersChanged(const NoiseFilterParams& params);
     // The parameters the next run takes (no reset, no countdown).
     void SetFilterParameters(const NoiseFilterParams& params) { params_ = params; }
@@ -109,7 +109,8 @@ public:
     // The processing summary's text when every tile is filtered, else nothing.
     std::optional<std::string> SummaryText() const;
 
-    // The pane's "Turn off self-learning for this image": filter with the image's own profile.
+    // The pane's "Turn off self-learning for this image": filter with the image's own profile
+    // (a change of filter, as FilterParametersChanged).
     void SetUseIndividualProfile(bool useIndividual);
     bool UsesIndividualProfile() const { return useIndividualProfile_; }
     // The pane's request to build this image's own profile: a new profile run.

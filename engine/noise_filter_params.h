@@ -19,6 +19,8 @@ struct NoiseFilterParams {
     int16_t suppression[kParamBands][3] = {};
     uint32_t sharpening = 0;            // 0 none; the engine expects 0..20
     uint32_t processingDegreeMode = 0;  // 0 automatic per band, 1..3 degree 0..2 for every band
+
+    bool operator==(const NoiseFilterParams&) const = default;
 };
 static_assert(sizeof(NoiseFilterParams) == 72);
 

@@ -1,0 +1,33 @@
+// The one QApplication a window test binary needs, made on first use (tests run offscreen).
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <QApplication>
+
+namespace stillpix::test {
+
+inline QApplication& QtApplication() {
+    // The offscreen platform cannot size docked windows' frames and says so for every one.
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.contains(QLatin1String("propagateSizeHints"))) previous(type, context, text);
+        });
+    static int argc = 1;
+    static char name[] = "stillpix-window-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    return application;
+}
+
+// Where window tests leave their screenshots: <build folder>/screenshots.
+inline std::filesystem::path ScreenshotFolder() {
+    const char* binary = std::getenv("STILLPIX_BINARY_DIR");
+    std::filesystem::path folder = std::filesystem::path(binary ? binary : ".") / "screenshots";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+}  // namespace stillpix::test

@@ -1,0 +1,80 @@
+// The profile graph: its grid and points worked out by hand, and what it paints.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "tests/support/qt_application.h"
+#include "ui/level_box.h"
+#include "ui/profile_section.h"
+
+namespace stillpix {
+namespace {
+
+struct GridCase {
+    int height;
+    std::vector<int> gridY, percent;
+};
+
+TEST(LevelBoxLayout, GridLinesLabelsAndPointsByHand) {
+    // 30 pixels stay free at the bottom; the first count whose spacing beats the text height
+    // (13) wins: 141 / 11 = 12 is too small, 141 / 6 = 23 is not.
+    const GridCase cases[] = {
+        {171, {23, 46, 69, 92, 115, 138}, {100, 80, 60, 40, 20, 0}},
+        {250,
+         {20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220},
+         {100, 90, 80, 70, 60, 50, 40, 30, 20, 10, 0}},
+        {110, {16, 32, 48, 64, 80}, {100, 75, 50, 25, 0}},  // 80 / 6 = 13 is not above 13
+        {60, {15, 30}, {100, 0}},
+    };
+    for (const GridCase& c : cases) {
+        const LevelBoxGeometry g = LayOutLevelBox({200, c.height}, 13, 30, 0, {});
+        EXPECT_EQ(g.gridY, c.gridY) << c.height;
+        EXPECT_EQ(g.gridPercent, c.percent) << c.height;
+    }
+    // Plot from x 35 (label 30 + 5); 11 points at steps of 165 / 12 = 13; y = 138 - v x 115 / 342.
+    const LevelBoxGeometry g =
+        LayOutLevelBox({200, 171}, 13, 30, 11, {{0, 342, 171, 100, 0, 0, 0, 0, 0, 0, 400}});
+    EXPECT_EQ(g.plot, QRect(QPoint(35, 23), QPoint(199, 138)));
+    ASSERT_EQ(g.gridX.size(), 11u);
+    EXPECT_EQ(g.gridX.front(), 48);
+    EXPECT_EQ(g.gridX.back(), 178);
+    ASSERT_EQ(g.curves.size(), 1u);
+    EXPECT_EQ(g.curves[0][0], QPoint(48, 138));
+    EXPECT_EQ(g.curves[0][1], QPoint(61, 23));
+    EXPECT_EQ(g.curves[0][2], QPoint(74, 81));   // 171 x 115 / 342 = 57.5, truncated
+    EXPECT_EQ(g.curves[0][3], QPoint(87, 105));  // 100 x 115 / 342 = 33.6
+    EXPECT_EQ(g.curves[0][10], QPoint(178, 4));  // above the top line: the level passes 100 %
+}
+
+TEST(LevelBoxPaint, AProfileBandsCurvesInTheirColours) {
+    test::QtApplication();
+    NoiseProfile profile;
+    ResetProfile(profile, false);
+    for (int bin = 0; bin < kProfileBins; ++bin)
+        for (int channel = 0; channel < 3; ++channel)
+            profile.bands[2].levels[bin][channel] = static_cast<int16_t>(40 + 90 * channel + bin);
+    CLevelBox graph;
+    graph.resize(260, 200);
+    struct Case {
+        bool grey;
+        std::vector<QColor> colours;
+    };
+    for (const Case& c : {Case{false, {Qt::black, QColor(127, 0, 0), QColor(0, 0, 127)}},
+                          Case{true, {Qt::black}}}) {
+        ShowProfileBand(graph, profile, 2, c.grey);
+        ASSERT_EQ(graph.Curves(), static_cast<int>(c.colours.size()));
+        ASSERT_EQ(graph.Points(), 11);
+        const LevelBoxGeometry g = graph.Geometry();
+        EXPECT_EQ(g.gridX.size(), 11u);
+        const QImage shot = graph.grab().toImage();
+        for (int curve = 0; curve < graph.Curves(); ++curve) {
+            EXPECT_EQ(graph.Colour(curve), c.colours[curve]);
+            EXPECT_EQ(graph.Value(curve, 4), 40 + 90 * curve + 4);
+            for (const QPoint& point : g.curves[curve])
+                EXPECT_EQ(shot.pixelColor(point), c.colours[curve]) << curve;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace stillpix
