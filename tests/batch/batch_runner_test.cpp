@@ -37,8 +37,9 @@ public:
     }
     void SetOverallPosition(int position) override { overall.push_back(position); }
     void Done() override { ++doneCalls; }
-    void FileFailed(const std::string& source, const std::string& reason) override {
-        reasons.push_back(fs::path(source).filename().string() + ": " + reason);
+    void FileFinished(const BatchFileResult& result) override {
+        if (!result.processed)
+            reasons.push_back(fs::path(result.source).filename().string() + ": " + result.error);
     }
 
     std::mutex mutex_;
