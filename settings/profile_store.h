@@ -28,7 +28,7 @@ constexpr int32_t kMaxLearnedRecords =
 
 // The file in `folder`; empty when no folder is set.
 std::filesystem::path ProfileFilePath(const std::filesystem::path& folder);
-// The lock file beside it, held by every save.
+// The lock file beside it (beside the file a link points to), held by every save.
 std::filesystem::path ProfileLockPath(const std::filesystem::path& file);
 
 enum class DamagedRecords { kLeaveOut, kRefuse };

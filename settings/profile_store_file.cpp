@@ -83,8 +83,11 @@ std::filesystem::path ProfileFilePath(const std::filesystem::path& folder) {
     return folder / kProfileFileName;
 }
 
+// Beside the file that is written, links followed, so that every way to it takes one lock.
 std::filesystem::path ProfileLockPath(const std::filesystem::path& file) {
-    return std::filesystem::path(file).concat(".lock");
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(file, ec);
+    return (ec ? file : resolved).string() + ".lock";
 }
 
 bool LearnedProfileStore::LoadProfileStore() {
