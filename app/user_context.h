@@ -22,8 +22,7 @@ struct UserContext {
 };
 
 // Opens the user's settings file (defaults where it is missing or damaged, which is never a
-// failure) and loads the learned profiles from the profile folder it names, or from
-// `profileFolder` when one is given.
-void OpenUserContext(UserContext& context, const std::string& profileFolder = "");
+// failure) and loads the learned profiles from the profile folder it names.
+void OpenUserContext(UserContext& context);
 
 }  // namespace stillpix::cli

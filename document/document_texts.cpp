@@ -17,6 +17,16 @@ std::string Format(const char* format, Args... args) {
 
 }  // namespace
 
+std::string DisplayText(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        shown += text[i];
+    }
+    return shown;
+}
+
 std::string FormatText(const char* format, const std::string& value) {
     return Format(format, value.c_str());
 }

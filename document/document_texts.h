@@ -38,6 +38,11 @@ inline constexpr char kDoNotShowAgain[] = "Do not show this window next time.";
 inline constexpr char kSoftwareName[] = "Veltrano Stillpix";
 inline constexpr char kDefaultExtension[] = ".jpg";
 
+inline constexpr char kUntitled[] = "Untitled";
+
+// A message text as a window shows it: every "\r\n" becomes one line break, the words stay.
+std::string DisplayText(const std::string& text);
+
 // printf-style formatting of one of the texts above.
 std::string FormatText(const char* format, const std::string& value);
 std::string FormatText(const char* format, int a, int b);

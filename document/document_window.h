@@ -43,6 +43,8 @@ public:
     }
 
     virtual void SetWaitCursor(bool on) { (void)on; }
+    // The document's title (the file's name, or "Untitled") changed.
+    virtual void TitleChanged(const std::string& title) { (void)title; }
     virtual void SetStatusText(int pane, const std::string& text) {
         (void)pane;
         (void)text;

@@ -4,20 +4,21 @@
 
 namespace stillpix {
 
-bool FileOpener::OpenFile(const std::filesystem::path& path) {
+OpenResult FileOpener::OpenFile(const std::filesystem::path& path) {
     if (doc_.HasImage() && doc_.WorkerRunning()) {
         doc_.Job().cancelRequested.store(true);
         pending_ = path;
-        return false;
+        return OpenResult::kDeferred;
     }
     pending_.reset();
-    return doc_.OnOpenDocument(path);
+    // The open step succeeds on a file it could read even when the decode failed.
+    return doc_.OnOpenDocument(path) && doc_.HasImage() ? OpenResult::kOpened : OpenResult::kFailed;
 }
 
-void FileOpener::OnIdle() {
-    if (!pending_) return;
+std::optional<OpenResult> FileOpener::OnIdle() {
+    if (!pending_) return std::nullopt;
     const std::filesystem::path path = *pending_;
-    OpenFile(path);
+    return OpenFile(path);
 }
 
 }  // namespace stillpix

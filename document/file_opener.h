@@ -10,17 +10,27 @@ namespace stillpix {
 
 class CNoiseCleanerDoc;
 
+// What became of a request to open a path.
+enum class OpenResult {
+    kOpened,    // the image is loaded
+    kDeferred,  // a run is under way: the path waits for the next idle pass
+    kFailed,    // nothing was opened; the document has shown why
+};
+
 class FileOpener {
 public:
     explicit FileOpener(CNoiseCleanerDoc& doc) : doc_(doc) {}
 
     // Opens `path` now, or, while a worker runs on an image, sets *cancel requested* and keeps
-    // the path pending. True when the open step ran and succeeded.
-    bool OpenFile(const std::filesystem::path& path);
+    // the path pending.
+    OpenResult OpenFile(const std::filesystem::path& path);
     // At start-up: the command line's path waits for the first idle pass.
     void SetPending(const std::filesystem::path& path) { pending_ = path; }
-    // Every idle pass (after the idle status text): opens the pending path, if any.
-    void OnIdle();
+    // The user refused to give up the open document: the pending path is dropped.
+    void ClearPending() { pending_.reset(); }
+    // Every idle pass (after the idle status text): opens the pending path, if any; nullopt when
+    // none was pending.
+    std::optional<OpenResult> OnIdle();
     const std::optional<std::filesystem::path>& Pending() const { return pending_; }
 
 private:

@@ -13,8 +13,6 @@ namespace stillpix {
 
 namespace {
 
-constexpr char kUntitled[] = "Untitled";
-
 bool Readable(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -49,6 +47,12 @@ void CNoiseCleanerDoc::WriteOptions() {
     if (context_.store) SaveSettings(*context_.store, *context_.options);
 }
 
+void CNoiseCleanerDoc::SetTitle(const std::string& title) {
+    if (title == title_) return;
+    title_ = title;
+    window_.TitleChanged(title_);
+}
+
 void CNoiseCleanerDoc::Empty() {
     StopWorker();
     FreeTileGrid(job_.tiles);
@@ -69,7 +73,14 @@ bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& path) {
         return false;
     }
     Empty();
-    if (CommonLoad(&path)) pathName_ = path.string();
+    if (CommonLoad(&path)) {
+        pathName_ = path.string();
+    } else {
+        // The emptied document no longer shows the last image's name.
+        sourcePath_.clear();
+        pathName_.clear();
+        SetTitle(kUntitled);
+    }
     const AppSettings& settings = context_.options->settings;
     window_.SelectPreset(settings.resetFilterOnOpen ? settings.defaultFilterSlot
                                                     : window_.ShownPreset());
@@ -84,7 +95,7 @@ bool CNoiseCleanerDoc::CanPaste() const {
 bool CNoiseCleanerDoc::Paste() {
     Empty();
     pathName_.clear();
-    title_ = kUntitled;
+    SetTitle(kUntitled);
     return CommonLoad(nullptr);
 }
 
@@ -122,7 +133,7 @@ bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
 
     image_ = std::move(image);
     job_.image = image_.get();
-    if (path) title_ = path->filename().string();
+    if (path) SetTitle(path->filename().string());
     CreateTileGrid(image_->Width(), image_->Height(), job_.tiles);
     job_.profileBuilt.store(false);
     job_.saved.store(false);
@@ -196,7 +207,7 @@ CloseAction CNoiseCleanerDoc::FileClose(
     Empty();
     sourcePath_.clear();
     pathName_.clear();
-    title_ = kUntitled;
+    SetTitle(kUntitled);
     window_.SetStatusText(0, kStatusHelp);
     return CloseAction::kClosed;
 }

@@ -142,6 +142,7 @@ private:
     void Empty();
     bool CommonLoad(const std::filesystem::path* path);
     void WriteOptions();
+    void SetTitle(const std::string& title);
     JobRun MakeRun();
     enum class DialogEnd { kOk, kCancelled, kFailed };
     DialogEnd RunFullRunDialog();

@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "document/document_texts.h"
+
 namespace stillpix {
 
-QString MessageText(const std::string& text) {
-    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+QString MessageText(const std::string& text) { return QString::fromStdString(DisplayText(text)); }
 
 MessageAnswer ShowMessageBox(QWidget* parent, const UserMessage& message) {
     QMessageBox box(parent);

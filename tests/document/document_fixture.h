@@ -55,6 +55,7 @@ public:
         return false;
     }
     void SelectPreset(int slot) override { selectedPreset = slot; }
+    void TitleChanged(const std::string& title) override { titles.push_back(title); }
     int ShownPreset() const override { return 7; }
 
     CNoiseCleanerDoc* doc = nullptr;
@@ -65,6 +66,7 @@ public:
     std::vector<std::string> summaries;
     std::string status[2];
     int selectedPreset = -1;
+    std::vector<std::string> titles;
     FakeClipboard clipboard;
 };
 

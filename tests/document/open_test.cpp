@@ -114,6 +114,9 @@ TEST_F(DocumentTest, AFileThatDoesNotDecodeLeavesTheDocumentEmpty) {
     EXPECT_FALSE(doc_->HasImage());
     EXPECT_FALSE(doc_->Loaded());
     EXPECT_EQ(doc_->Job().tiles.count, 0);
+    // The window's title follows: the good file's name, then nothing of it.
+    EXPECT_EQ(window_.titles, (std::vector<std::string>{"good.png", "Untitled"}));
+    EXPECT_EQ(doc_->SuggestedSaveName(), "Untitled_filtered.jpg");
     ASSERT_FALSE(window_.shown.empty());
     EXPECT_EQ(
         window_.shown.back(),

@@ -3,6 +3,7 @@
 
 #include "document/document_texts.h"
 #include "document_fixture.h"
+#include "settings/filter_settings.h"
 
 namespace stillpix::test {
 namespace {
@@ -95,6 +96,27 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{MessageAnswer::kNo, false, CloseAction::kClosed, false},
                       CloseCase{MessageAnswer::kYes, true, CloseAction::kClosed, true},
                       CloseCase{MessageAnswer::kYes, false, CloseAction::kKept, false}));
+
+TEST_F(DocumentTest, ASavedImageFilteredAgainAsksAgainOnClose) {
+    WriteScene(File("photo.png"), 30, 20);
+    OpenAndProfile(File("photo.png"));
+    ASSERT_TRUE(doc_->Go());
+    ASSERT_TRUE(doc_->SaveDocument(File("saved.png")));
+    EXPECT_TRUE(doc_->Job().saved.load());
+    doc_->FilterParametersChanged(ToNoiseFilterParams(FilterSettings{.luminanceNoiseLevel = 8}));
+    ASSERT_TRUE(doc_->Go());  // the new parameters filter every tile again
+    window_.shown.clear();
+    window_.answers = {MessageAnswer::kCancel};
+    EXPECT_EQ(doc_->FileClose([](const std::string&) { return ChosenPath(); }), CloseAction::kKept);
+    EXPECT_EQ(window_.shown.size(), 1u);
+}
+
+TEST(DisplayText, KeepsTheWordsAndBreaksTheLineAtEachCrLf) {
+    EXPECT_EQ(DisplayText(kNotEntirelyProcessed),
+              "The image has not been entirely processed.\nDo you want to process the image now "
+              "and then save it?");
+    EXPECT_EQ(DisplayText("a\r\n\r\nb\rc\n"), "a\n\nb\rc\n");
+}
 
 TEST_F(DocumentTest, AnImageNotProcessedClosesWithoutAsking) {
     WriteScene(File("photo.png"), 30, 20);

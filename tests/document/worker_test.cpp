@@ -198,14 +198,16 @@ TEST_F(WorkerTest, AFileAskedForDuringARunOpensOnceTheRunHasStopped) {
     const auto next = File("next.png");
     WriteScene(next, 50, 40);
     FileOpener opener(*doc_);
-    EXPECT_FALSE(opener.OpenFile(next));
+    EXPECT_EQ(opener.OpenFile(next), OpenResult::kDeferred);
     EXPECT_EQ(opener.Pending(), next);
     EXPECT_TRUE(doc_->Job().cancelRequested.load());
     events_.Release();
     doc_->WaitForWorker();
     EXPECT_EQ(doc_->FilteredTiles(), 1);  // stopped at the next tile
-    opener.OnIdle();
+    EXPECT_EQ(opener.OnIdle(), OpenResult::kOpened);
     EXPECT_FALSE(opener.Pending());
+    EXPECT_EQ(opener.OnIdle(), std::nullopt);
+    EXPECT_EQ(opener.OpenFile(File("missing.png")), OpenResult::kFailed);
     EXPECT_EQ(doc_->Title(), "next.png");
     // The stop was for the old image: the new one gets its profile.
     doc_->OnFirstShown();

@@ -175,7 +175,7 @@ public:
     void SetImagePosition(int) override {}
     void SetOverallPosition(int) override {}
     void Done() override {}
-    void FileFinished(const BatchFileResult& result) override { last = result.error; }
+    void FileFailed(const std::string&, const std::string& reason) override { last = reason; }
     std::string last;
 };
 
