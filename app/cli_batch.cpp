@@ -1,12 +1,16 @@
 // stillpix-cli batch: the batch runner over folders and files, with the program's batch
 // settings unless options override them.
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+#include <cerrno>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <span>
 #include <thread>
 
@@ -19,6 +23,8 @@
 #include "batch/batch_settings_form.h"
 #include "batch/batch_texts.h"
 #include "batch/file_rules.h"
+#include "batch/run_report.h"
+#include "batch/run_shard.h"
 #include "settings/record_codec.h"
 
 namespace stillpix::cli {
@@ -46,7 +52,20 @@ constexpr const char* kUsage =
     "  --recursive            also queue every subfolder (not hidden ones, nor the output "
     "subfolder)\n"
     "  --idle                 run at idle priority (also when the batch priority option is "
-    "\"Low\")\n";
+    "\"Low\")\n"
+    "  --profile-folder DIR   use and learn the learned profiles of DIR, not the \"Profile\" "
+    "option's\n"
+    "Cutting a run into parts that add up to the whole, for several processes or hosts:\n"
+    "  --shard I/N            only shard I of N (0 <= I < N): the files at positions I, I+N,\n"
+    "                         I+2N... of the run's file list, which every host that is given\n"
+    "                         the same folders and files in the same order builds alike\n"
+    "  --list                 print the file list (shard and --skip-done applied), one path a\n"
+    "                         line, and process nothing\n"
+    "  --report FILE          append one JSON line for each processed or failed file to FILE:\n"
+    "                         source, output, status, profile (learned or measured), seconds,\n"
+    "                         error\n"
+    "  --skip-done REPORT     leave out the files that REPORT lists as processed (a missing\n"
+    "                         REPORT lists none, so one line serves the first run and resumes)\n";
 
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
@@ -128,6 +147,24 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
     return true;
 }
 
+// A folder, then each of its subfolders in name order, depth first, so that every host given
+// the same folders lists the same files in the same order (shards depend on it). Hidden
+// folders, links and the output subfolder (earlier results) are left out.
+void QueueFolderTree(const fs::path& folder, const std::string& outputSubfolder,
+                     BatchQueue& queue) {
+    queue.AddFolderEntry(folder.string());
+    std::vector<fs::path> subfolders;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.front() == '.' || (!outputSubfolder.empty() && name == outputSubfolder)) continue;
+        if (!it->is_symlink(ec) && it->is_directory(ec)) subfolders.push_back(it->path());
+    }
+    std::sort(subfolders.begin(), subfolders.end());
+    for (const fs::path& subfolder : subfolders) QueueFolderTree(subfolder, outputSubfolder, queue);
+}
+
 // Folders as folder entries (and, with --recursive, each folder below), anything else as a
 // single file: a missing one then fails at run time, as a vanished queued file does.
 void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& queue) {
@@ -136,26 +173,24 @@ void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& 
     for (const std::string& given : args.Positional()) {
         const std::string path = fs::absolute(given).lexically_normal().string();
         std::error_code ec;
-        if (!fs::is_directory(path, ec)) {
-            queue.AddSingleFileEntry(path);
-            continue;
-        }
-        queue.AddFolderEntry(path);
-        if (!args.Flag("recursive")) continue;
-        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied,
-                                            ec),
-            end;
-        for (; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (!it->is_directory(ec) || it->is_symlink(ec)) continue;
-            // Earlier results are not sources of this run, nor are hidden folders.
-            if (name.front() == '.' || (!outputSubfolder.empty() && name == outputSubfolder)) {
-                it.disable_recursion_pending();
-                continue;
-            }
-            queue.AddFolderEntry(it->path().string());
-        }
+        if (!fs::is_directory(path, ec)) queue.AddSingleFileEntry(path);
+        else if (args.Flag("recursive")) QueueFolderTree(path, outputSubfolder, queue);
+        else queue.AddFolderEntry(path);
     }
+}
+
+// --list: a path a line, for engines that take their own work lists.
+int ListFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files)
+        if (file.find('\n') != std::string::npos) {
+            std::fprintf(stderr,
+                         "stillpix-cli batch: cannot list \"%s\" one path a line, its name holds a "
+                         "line break; run the batch in shards (--shard) instead\n",
+                         file.c_str());
+            return 1;
+        }
+    for (const std::string& file : files) std::printf("%s\n", file.c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 bool FilterOptionGiven(const CliArgs& args) {
@@ -167,7 +202,10 @@ bool FilterOptionGiven(const CliArgs& args) {
 // Progress lines on stderr: one when a file starts, its outcome, the times after it.
 class StderrProgress final : public BatchProgress {
 public:
-    explicit StderrProgress(bool terminal) : terminal_(terminal) {}
+    // `reportFd` is the --report file open for appending, or -1.
+    StderrProgress(bool terminal, int reportFd) : terminal_(terminal), reportFd_(reportFd) {}
+
+    bool ReportComplete() const { return reportComplete_; }
 
     void SetText(int selector, const std::string& text) override {
         switch (selector) {
@@ -192,11 +230,14 @@ public:
     }
     void SetOverallPosition(int) override {}
     void Done() override {}
-    void FileFailed(const std::string& source, const std::string& reason) override {
-        Line("  failed: " + source + (reason.empty() ? "" : ": " + reason));
-    }
-    void FileProcessed(const std::string&, const std::string& output) override {
-        Line("  written: " + output);
+    void FileFinished(const BatchFileResult& result) override {
+        if (result.processed) Line("  written: " + result.output);
+        else Line("  failed: " + result.source + (result.error.empty() ? "" : ": " + result.error));
+        if (reportFd_ >= 0 && reportComplete_ && !AppendLine(ReportLine(result))) {
+            reportComplete_ = false;
+            Line("stillpix-cli batch: the report cannot be written (" +
+                 std::string(std::strerror(errno)) + "); it lacks this file and every later one");
+        }
     }
 
 private:
@@ -206,7 +247,21 @@ private:
         std::fprintf(stderr, "%s\n", text.c_str());
     }
 
+    // One write a line on a file opened for appending: lines of processes that share the
+    // report do not mix, and a killed run leaves at most its last line cut short.
+    bool AppendLine(const std::string& line) {
+        for (std::size_t done = 0; done < line.size();) {
+            const ssize_t n = ::write(reportFd_, line.data() + done, line.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
     bool terminal_;
+    int reportFd_;
+    bool reportComplete_ = true;
     bool barShown_ = false;
     std::string pendingFile_;
     std::string elapsed_;
@@ -215,8 +270,9 @@ private:
 int RunBatchCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
-    std::vector<std::string> valueOptions = {"subfolder", "to",      "suffix",
-                                             "format",    "quality", "tiff-depth"};
+    std::vector<std::string> valueOptions = {
+        "subfolder",  "to",    "suffix", "format",    "quality",
+        "tiff-depth", "shard", "report", "skip-done", "profile-folder"};
     valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(),
                         kFilterChoiceOptions.end());
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
@@ -224,12 +280,15 @@ int RunBatchCommand(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    const auto unknown = args.Unknown({"help", "in-place", "recursive", "idle"});
+    const auto unknown = args.Unknown({"help", "in-place", "recursive", "idle", "list"});
     if (!unknown.empty()) return Usage("unknown option " + unknown[0]);
     if (args.Positional().empty()) return Usage("needs at least one folder or file");
+    std::optional<RunShard> shard;
+    if (const auto text = args.Value("shard"))
+        if (!(shard = ParseRunShard(*text, error))) return Usage(error);
 
     UserContext context;
-    OpenUserContext(context);
+    OpenUserContext(context, args.Value("profile-folder").value_or(""));
     BatchSettings settings = LoadBatchSettings(*context.store, context.options.settings);
     if (!ApplyOverrides(args, settings, error)) return Usage(error);
 
@@ -257,7 +316,17 @@ int RunBatchCommand(int argc, char** argv) {
 
     BatchQueue queue;
     QueuePaths(args, settings, queue);
-    const std::vector<std::string> files = queue.RunFileList();
+    std::vector<std::string> files = queue.RunFileList();
+    if (shard) files = ShardFiles(files, *shard);
+    if (const auto report = args.Value("skip-done")) {
+        std::set<std::string> done;
+        if (!ReadProcessedSources(*report, done, error)) {
+            std::fprintf(stderr, "stillpix-cli batch: %s\n", error.c_str());
+            return 2;
+        }
+        std::erase_if(files, [&](const std::string& file) { return done.count(file) != 0; });
+    }
+    if (args.Flag("list")) return ListFiles(files);
     if (OverwriteQuestionNeeded(settings, files) && !args.Flag("in-place")) {
         std::fprintf(
             stderr,
@@ -267,9 +336,18 @@ int RunBatchCommand(int argc, char** argv) {
     }
     if (files.empty()) std::fprintf(stderr, "stillpix-cli batch: no image files found\n");
 
+    int reportFd = -1;
+    if (const auto report = args.Value("report")) {
+        reportFd = ::open(report->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (reportFd < 0) {
+            std::fprintf(stderr, "stillpix-cli batch: cannot open the report %s: %s\n",
+                         report->c_str(), std::strerror(errno));
+            return 2;
+        }
+    }
     BatchJob job;
     job.Prepare(settings, files);
-    StderrProgress progress(isatty(STDERR_FILENO));
+    StderrProgress progress(isatty(STDERR_FILENO), reportFd);
     job.progress = &progress;
     std::fprintf(stderr, "%s\n", summary.c_str());
 
@@ -286,6 +364,7 @@ int RunBatchCommand(int argc, char** argv) {
     worker.join();
     sigaction(SIGINT, &previousInt, nullptr);
     sigaction(SIGTERM, &previousTerm, nullptr);
+    if (reportFd >= 0) ::close(reportFd);
     if (!ran) {
         std::fprintf(stderr, "stillpix-cli batch: the run could not start\n");
         return 1;
@@ -294,7 +373,7 @@ int RunBatchCommand(int argc, char** argv) {
     const BatchCounts counts = CountBatch(job.total, static_cast<int64_t>(job.processedList.size()),
                                           static_cast<int64_t>(job.failedList.size()));
     std::fputs(BatchSummaryText(job.elapsedText, counts).c_str(), stdout);
-    return counts.failed == 0 && counts.skipped == 0 ? 0 : 1;
+    return counts.failed == 0 && counts.skipped == 0 && progress.ReportComplete() ? 0 : 1;
 }
 
 CommandRegistration registration{"batch", "filter folders and files by the batch settings",

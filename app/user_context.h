@@ -22,7 +22,8 @@ struct UserContext {
 };
 
 // Opens the user's settings file (defaults where it is missing or damaged, which is never a
-// failure) and loads the learned profiles from the profile folder it names.
-void OpenUserContext(UserContext& context);
+// failure) and loads the learned profiles from the profile folder it names, or from
+// `profileFolder` when one is given.
+void OpenUserContext(UserContext& context, const std::string& profileFolder = "");
 
 }  // namespace stillpix::cli

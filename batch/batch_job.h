@@ -10,6 +10,18 @@
 
 namespace stillpix {
 
+enum class ProfileSource { kNone, kLearned, kMeasured };
+
+// What became of one file of a run.
+struct BatchFileResult {
+    std::string source;
+    std::string output;      // the result's path by the output rules; empty when there is none
+    bool processed = false;  // the result was written; false: the file failed
+    ProfileSource profile = ProfileSource::kNone;  // kNone when it failed before its profile
+    double seconds = 0;  // wall time from the start of the file to its end
+    std::string error;   // why it failed
+};
+
 // The progress window as the worker sees it. Every call comes from the worker thread; an
 // implementation hands the values to its own thread (queued signals) or prints them.
 class BatchProgress {
@@ -23,16 +35,8 @@ public:
     virtual void Done() = 0;
     // False once the window has been closed; texts are then no longer sent.
     virtual bool IsWindow() const { return true; }
-    // A file went to the failed list, and why (the window shows nothing; a command line may).
-    virtual void FileFailed(const std::string& source, const std::string& reason) {
-        (void)source;
-        (void)reason;
-    }
-    // A file's result was written to `output`.
-    virtual void FileProcessed(const std::string& source, const std::string& output) {
-        (void)source;
-        (void)output;
-    }
+    // A file went to the processed or the failed list.
+    virtual void FileFinished(const BatchFileResult& result) { (void)result; }
 };
 
 enum BatchProgressText : int {

@@ -76,9 +76,11 @@ private:
         if (WindowShown()) job_.progress->SetText(selector, text);
     }
 
-    void Fail(const std::string& source, const std::string& reason) {
-        job_.failedList.push_back(source);
-        if (job_.progress) job_.progress->FileFailed(source, reason);
+    void Finish(BatchFileResult& result, std::chrono::steady_clock::time_point start) {
+        (result.processed ? job_.processedList : job_.failedList).push_back(result.source);
+        result.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (job_.progress) job_.progress->FileFinished(result);
     }
 
     NoiseFilterParams FilterFor() const {
@@ -101,30 +103,29 @@ private:
             Send(kTextCount, CountLabelText(i + 1, total));
         }
 
+        BatchFileResult result;
+        result.source = source;
         const OutputPlan plan = PlanOutput(source, settings_);
         if (!plan.refusal.empty()) {
-            Fail(source, plan.refusal);
+            result.error = plan.refusal;
+            Finish(result, start);
             return true;
         }
+        result.output = plan.path;
         BatchImage image;
-        std::string error;
-        if (!image.Load(source, plan.sixteenBits, error)) {
-            Fail(source, error);
+        if (!image.Load(source, plan.sixteenBits, result.error)) {
+            Finish(result, start);
             return true;
         }
         if (stop_.Requested()) return false;
 
         TileGrid tiles;
         CreateTileGrid(image.Width(), image.Height(), tiles);
-        const Outcome outcome = Process(image, tiles, source, plan, params, error);
+        const Outcome outcome = Process(image, tiles, plan, params, result);
         FreeTileGrid(tiles);
         if (outcome == Outcome::kStopped) return false;  // nothing recorded for this file
-        if (outcome == Outcome::kWritten) {
-            job_.processedList.push_back(source);
-            if (job_.progress) job_.progress->FileProcessed(source, plan.path);
-        } else {
-            Fail(source, error);
-        }
+        result.processed = outcome == Outcome::kWritten;
+        Finish(result, start);
 
         if (WindowShown()) job_.progress->SetOverallPosition(OverallPosition(i + 1, total));
         elapsedMs_ += std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -138,9 +139,12 @@ private:
 
     enum class Outcome { kWritten, kFailed, kStopped };
 
-    // Profile, filter and write one loaded image; a message in `error` when it failed.
-    Outcome Process(BatchImage& image, TileGrid& tiles, const std::string& source,
-                    const OutputPlan& plan, const NoiseFilterParams& params, std::string& error) {
+    // Profile, filter and write one loaded image; the profile's source and, when it failed,
+    // the reason go into `result`.
+    Outcome Process(BatchImage& image, TileGrid& tiles, const OutputPlan& plan,
+                    const NoiseFilterParams& params, BatchFileResult& result) {
+        const std::string& source = result.source;
+        std::string& error = result.error;
         if (!PrepareOutputFolder(plan, error)) return Outcome::kFailed;
 
         ProfileChoice choice;
@@ -148,6 +152,7 @@ private:
         // A build that does not finish leaves what it measured; filtering goes on with that.
         ObtainImageProfile(image.Descriptor(), source, image.ProfileView(), tiles, callbacks,
                            profileOptions_, *options_.profiles, choice);
+        result.profile = choice.measured ? ProfileSource::kMeasured : ProfileSource::kLearned;
         NoiseProfile profile = choice.profile;
 
         Send(kTextFile, FileLabelText(FileNameOf(source), BatchFileStage::kFiltering));

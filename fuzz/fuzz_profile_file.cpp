@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         store.BuildLearnedProfile(record.descriptor, combined, true);
     }
 
+    // A save merges with the file it finds: start from none, so the store is what gets written.
     const auto savedFolder = ScratchFolder() / "saved";
+    std::filesystem::remove_all(savedFolder);
     store.SetFolder(savedFolder);
     if (!records.empty())
         store.LearnFromImage("/photos/again.jpg", records[0].descriptor, records[0].profile, true);

@@ -5,6 +5,7 @@ stillpix_packages=(
     qt6-base-dev
     libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev liblcms2-dev libexiv2-dev
     libimage-exiftool-perl imagemagick
+    parallel jq python3
     clang libclang-rt-14-dev
 )
 

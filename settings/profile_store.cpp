@@ -1,42 +1,14 @@
 #include "settings/profile_store.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 #include "engine/profile_accumulator.h"
+#include "settings/learned_profile_merge.h"
 #include "settings/profile_matching.h"
 
 namespace stillpix {
 namespace {
-
-int16_t SaturateToInt16(int64_t value) {
-    return static_cast<int16_t>(std::clamp<int64_t>(value, 0, kMaxProfileCount));
-}
-
-// Count-weighted mean of the two profiles, rounded half up; bins without any count add up.
-void MergeProfileInto(const NoiseProfile& added, NoiseProfile& into) {
-    const int bands = std::clamp(added.bandCount, 0, kProfileBandSlots);
-    for (int b = 0; b < bands; ++b) {
-        const ProfileBand& from = added.bands[b];
-        ProfileBand& to = into.bands[b];
-        const int bins = std::clamp(from.binCount, 0, kProfileBinSlots);
-        for (int c = 0; c < 3; ++c) {
-            for (int k = 0; k < bins; ++k) {
-                const int64_t levelNew = from.levels[k][c], weightNew = from.counts[k][c];
-                const int64_t levelOld = to.levels[k][c], weightOld = to.counts[k][c];
-                const int64_t weight = weightNew + weightOld;
-                if (weight >= 1) {
-                    const int64_t sum = levelNew * weightNew + levelOld * weightOld;
-                    to.levels[k][c] = SaturateToInt16((2 * sum + weight) / (2 * weight));
-                    to.counts[k][c] = SaturateToInt16(weight);
-                } else {
-                    to.levels[k][c] = SaturateToInt16(levelOld + levelNew);
-                }
-            }
-        }
-    }
-}
 
 void ReplayRecord(const LearnedProfileRecord& record, int score, ProfileAccumulator& accumulator) {
     const NoiseProfile& profile = record.profile;
@@ -71,43 +43,16 @@ std::filesystem::path LearnedProfileStore::Folder() const {
     return folder_;
 }
 
-void LearnedProfileStore::AppendLocked(uint32_t id, const LearnedProfileRecord& record) {
-    LearnedProfileRecord& added = records_.emplace_back(record);
-    added.contributors = 1;
-    added.reserved = 0;
-    added.link = 0;
-    std::fill(std::begin(added.imageIds), std::end(added.imageIds), 0u);
-    added.imageIds[0] = id;
-}
-
 LearnOutcome LearnedProfileStore::AddLocked(uint32_t id, const LearnedProfileRecord& record) {
-    LearnedProfileRecord checked = record;
-    checked.contributors = 1;
-    if (!IsUsableRecord(checked)) return LearnOutcome::kRefused;
-    const bool full = records_.size() >= static_cast<std::size_t>(kMaxLearnedRecords);
-    auto append = [&] {
-        if (full) return LearnOutcome::kRefused;
-        AppendLocked(id, record);
-        return LearnOutcome::kAppended;
-    };
-    if (id == 0 || records_.empty()) return append();
-
-    LearnedProfileRecord* candidate = nullptr;
-    const ImageDescriptor& d = record.descriptor;
-    for (LearnedProfileRecord& r : records_) {
-        if (CameraMatchScore(d, r.descriptor) <= 50 || d.isoSpeed != r.descriptor.isoSpeed)
-            continue;
-        // A score above 50 implies that both light values exist.
-        if (!candidate && std::trunc(std::fabs(*LightValue(d) - *LightValue(r.descriptor))) == 0.0)
-            candidate = &r;
-        if (std::find(r.imageIds, r.imageIds + r.contributors, id) != r.imageIds + r.contributors)
-            return LearnOutcome::kAlreadyLearned;
-    }
-    if (!candidate) return append();
-    if (candidate->contributors >= kMaxContributors) return LearnOutcome::kRefused;
-    MergeProfileInto(record.profile, candidate->profile);
-    candidate->imageIds[candidate->contributors++] = id;
-    return LearnOutcome::kMerged;
+    LearnedProfileRecord image = record;
+    image.contributors = 1;
+    std::fill(std::begin(image.imageIds), std::end(image.imageIds), 0u);
+    image.imageIds[0] = id;
+    const LearnOutcome outcome = FoldLearnedRecord(records_, image);
+    // Kept for the next save, which adds it to whatever the file then holds.
+    if (outcome == LearnOutcome::kAppended || outcome == LearnOutcome::kMerged)
+        unsaved_.push_back(image);
+    return outcome;
 }
 
 bool LearnedProfileStore::AddLearnedProfile(std::string_view imagePath,
@@ -127,7 +72,11 @@ LearnResult LearnedProfileStore::LearnFromImage(std::string_view imagePath,
     std::lock_guard lock(mutex_);
     LearnResult result;
     result.outcome = AddLocked(ImageId(imagePath), record);
-    result.saved = SaveLocked();  // even when nothing changed, as the store always has
+    // Even when nothing changed, as the store always has. Against the file, which other
+    // processes may have changed, this image may fare otherwise: that is the outcome then.
+    std::vector<LearnOutcome> replayed;
+    result.saved = SaveLocked(&replayed);
+    if (!replayed.empty()) result.outcome = replayed.back();
     return result;
 }
 
@@ -150,12 +99,7 @@ bool LearnedProfileStore::BuildLearnedProfile(const ImageDescriptor& descriptor,
 void LearnedProfileStore::Clear() {
     std::lock_guard lock(mutex_);
     records_.clear();
-}
-
-bool LearnedProfileStore::ClearAndSave() {
-    std::lock_guard lock(mutex_);
-    records_.clear();
-    return SaveLocked();
+    unsaved_.clear();
 }
 
 int32_t LearnedProfileStore::Count() const {

@@ -1,12 +1,15 @@
 // The learned noise profiles: records in insertion order, keyed by camera, ISO and light value,
 // kept in "sxprofiles.sxp" in the profile folder. One store lives for the whole run; the worker
 // learns and combines while the user-interface thread may delete everything, so every
-// operation takes the store's lock.
+// operation takes the store's lock. Other processes learn into the same file (the window beside
+// a command-line batch, several batches), so a save takes the file's lock, reads what they
+// saved, adds what this store learned since its last save, and writes the result.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +28,21 @@ constexpr int32_t kMaxLearnedRecords =
 
 // The file in `folder`; empty when no folder is set.
 std::filesystem::path ProfileFilePath(const std::filesystem::path& folder);
+// The lock file beside it (beside the file a link points to), held by every save.
+std::filesystem::path ProfileLockPath(const std::filesystem::path& file);
+
+enum class DamagedRecords { kLeaveOut, kRefuse };
+// Reads a profile file whole: true with its records. A missing, short, foreign or
+// size-inconsistent file is false with the reason in `error`; so is a file with an unusable
+// record under kRefuse, while kLeaveOut drops such records as the program's start-up does.
+bool ReadLearnedProfileFile(const std::filesystem::path& file,
+                            std::vector<LearnedProfileRecord>& out, DamagedRecords damaged,
+                            std::string* error = nullptr);
+// Writes `records` as a profile file through a temporary sibling (the old file stays whole
+// when it fails).
+bool WriteLearnedProfileFile(const std::filesystem::path& file,
+                             const std::vector<LearnedProfileRecord>& records,
+                             std::string* error = nullptr);
 
 enum class LearnOutcome {
     kNotEligible,     // self-learning off, or the image does not qualify
@@ -53,8 +71,16 @@ public:
     // short, foreign or inconsistent file leaves the store as it was. Single records that are
     // not usable are left out.
     bool LoadProfileStore();
-    // Rewrites the file through a temporary sibling: a failed write leaves the old file intact.
-    bool SaveProfileStore() const;
+    // Under the file's lock: reads the file, adds what was learned here since the last save
+    // (as learning would have added it to the file's records), and rewrites it through a
+    // temporary sibling; the store then holds the result. A missing or damaged file is
+    // replaced by this store's records. A failed write leaves the old file intact, and the
+    // next save tries again.
+    bool SaveProfileStore();
+    // Merges another store's records into the file (MergeLearnedStores, under the lock) and
+    // takes the result. False with a reason, the file unchanged, when the file is damaged or
+    // cannot be written.
+    bool ImportRecords(const std::vector<LearnedProfileRecord>& records, std::string& error);
 
     // True when `record` became a new record; false when it was merged, already learned or refused.
     bool AddLearnedProfile(std::string_view imagePath, const LearnedProfileRecord& record);
@@ -75,12 +101,14 @@ public:
 
 private:
     LearnOutcome AddLocked(uint32_t id, const LearnedProfileRecord& record);
-    void AppendLocked(uint32_t id, const LearnedProfileRecord& record);
-    bool SaveLocked() const;
+    // `replayed`, when given, gets the outcomes of the unsaved learning against the file.
+    bool SaveLocked(std::vector<LearnOutcome>* replayed = nullptr);
 
     mutable std::mutex mutex_;
     std::filesystem::path folder_;
     std::vector<LearnedProfileRecord> records_;
+    // Images learned since the last save, one contributor each, in order.
+    std::vector<LearnedProfileRecord> unsaved_;
 };
 
 }  // namespace stillpix

@@ -3,6 +3,8 @@
 // lose nothing, stopping between tiles, the filter choice, idle priority and the worker routine.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -14,6 +16,8 @@
 #include "batch_test_support.h"
 #include "platform/qsettings_store.h"
 #include "tests/support/batch_record.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged.h"
 
 namespace stillpix {
 namespace {
@@ -33,8 +37,9 @@ public:
     }
     void SetOverallPosition(int position) override { overall.push_back(position); }
     void Done() override { ++doneCalls; }
-    void FileFailed(const std::string& source, const std::string& reason) override {
-        reasons.push_back(fs::path(source).filename().string() + ": " + reason);
+    void FileFinished(const BatchFileResult& result) override {
+        if (!result.processed)
+            reasons.push_back(fs::path(result.source).filename().string() + ": " + result.error);
     }
 
     std::mutex mutex_;
@@ -190,6 +195,26 @@ TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
     EXPECT_EQ(test::Identify(Src("p16.png")), "PNG 8 srgb");
     for (const std::string& name : test::FolderNames(work_.Path()))
         EXPECT_NE(name.front(), '.') << name;
+}
+
+TEST_F(Runner, InPlaceLeavesSourcesItsUserMayNotWrite) {
+    test::TempFolder own;
+    for (const char* name : {"a.jpg", "grey.png"}) fs::copy_file(Src(name), own.Path() / name);
+    ::chmod((own.Path() / "a.jpg").c_str(), 0444);
+    test::GiveToUnprivileged(own.Path());
+    const auto readOnlyBefore = test::ReadFileBytes(own.Path() / "a.jpg");
+    const int result = test::RunUnprivileged([&] {
+        settings_ = Settings(0, "", "", 0, 1);
+        job_.Prepare(settings_, {own / "a.jpg", own / "grey.png"});
+        if (!RunBatchJob(job_, options_, stop_)) return 10;
+        if (job_.processedList != std::vector<std::string>{own / "grey.png"}) return 1;
+        return job_.failedList == std::vector<std::string>{own / "a.jpg"} ? 0 : 2;
+    });
+    if (result < 0) GTEST_SKIP() << "no unprivileged child process";
+    EXPECT_EQ(result, 0) << "1: the writable source was not processed, 2: the read-only one "
+                            "was not counted failed";
+    EXPECT_EQ(test::ReadFileBytes(own.Path() / "a.jpg"), readOnlyBefore);
+    EXPECT_EQ(test::FolderNames(own.Path()), (std::vector<std::string>{"a.jpg", "grey.png"}));
 }
 
 TEST_F(Runner, UncreatableDestinationFailsEveryFile) {

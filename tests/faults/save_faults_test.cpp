@@ -1,17 +1,22 @@
 // Every writer against every fault: a disk that fills during the save, a disk already full, a
-// read-only folder, a process killed in the middle of the save and an injected write failure.
-// In each the old file stays whole and readable, nothing partial lands under its name, no
-// temporary is left behind (except by a killed process), and the failure is reported.
+// read-only folder or file, a process killed in the middle of the save and an injected write
+// failure. In each the old file stays whole and readable, nothing partial lands under its name,
+// no temporary is left behind (except by a killed process), and the failure is reported. And
+// every writer replaces a file as its user would expect: through a symbolic link, keeping hard
+// links, mode, owner and group.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <vector>
 
 #include "platform/atomic_file.h"
 #include "tests/faults/fault_support.h"
 #include "tests/faults/writers.h"
+#include "tests/support/unprivileged.h"
 
 namespace stillpix::test {
 namespace {
@@ -75,6 +80,69 @@ TEST_P(SaveFaults, ReadOnlyFolder) {
     ExpectRefusedCleanly(folder.Path(), {writer_->Target()});
 }
 
+TEST_P(SaveFaults, FileItsUserCannotWrite) {
+    // The folder is the user's own, so only the file's permission can stop the save.
+    const int result = test::RunUnprivileged([&] {
+        const std::unique_ptr<Writer> writer = MakeWriter(GetParam());
+        TempFolder folder;
+        if (!writer->WriteOld(folder.Path())) return 10;
+        ::chmod((folder.Path() / writer->Target()).c_str(), 0444);
+        std::string error;
+        if (writer->SaveNew(folder.Path(), error)) return 1;
+        if (writer->ReportsMessage() && error.empty()) return 2;
+        if (!writer->ReadsAsOld(folder.Path())) return 3;
+        return Entries(folder.Path()) == std::set<std::string>{writer->Target()} ? 0 : 4;
+    });
+    if (result < 0) GTEST_SKIP() << "no unprivileged child process";
+    EXPECT_EQ(result, 0) << "1 replaced a read-only file, 2 said nothing, 3 damaged it, "
+                            "4 left files, 10 could not write the old version";
+}
+
+TEST_P(SaveFaults, ThroughSymbolicLinkTheLinkedFileIsReplaced) {
+    TempFolder real, linked;
+    ASSERT_TRUE(writer_->WriteOld(real.Path()));
+    const fs::path link = linked.Path() / writer_->Target();
+    fs::create_symlink(fs::relative(real.Path() / writer_->Target(), linked.Path()), link);
+    std::string error;
+    ASSERT_TRUE(writer_->SaveNew(linked.Path(), error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(writer_->ReadsAsOld(real.Path())) << "the linked file kept its old contents";
+    EXPECT_EQ(Entries(real.Path()), std::set<std::string>{writer_->Target()});
+}
+
+TEST_P(SaveFaults, HardLinkedFileIsRewrittenForEveryName) {
+    TempFolder folder, other;
+    ASSERT_TRUE(writer_->WriteOld(folder.Path()));
+    const fs::path target = folder.Path() / writer_->Target();
+    fs::create_hard_link(target, other.Path() / "second name");
+    std::string error;
+    ASSERT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
+    EXPECT_FALSE(writer_->ReadsAsOld(folder.Path()));
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    EXPECT_EQ(ReadFileBytes(other.Path() / "second name"), ReadFileBytes(target));
+    EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{writer_->Target()});
+}
+
+TEST_P(SaveFaults, ModeOwnerAndGroupAreKept) {
+    TempFolder folder;
+    ASSERT_TRUE(writer_->WriteOld(folder.Path()));
+    const fs::path target = folder.Path() / writer_->Target();
+    struct stat before {};
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::stat(target.c_str(), &before), 0);
+    std::string error;
+    ASSERT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    ASSERT_NE(after.st_ino, before.st_ino);  // replaced, not rewritten in place
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+}
+
 TEST_P(SaveFaults, InjectedWriteFailure) {
     TempFolder folder;
     ASSERT_TRUE(writer_->WriteOld(folder.Path()));
@@ -110,10 +178,16 @@ TEST_P(SaveFaults, KilledDuringSave) {
         if (name != writer_->Target() && name != writer_->Target() + ".lock") {
             EXPECT_EQ(name.front(), '.') << "a visible leftover: " << name;
         }
-    // The next save is not hindered by what the killed one left.
+    // The next save is not hindered by what the killed one left, and takes the leftovers of
+    // saves killed before its process began (as this one would be to the next run) away.
+    for (const std::string& name : Entries(folder.Path()))
+        if (name != writer_->Target())
+            fs::last_write_time(folder.Path() / name,
+                                fs::file_time_type::clock::now() - std::chrono::hours(1));
     std::string error;
     EXPECT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
     EXPECT_FALSE(writer_->ReadsAsOld(folder.Path()));
+    EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{writer_->Target()});
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, SaveFaults, ::testing::ValuesIn(WriterNames()),

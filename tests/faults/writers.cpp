@@ -175,7 +175,7 @@ public:
     void SetImagePosition(int) override {}
     void SetOverallPosition(int) override {}
     void Done() override {}
-    void FileFailed(const std::string&, const std::string& reason) override { last = reason; }
+    void FileFinished(const BatchFileResult& result) override { last = result.error; }
     std::string last;
 };
 

@@ -166,5 +166,65 @@ TEST_F(CliInTemporaryHome, ProfilesListsTheStoreAndDeletesIt) {
     EXPECT_EQ(RunCli({"profiles", "extra"}).status, 2);
 }
 
+TEST_F(CliInTemporaryHome, ProfilesMergeExportAndImportRefusingDamage) {
+    test::TempFolder temp;
+    auto learn = [&](const std::string& name, std::vector<std::pair<const char*, int>> images) {
+        LearnedProfileStore store(temp.Path() / name);
+        for (const auto& [path, iso] : images)
+            store.LearnFromImage(path, test::Descriptor({.iso = iso}),
+                                 test::UniformProfile(100, 10), true);
+        return ProfileFilePath(temp.Path() / name).string();
+    };
+    // Image b was learned on both machines.
+    const std::string a = learn("a", {{"/p/a.jpg", 400}, {"/p/b.jpg", 400}});
+    const std::string b = learn("b", {{"/p/b.jpg", 400}, {"/p/c.jpg", 400}, {"/p/d.jpg", 800}});
+    const std::string ab = temp / "ab.sxp", ba = temp / "ba.sxp";
+    CliRun run = RunCli({"profiles", "--merge", a, b, "-o", ab});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(
+        run.out, "merged 3 learned profile(s) of 2 file(s) into " + ab + ": 2 learned profile(s)"))
+        << run.out;
+    ASSERT_EQ(RunCli({"profiles", "--merge", b, a, "-o", ba}).status, 0);
+    EXPECT_EQ(test::ReadFileBytes(ab), test::ReadFileBytes(ba));
+    std::vector<LearnedProfileRecord> merged;
+    ASSERT_TRUE(ReadLearnedProfileFile(ab, merged, DamagedRecords::kRefuse));
+    EXPECT_EQ(merged[0].contributors, 3);
+
+    // Another machine takes the merged store in, and hands it on.
+    ASSERT_EQ(RunCli({"profiles", "--import", ab}).status, 0);
+    const auto mine = ProfileFilePath(DefaultProfileFolder());
+    EXPECT_EQ(test::ReadFileBytes(mine), test::ReadFileBytes(ab));
+    ASSERT_EQ(RunCli({"profiles", "--export", temp / "out.sxp"}).status, 0);
+    EXPECT_EQ(test::ReadFileBytes(temp / "out.sxp"), test::ReadFileBytes(ab));
+
+    // A damaged store is refused, and nothing is written.
+    auto damaged = test::ReadFileBytes(b);
+    damaged.pop_back();
+    test::WriteFileBytes(temp / "bad.sxp", damaged);
+    const auto before = test::ReadFileBytes(ab);
+    for (const std::vector<std::string>& line :
+         {std::vector<std::string>{"profiles", "--merge", a, temp / "bad.sxp", "-o", ab},
+          {"profiles", "--import", a, temp / "bad.sxp"}}) {
+        run = RunCli(line);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(Has(run.err, temp / "bad.sxp: damaged: it claims 2 records but holds 3631 "
+                                        "bytes after its header; nothing was written"))
+            << run.err;
+    }
+    EXPECT_EQ(test::ReadFileBytes(ab), before);
+    EXPECT_EQ(test::ReadFileBytes(mine), before);
+    test::WriteFileBytes(mine, damaged);
+    EXPECT_EQ(RunCli({"profiles", "--import", a}).status, 1);
+    EXPECT_EQ(RunCli({"profiles", "--export", temp / "x.sxp"}).status, 1);
+    EXPECT_EQ(test::ReadFileBytes(mine), damaged);
+    EXPECT_FALSE(std::filesystem::exists(temp / "x.sxp"));
+
+    for (const std::vector<std::string>& line : {std::vector<std::string>{"profiles", "--merge", a},
+                                                 {"profiles", "--merge", "-o", ab},
+                                                 {"profiles", "--import"},
+                                                 {"profiles", "--import", a, "--export", ab}})
+        EXPECT_EQ(RunCli(line).status, 2) << line.back();
+}
+
 }  // namespace
 }  // namespace stillpix

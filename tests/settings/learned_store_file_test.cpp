@@ -2,12 +2,17 @@
 // and saves that fail part way.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cstring>
 #include <functional>
+#include <set>
 
 #include "learned_fixtures.h"
 #include "platform/atomic_file.h"
+#include "settings/profile_matching.h"
 #include "settings/profile_store.h"
 #include "settings/record_codec.h"
 #include "tests/support/store_test.h"
@@ -180,6 +185,110 @@ TEST_F(ProfileFile, FailedSaveKeepsWhatWasLearned) {
     ASSERT_TRUE(store.ClearAndSave());
     EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(ReadFileBytes(File()), Header(0));
+}
+
+TEST_F(ProfileFile, StrictReadingNamesTheDamage) {
+    LearnedProfileRecord good = Sample(), bad = good;
+    bad.contributors = 0;
+    Bytes foreign = FileOf(1, {good});
+    foreign[0] = 'Q';
+    const std::pair<Bytes, const char*> cases[] = {
+        {FileOf(1, {good}), ""},
+        {Header(0), ""},
+        {{'S', 'X'}, "too short for a learned-profile file"},
+        {foreign, "not a learned-profile file (it does not start with \"SX2PRFL\")"},
+        {FileOf(2, {good}), "damaged: it claims 2 records but holds 1816 bytes after its header"},
+        {FileOf(2, {good, bad}), "damaged: record 2 has impossible counts or sizes"},
+    };
+    std::filesystem::create_directories(Folder());
+    for (const auto& [bytes, reason] : cases) {
+        WriteFileBytes(File(), bytes);
+        std::vector<LearnedProfileRecord> records;
+        std::string error;
+        EXPECT_EQ(ReadLearnedProfileFile(File(), records, DamagedRecords::kRefuse, &error),
+                  *reason == 0);
+        EXPECT_EQ(error, reason);
+    }
+    std::vector<LearnedProfileRecord> records;
+    EXPECT_TRUE(ReadLearnedProfileFile(File(), records, DamagedRecords::kLeaveOut));
+    EXPECT_EQ(records.size(), 1u);
+}
+
+TEST_F(ProfileFile, ProcessesLearningAtOnceKeepEveryImage) {
+    // Each round two processes learn at once into the same file: images of one camera that
+    // merge into one record, and images of a camera each.
+    constexpr int kRounds = 3, kProcesses = 2, kImages = 8;
+    auto path = [](int round, int process, int i) {
+        return "/r" + std::to_string(round) + "/p" + std::to_string(process) + "/" +
+               std::to_string(i) + ".jpg";
+    };
+    for (int round = 0; round < kRounds; ++round) {
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> children;
+        for (int process = 0; process < kProcesses; ++process) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child > 0) {
+                children.push_back(child);
+                continue;
+            }
+            ::close(start[1]);
+            char go;
+            (void)!::read(start[0], &go, 1);  // both begin when the pipe closes
+            LearnedProfileStore store(Folder());
+            store.LoadProfileStore();
+            bool saved = true;
+            for (int i = 0; i < kImages; ++i) {
+                const std::string model = path(round, process, i);
+                const test::Shot shot = i % 2 ? test::Shot{.model = model.c_str()} : test::Shot{};
+                saved &= store
+                             .LearnFromImage(path(round, process, i), Descriptor(shot),
+                                             test::UniformProfile(100, 10), true)
+                             .saved;
+            }
+            ::_exit(saved ? 0 : 1);
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+    }
+    LearnedProfileStore store(Folder());
+    ASSERT_TRUE(store.LoadProfileStore());
+    std::set<uint32_t> ids;
+    for (const LearnedProfileRecord& r : store.Records())
+        ids.insert(r.imageIds, r.imageIds + r.contributors);
+    for (int round = 0; round < kRounds; ++round)
+        for (int process = 0; process < kProcesses; ++process)
+            for (int i = 0; i < kImages; ++i)
+                EXPECT_EQ(ids.count(ImageId(path(round, process, i))), 1u)
+                    << path(round, process, i);
+    EXPECT_EQ(store.Count(), 1 + kRounds * kProcesses * kImages / 2);
+    EXPECT_FALSE(std::filesystem::exists(ProfileLockPath(File())));
+}
+
+TEST_F(ProfileFile, ImportMergesAndRefusesADamagedStore) {
+    LearnedProfileStore store(Folder());
+    Learn(store);
+    LearnedProfileRecord other = Sample(1600);
+    other.imageIds[0] = 77;
+    std::string error;
+    ASSERT_TRUE(store.ImportRecords({other, store.Records()[0]}, error)) << error;
+    EXPECT_EQ(store.Count(), 4);
+    LearnedProfileStore reloaded(Folder());
+    ASSERT_TRUE(reloaded.LoadProfileStore());
+    EXPECT_EQ(reloaded.Count(), 4);
+
+    Bytes damaged = ReadFileBytes(File());
+    damaged.pop_back();
+    WriteFileBytes(File(), damaged);
+    EXPECT_FALSE(store.ImportRecords({other}, error));
+    EXPECT_NE(error.find("damaged: it claims 4 records"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(File()), damaged);
 }
 
 TEST_F(ProfileFile, FolderIsCreatedAndABlockedOneFails) {
