@@ -6,6 +6,7 @@ stillpix_packages=(
     libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev liblcms2-dev libexiv2-dev
     libimage-exiftool-perl imagemagick
     parallel jq python3
+    xvfb xauth xdotool
     clang libclang-rt-14-dev
 )
 
