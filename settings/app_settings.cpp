@@ -11,12 +11,13 @@ namespace {
 
 #define FIELD(Record, member, low, high) \
     IntField<Record> { offsetof(Record, member), &Record::member, low, high }
+#define FIELD_OR(Record, member, low, high, otherwise) \
+    IntField<Record> { offsetof(Record, member), &Record::member, low, high, otherwise }
 
 // clang-format off
 const IntField<AppSettings> kSettingsFields[] = {
     FIELD(AppSettings, showOpenDialogAtStart, 0, 1),
     FIELD(AppSettings, reserved8, 1, 1),
-    FIELD(AppSettings, defaultZoom, 0, INT32_MAX),
     FIELD(AppSettings, reserved16, 1, 1),
     FIELD(AppSettings, appendSuffix, 0, 1),
     FIELD(AppSettings, jpegQuality, 0, 100),
@@ -33,10 +34,10 @@ const IntField<AppSettings> kSettingsFields[] = {
 };
 const IntField<AppSettings2> kSettings2Fields[] = {
     FIELD(AppSettings2, reserved4, 0, 0),
-    FIELD(AppSettings2, tiffDepth, 0, 1),
+    FIELD_OR(AppSettings2, tiffDepth, 0, 1, 0),          // "24(8) bpp" unless exactly 1
     FIELD(AppSettings2, leftPaneVisible, 0, 1),
     FIELD(AppSettings2, rightPanes, 0, 3),
-    FIELD(AppSettings2, leftPaneSections, 0, 3),
+    FIELD_OR(AppSettings2, leftPaneSections, 0, 3, 0),   // other values open neither
     FIELD(AppSettings2, selfLearning, 0, 1),
     FIELD(AppSettings2, alwaysBuildImageProfile, 0, 1),
     FIELD(AppSettings2, learnWhileBatch, 0, 1),
@@ -46,16 +47,24 @@ const IntField<AppSettings2> kSettings2Fields[] = {
 };
 const IntField<AppSettings3> kSettings3Fields[] = {   // the five reserved words stay 0
     FIELD(AppSettings3, recentLength, 1, 10),
-    FIELD(AppSettings3, batchView, 0, 3),
-    FIELD(AppSettings3, browserView, 0, 3),
+    FIELD_OR(AppSettings3, batchView, 0, 3, 1),          // other values: Medium
+    FIELD_OR(AppSettings3, browserView, 0, 3, 1),
     FIELD(AppSettings3, hideAutoPreviewNotice, 0, 1),
     FIELD(AppSettings3, batchPriority, 0, 1),
 };
 // clang-format on
 
 #undef FIELD
+#undef FIELD_OR
 
 int32_t SlotInTable(int32_t slot) { return slot >= 0 && slot < kPresetSlots ? slot : 0; }
+
+// The zoom choices; any other value means Best Fit (0).
+int32_t ZoomChoice(int32_t percent) {
+    for (const int32_t choice : {25, 50, 100, 200, 400})
+        if (percent == choice) return percent;
+    return 0;
+}
 
 template <std::size_t Size>
 void Seal(std::array<uint8_t, Size>& bytes, std::size_t run) {
@@ -70,6 +79,7 @@ std::array<uint8_t, sizeof(AppSettings)> EncodeAppSettings(const AppSettings& se
     std::array<uint8_t, sizeof(AppSettings)> bytes{};
     PutFields(settings, kSettingsFields, bytes);
     PutText(bytes, offsetof(AppSettings, defaultSuffix), settings.defaultSuffix);
+    PutI32(bytes, offsetof(AppSettings, defaultZoom), ZoomChoice(settings.defaultZoom));
     PutI32(bytes, offsetof(AppSettings, defaultFilterSlot),
            StoredSlot(SlotInTable(settings.defaultFilterSlot)));
     Seal(bytes, kAppSettingsRun);
@@ -97,6 +107,7 @@ bool DecodeAppSettings(std::span<const uint8_t> bytes, AppSettings& out) {
     std::memcpy(settings.defaultSuffix, bytes.data() + offsetof(AppSettings, defaultSuffix),
                 sizeof settings.defaultSuffix);
     NormaliseFieldText(settings.defaultSuffix, sizeof settings.defaultSuffix - 1);
+    settings.defaultZoom = ZoomChoice(GetI32(bytes, offsetof(AppSettings, defaultZoom)));
     settings.defaultFilterSlot =
         SlotInTable(MigratedSlot(GetI32(bytes, offsetof(AppSettings, defaultFilterSlot))));
     settings.checksum = GetI32(bytes, 0);

@@ -8,15 +8,19 @@
 namespace stillpix {
 namespace {
 
-#define FIELD(member, low, high) \
-    IntField<BatchSettings> { offsetof(BatchSettings, member), &BatchSettings::member, low, high }
+#define FIELD(member, low, high, otherwise)                                           \
+    IntField<BatchSettings> {                                                         \
+        offsetof(BatchSettings, member), &BatchSettings::member, low, high, otherwise \
+    }
+// Other destinations name no folder: the source's own. Other formats are written as JPEG, and
+// other depths as 24 bits.
 // clang-format off
 const IntField<BatchSettings> kBatchFields[] = {
-    FIELD(destination, 0, 2),
-    FIELD(outputFormat, 0, 3),
-    FIELD(jpegQuality, 0, 100),
-    FIELD(reserved332, 0, 0),
-    FIELD(tiffDepth, 0, 1),
+    FIELD(destination, 0, 2, 0),
+    FIELD(outputFormat, 0, 3, 2),
+    FIELD(jpegQuality, 0, 100, kClampToRange),
+    FIELD(reserved332, 0, 0, kClampToRange),
+    FIELD(tiffDepth, 0, 1, 0),
 };
 // clang-format on
 #undef FIELD

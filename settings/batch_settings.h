@@ -44,9 +44,10 @@ constexpr std::size_t kMaxBatchPathChars = 259;
 BatchSettings DefaultBatchSettings(const AppSettings& options);
 
 std::array<uint8_t, sizeof(BatchSettings)> EncodeBatchSettings(const BatchSettings& settings);
-// False, with `out` untouched, unless the bytes have the record's size and checksum. A filter
-// slot below 0 reads as "Use Current"; slots past the filter list are kept (they behave as
-// "Use Current" when the batch runs).
+// False, with `out` untouched, unless the bytes have the record's size and checksum. An unknown
+// destination reads as the source's folder, an unknown format as JPEG, a TIFF depth other than 1
+// as 24 bits. A filter slot below 0 reads as "Use Current"; slots past the filter list are kept
+// (they behave as "Use Current" when the batch runs).
 bool DecodeBatchSettings(std::span<const uint8_t> bytes, BatchSettings& out);
 
 }  // namespace stillpix
