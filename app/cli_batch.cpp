@@ -170,8 +170,7 @@ void QueueFolderTree(const fs::path& folder, const std::string& outputSubfolder,
 void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& queue) {
     const std::string outputSubfolder =
         settings.destination == 1 ? EffectiveDestinationPath(settings) : "";
-    for (const std::string& given : args.Positional()) {
-        const std::string path = fs::absolute(given).lexically_normal().string();
+    for (const std::string& path : args.Positional()) {
         std::error_code ec;
         if (!fs::is_directory(path, ec)) queue.AddSingleFileEntry(path);
         else if (args.Flag("recursive")) QueueFolderTree(path, outputSubfolder, queue);

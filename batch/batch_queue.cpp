@@ -6,6 +6,7 @@
 
 #include "batch/batch_texts.h"
 #include "batch/text_format.h"
+#include "platform/absolute_path.h"
 
 namespace stillpix {
 namespace {
@@ -114,7 +115,8 @@ FOLDERDATA& BatchQueue::EnsureGroup(QueueNodeKind kind) {
     return made;
 }
 
-FOLDERDATA* BatchQueue::AddFolderEntry(const std::string& folder) {
+FOLDERDATA* BatchQueue::AddFolderEntry(const std::string& given) {
+    const std::string folder = AbsoluteNormalPath(given).string();
     if (std::find(folderPaths_.begin(), folderPaths_.end(), folder) != folderPaths_.end())
         return nullptr;
     folderPaths_.push_back(folder);
@@ -140,14 +142,17 @@ FOLDERDATA& BatchQueue::AddFileNode(const std::string& file) {
     return entry;
 }
 
-FOLDERDATA* BatchQueue::AddSingleFileEntry(const std::string& file) {
+FOLDERDATA* BatchQueue::AddSingleFileEntry(const std::string& given) {
+    const std::string file = AbsoluteNormalPath(given).string();
     if (std::find(singleFilePaths_.begin(), singleFilePaths_.end(), file) != singleFilePaths_.end())
         return nullptr;
     singleFilePaths_.push_back(file);
     return &AddFileNode(file);
 }
 
-FOLDERDATA* BatchQueue::AddBrowserFileEntry(const std::string& file) { return &AddFileNode(file); }
+FOLDERDATA* BatchQueue::AddBrowserFileEntry(const std::string& file) {
+    return &AddFileNode(AbsoluteNormalPath(file).string());
+}
 
 void BatchQueue::DeleteNode(FOLDERDATA& node) {
     // Children first, so no record outlives its parent.

@@ -53,10 +53,13 @@ public:
     // Every node in creation order, the root first.
     const std::vector<std::unique_ptr<FOLDERDATA>>& Records() const { return records_; }
 
-    // Queues a folder with its scanned files under "Folders"; null when that exact path is
-    // queued already.
+    // Paths are made absolute and normal as they enter ("dir", "dir/" and "./dir" are one
+    // folder); the queue, its lists and a run's file list hold only such paths.
+    //
+    // Queues a folder with its scanned files under "Folders"; null when that path is queued
+    // already.
     FOLDERDATA* AddFolderEntry(const std::string& folder);
-    // Queues a file under "Single Files"; null when that exact path is a queued single file.
+    // Queues a file under "Single Files"; null when that path is a queued single file.
     FOLDERDATA* AddSingleFileEntry(const std::string& file);
     // The image browser's way: queued again when queued already; the single-file path list is
     // neither consulted nor extended.

@@ -7,6 +7,7 @@
 #include "document/document_texts.h"
 #include "document/progress_dialog_model.h"
 #include "document/save_names.h"
+#include "platform/absolute_path.h"
 #include "settings/filter_settings.h"
 
 namespace stillpix {
@@ -67,7 +68,9 @@ void CNoiseCleanerDoc::Empty() {
     window_.RefreshFilterPane();
 }
 
-bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& path) {
+bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& given) {
+    // One photo is one path, however it was typed: learned profiles are keyed on it.
+    const std::filesystem::path path = AbsoluteNormalPath(given);
     if (!Readable(path)) {
         window_.Show({MessageKind::kError, kFailedToOpenDocument});
         return false;

@@ -43,9 +43,9 @@ public:
 
     // --- Open, paste, save, copy, close -------------------------------------------------
 
-    // The open-document step. False only when the file cannot be opened for reading ("Failed to
-    // open document."); a failed decode shows its message, leaves the document empty and is
-    // still true.
+    // The open-document step on the path made absolute and normal (AbsoluteNormalPath). False
+    // only when the file cannot be opened for reading ("Failed to open document."); a failed
+    // decode shows its message, leaves the document empty and is still true.
     bool OnOpenDocument(const std::filesystem::path& path);
     // Paste: the image from the window's clipboard into a fresh document; false (after
     // "Unable to paste from the Clipboard.") when there is none.

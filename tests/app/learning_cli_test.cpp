@@ -62,8 +62,12 @@ TEST_F(LearningCli, MeasuresAndLearnsUntilTheLearnedProfileIsConfidentThenUsesIt
     EXPECT_EQ(learned[0].contributors, 1);
     EXPECT_EQ(learned[0].descriptor.isoSpeed, 400);
 
-    // The same image again is measured (the data is thin) but not learned twice.
-    EXPECT_TRUE(Says(Denoise(first), "measured profile"));
+    // The same image again, however its path is spelt, is measured (the data is thin) but not
+    // learned twice.
+    fs::create_directory(folder_.Path() / "sub");
+    for (const fs::path& again :
+         {fs::path(first), folder_.Path() / "." / "a.jpg", folder_.Path() / "sub" / ".." / "a.jpg"})
+        EXPECT_TRUE(Says(Denoise(again.string()), "measured profile"));
     EXPECT_EQ(Learned()[0].contributors, 1);
 
     // Another image of the camera merges into the record.

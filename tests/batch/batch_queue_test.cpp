@@ -94,6 +94,22 @@ TEST_F(Queue, FoldersAndFilesWithLabelsAndCounts) {
     EXPECT_EQ(queue_.ListFiles(queue_.Root()).size(), 8u);
 }
 
+TEST_F(Queue, OnePathHoweverItIsSpelt) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir_.Path());
+    ASSERT_NE(queue_.AddFolderEntry("photos"), nullptr);
+    for (const std::string& spelling :
+         {std::string("photos/"), std::string("./photos"), Photos() + "//", dir_ / "photos/sub/.."})
+        EXPECT_EQ(queue_.AddFolderEntry(spelling), nullptr) << spelling;
+    ASSERT_NE(queue_.AddSingleFileEntry("photos/./a.jpg"), nullptr);
+    EXPECT_EQ(queue_.AddSingleFileEntry(P("a.jpg")), nullptr);
+    EXPECT_EQ(queue_.AddBrowserFileEntry("./photos/a.jpg")->path, P("a.jpg"));
+    fs::current_path(previous);
+    EXPECT_EQ(queue_.FolderPaths(), std::vector<std::string>{Photos()});
+    EXPECT_EQ(queue_.SingleFilePaths(), std::vector<std::string>{P("a.jpg")});
+    EXPECT_EQ(queue_.RunFileList().front(), P("B.JPG"));
+}
+
 TEST_F(Queue, ExcludeFromTheTree) {
     FOLDERDATA* folder = queue_.AddFolderEntry(Photos());
     FOLDERDATA* file = queue_.AddSingleFileEntry(P("c.gif"));

@@ -218,10 +218,13 @@ TEST_F(Runner, InPlaceLeavesSourcesItsUserMayNotWrite) {
 }
 
 TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
+    // Before anything is learned from them: a file that cannot be written teaches nothing.
+    options_.profileOptions.selfLearning = options_.profileOptions.learnWhileBatch = true;
     Run(Settings(2, (work_.Path() / "no/such/folder").string(), "", 0, 1), {"a.jpg", "t16.tif"});
     EXPECT_TRUE(job_.processedList.empty());
     EXPECT_EQ(job_.failedList.size(), 2u);
     EXPECT_FALSE(fs::exists(work_.Path() / "no"));
+    EXPECT_EQ(profiles_.Count(), 0);
     EXPECT_EQ(recorder_.overall, (std::vector<int>{50, 100}));  // loaded files still move the bar
 }
 

@@ -51,7 +51,9 @@ TEST_F(CliBatch, TheStoredRecordDecides) {
         QSettingsStore store(UserSettingsFile());
         ASSERT_TRUE(SaveBatchSettings(store, stored));
     }
-    const test::CliRun run = Cli({Photos().string()});
+    // One folder named three ways is queued once.
+    const test::CliRun run =
+        Cli({Photos().string(), Photos().string() + "/", (Photos() / ".").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(test::Identify(dir_.Path() / "out/a-x.png"), "PNG 8 srgb");
     EXPECT_EQ(test::Identify(dir_.Path() / "out/b-x.png"), "PNG 8 srgb");
