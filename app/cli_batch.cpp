@@ -69,6 +69,7 @@ constexpr const char* kUsage =
 
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
+    std::fputs(kThreadsUsage, out);
     PrintFilterChoiceUsage(out);
 }
 
@@ -270,8 +271,8 @@ int RunBatchCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
     std::vector<std::string> valueOptions = {
-        "subfolder",  "to",    "suffix", "format",    "quality",
-        "tiff-depth", "shard", "report", "skip-done", "profile-folder"};
+        "subfolder", "to",     "suffix",    "format",         "quality", "tiff-depth",
+        "shard",     "report", "skip-done", "profile-folder", "threads"};
     valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(),
                         kFilterChoiceOptions.end());
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
@@ -288,6 +289,7 @@ int RunBatchCommand(int argc, char** argv) {
 
     UserContext context;
     OpenUserContext(context, args.Value("profile-folder").value_or(""));
+    if (!ApplyEngineThreads(args, context.options, error)) return Usage(error);
     BatchSettings settings = LoadBatchSettings(*context.store, context.options.settings);
     if (!ApplyOverrides(args, settings, error)) return Usage(error);
 

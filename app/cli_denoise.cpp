@@ -34,6 +34,7 @@ constexpr int kProgressFromTiles = 9;
 
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
+    std::fputs(kThreadsUsage, out);
     PrintFilterChoiceUsage(out);
 }
 
@@ -121,7 +122,7 @@ int RunDenoiseCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
     std::vector<std::string> valueOptions = kFilterChoiceOptions;
-    valueOptions.insert(valueOptions.end(), {"o", "quality", "tiff-depth", "icc"});
+    valueOptions.insert(valueOptions.end(), {"o", "quality", "tiff-depth", "icc", "threads"});
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
         PrintUsage(stdout);
@@ -133,6 +134,7 @@ int RunDenoiseCommand(int argc, char** argv) {
 
     UserContext user;
     OpenUserContext(user);
+    if (!ApplyEngineThreads(args, user.options, error)) return Usage(error);
     AppOptions options = user.options;
     FilterSettings settings;
     if (!ApplyRunOptions(args, options, error) ||

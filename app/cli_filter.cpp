@@ -21,6 +21,7 @@ constexpr const char* kUsage =
 
 void PrintUsage(std::FILE* out) {
     std::fputs(kUsage, out);
+    std::fputs(kThreadsUsage, out);
     PrintFilterChoiceUsage(out);
 }
 
@@ -37,6 +38,7 @@ int RunFilterCommand(int argc, char** argv) {
     valueOptions.insert(valueOptions.end(), kFilterChoiceOptions.begin(),
                         kFilterChoiceOptions.end());
     valueOptions.push_back("o");
+    valueOptions.push_back("threads");
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
         PrintUsage(stdout);
@@ -49,6 +51,7 @@ int RunFilterCommand(int argc, char** argv) {
 
     UserContext context;
     OpenUserContext(context);
+    if (!ApplyEngineThreads(args, context.options, error)) return Usage(error);
     FilterSettings settings;
     EngineImage image;
     NoiseProfile profile;

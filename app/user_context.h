@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/cli_options.h"
 #include "platform/qsettings_store.h"
 #include "settings/persisted_settings.h"
 #include "settings/preset_table.h"
@@ -25,5 +26,11 @@ struct UserContext {
 // failure) and loads the learned profiles from the profile folder it names, or from
 // `profileFolder` when one is given.
 void OpenUserContext(UserContext& context, const std::string& profileFolder = "");
+
+constexpr const char* kThreadsUsage =
+    "  --threads N         threads filtering tiles, 0 = one per core (default: the option)\n";
+// Sets the engine's thread count: --threads N for this run, else the user's option. False with
+// a message when the value is not a count of 0..64.
+bool ApplyEngineThreads(const CliArgs& args, const AppOptions& options, std::string& error);
 
 }  // namespace stillpix::cli

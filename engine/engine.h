@@ -1,5 +1,6 @@
 // The engine's entry points: the tile loop, whole-image filtering and image profiling.
-// No threads, no files; stopping is cooperative through the tile callback.
+// No files; tiles run on worker threads of the call, never changing the output, and stopping is
+// cooperative through the tile callback, which is always called on the caller's thread.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +27,18 @@ using TileCallback = int (*)(ProgressRecord& record);
 // the tile. Stage 1: the caller takes the result; the return value is ignored.
 using TileBufferCallback = uint8_t* (*)(ProgressRecord& record);
 
-// Filters (or, with profiling, measures) every tile of `tiles` in record order.
+// Threads a tile loop runs its tiles on: 0 (the default) one per core of the machine, 1 every
+// tile on the caller's thread. Process-wide; a run reads it as it starts.
+void SetEngineThreads(int count);
+// The thread count runs use now: at least 1.
+int EngineThreads();
+
+// Filters (or, with profiling, measures) every tile of `tiles`, handing them out in record order
+// to EngineThreads() threads. Callbacks are called on the caller's thread, one at a time: stage
+// 0 in record order as tiles are handed out, stage 1 as they finish. A stop (0 after a tile)
+// lets the tiles in flight finish and write their results, without further tile callbacks.
+// Measurements are merged into the profile in record order, so the profile does not depend on
+// the thread count.
 // Bits per pixel: 24 (B,G,R), 32 (B,G,R,X), 8 (grey), 48 and 16 (16-bit little-endian samples).
 // Filtering reads `source` and writes inner rectangles into `destination`; profiling reads
 // `destination` and writes nothing. Returns whether the last tile in record order completed;

@@ -46,14 +46,6 @@ T LowerMedian(T* values, int n) {
     return values[(n - 1) / 2];
 }
 
-// What one block tells, independent of the pass.
-struct BlockStats {
-    int bin = 0;
-    int spread = 0;              // deviation of the points' mean neighbour Y
-    int deviation[kChannels]{};  // S_Y, S_Cr, S_Cb
-    int value[kChannels]{};      // lower median of the points' largest differences
-};
-
 class LevelSampler {
 public:
     explicit LevelSampler(const LevelPlanes16& planes, int distance)
@@ -213,36 +205,53 @@ void StoreSelected(const Acceptance& acc, int level, ProfileBand& band,
 
 }  // namespace
 
-void MeasureLevel(const LevelPlanes16& planes, int levelIndex, int tileCount, ProfileBand& band,
+namespace {
+
+bool WellMeasured(const ProfileBand& band, int bin) {
+    const int16_t* counts = band.counts[bin];
+    return counts[0] > kWellMeasured && counts[1] > kWellMeasured && counts[2] > kWellMeasured;
+}
+
+}  // namespace
+
+void CollectBlocks(const LevelPlanes16& planes, int levelIndex, int tileCount,
+                   const ProfileBand& known, LevelBlocks& out) {
+    out = LevelBlocks{};
+    if (!planes.y || !planes.cr || !planes.cb || planes.width <= 0 || planes.height <= 0) return;
+    out.measured = true;
+    out.grey = planes.grey;
+    // The block statistics do not change from pass to pass, so each block is measured once.
+    const int step = std::max(1, tileCount / 20 - 4 * levelIndex + 2);
+    const int blocksWide = planes.width / kBlock, blocksHigh = planes.height / kBlock;
+    const LevelSampler sampler(planes, std::max(1, 2 - levelIndex));
+    for (int by = 0; by < blocksHigh; by += step) {
+        for (int bx = 0; bx < blocksWide; bx += step) {
+            BlockStats stats;
+            stats.bin = sampler.Bin(bx, by);
+            if (WellMeasured(known, stats.bin)) continue;
+            sampler.Measure(bx, by, stats);
+            out.blocks.push_back(stats);
+        }
+    }
+}
+
+void AcceptBlocks(const LevelBlocks& blocks, int levelIndex, ProfileBand& band,
                   ProfileAccumulator& accumulator) {
     if (levelIndex < 0 || levelIndex >= kAccumulatorLevels) return;
     const int level = levelIndex;
     uint32_t& nextFlag = accumulator.Flag(level + 1);
     nextFlag = level == 0 ? 1 : accumulator.Flag(level);
-    if (!planes.y || !planes.cr || !planes.cb || planes.width <= 0 || planes.height <= 0) return;
+    if (!blocks.measured) return;
 
-    // The block statistics do not change from pass to pass, and neither do the band's counts
-    // (raised only at the end), so the blocks that are not skipped are measured once.
-    const int step = std::max(1, tileCount / 20 - 4 * level + 2);
-    const int blocksWide = planes.width / kBlock, blocksHigh = planes.height / kBlock;
-    const LevelSampler sampler(planes, std::max(1, 2 - level));
-    std::vector<BlockStats> blocks;
-    for (int by = 0; by < blocksHigh; by += step) {
-        for (int bx = 0; bx < blocksWide; bx += step) {
-            BlockStats stats;
-            stats.bin = sampler.Bin(bx, by);
-            const int16_t* counts = band.counts[stats.bin];
-            if (counts[0] > kWellMeasured && counts[1] > kWellMeasured && counts[2] > kWellMeasured)
-                continue;
-            sampler.Measure(bx, by, stats);
-            blocks.push_back(stats);
-        }
-    }
+    // The band's counts are raised only at the end, so one look at them serves every pass.
+    std::vector<const BlockStats*> visited;
+    for (const BlockStats& b : blocks.blocks)
+        if (!WellMeasured(band, b.bin)) visited.push_back(&b);
 
     Acceptance acc;
     bool secondRound = false;
     for (int pass = 1;; ++pass) {
-        for (const BlockStats& b : blocks) VisitBlock(b, pass, level, planes.grey, acc);
+        for (const BlockStats* b : visited) VisitBlock(*b, pass, level, blocks.grey, acc);
 
         if (acc.any[kChannelY] && acc.any[kChannelCr] && acc.any[kChannelCb]) {
             if (!secondRound) nextFlag = 0;
@@ -261,6 +270,14 @@ void MeasureLevel(const LevelPlanes16& planes, int levelIndex, int tileCount, Pr
         }
     }
     StoreSelected(acc, level, band, accumulator);
+}
+
+void MeasureLevel(const LevelPlanes16& planes, int levelIndex, int tileCount, ProfileBand& band,
+                  ProfileAccumulator& accumulator) {
+    if (levelIndex < 0 || levelIndex >= kAccumulatorLevels) return;
+    LevelBlocks blocks;
+    CollectBlocks(planes, levelIndex, tileCount, band, blocks);
+    AcceptBlocks(blocks, levelIndex, band, accumulator);
 }
 
 }  // namespace stillpix

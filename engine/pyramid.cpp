@@ -3,7 +3,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "engine/measure_noise.h"
 #include "engine/pyramid_level.h"
 
 namespace stillpix {
@@ -62,8 +61,8 @@ void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& c
 
 template <class Sample>
 void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, int levelIndex,
-                     bool profiling, ProfileAccumulator* accumulator, NoiseProfile* profile,
-                     int tileCount) {
+                     TileMeasurement* measurement) {
+    const bool profiling = measurement != nullptr;
     const int last = context.lastLevel;
     level.context = &context;
     level.index = levelIndex;
@@ -88,11 +87,11 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
         if constexpr (std::is_same_v<Sample, int16_t>) {
             const LevelPlanes16 planes{level.P(kSrcY), level.P(kSrcCr), level.P(kSrcCb),
                                        level.width,    level.height,    level.grey};
-            MeasureLevel(planes, levelIndex, tileCount, profile->bands[levelIndex], *accumulator);
+            CollectBlocks(planes, levelIndex, measurement->tileCount,
+                          measurement->known[levelIndex], measurement->levels[levelIndex]);
             if (levelIndex < last) {
                 auto child = makeChild();
-                RunPyramidLevel(*child, context, levelIndex + 1, true, accumulator, profile,
-                                tileCount);
+                RunPyramidLevel(*child, context, levelIndex + 1, measurement);
                 child->Release();
                 level.child = nullptr;
             }
@@ -107,7 +106,7 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
     if (levelIndex < last) {
         auto child = makeChild();
         ClassifyLevel(level);
-        RunPyramidLevel(*child, context, levelIndex + 1, false, accumulator, profile, tileCount);
+        RunPyramidLevel(*child, context, levelIndex + 1, nullptr);
         SmoothLuma(level, true);
         SmoothChroma(level, true);
         MergeChildLevel(*child);
@@ -127,9 +126,7 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
 
 template void DownsampleLevel(const PyramidLevel<int16_t>&, PyramidLevel<int16_t>&, bool);
 template void DownsampleLevel(const PyramidLevel<int32_t>&, PyramidLevel<int32_t>&, bool);
-template void RunPyramidLevel(PyramidLevel<int16_t>&, const FilterContext&, int, bool,
-                              ProfileAccumulator*, NoiseProfile*, int);
-template void RunPyramidLevel(PyramidLevel<int32_t>&, const FilterContext&, int, bool,
-                              ProfileAccumulator*, NoiseProfile*, int);
+template void RunPyramidLevel(PyramidLevel<int16_t>&, const FilterContext&, int, TileMeasurement*);
+template void RunPyramidLevel(PyramidLevel<int32_t>&, const FilterContext&, int, TileMeasurement*);
 
 }  // namespace stillpix

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "engine/filter_context.h"
-#include "engine/profile_accumulator.h"
+#include "engine/measure_noise.h"
 #include "engine/tile_grid.h"
 
 namespace stillpix {
@@ -143,11 +143,10 @@ void SharpenLevel(PyramidLevel<Sample>& level);
 int64_t SharpenStrength(int level, int32_t degree, uint32_t sharpening);
 
 // Processes `level` and every level below it. Level 0 must have its tile buffer, size, bytes per
-// pixel and margin set; it leaves the result in the tile buffer (filtering) or the measurements in
-// `accumulator` and `profile` (profiling, 8-bit only).
+// pixel and margin set; it leaves the result in the tile buffer (filtering, `measurement` null)
+// or each level's measured blocks in `measurement` (profiling, 8-bit only).
 template <class Sample>
 void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, int levelIndex,
-                     bool profiling, ProfileAccumulator* accumulator, NoiseProfile* profile,
-                     int tileCount);
+                     TileMeasurement* measurement);
 
 }  // namespace stillpix

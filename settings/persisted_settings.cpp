@@ -1,6 +1,7 @@
 #include "settings/persisted_settings.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace stillpix {
 namespace {
@@ -32,6 +33,13 @@ AppOptions LoadSettings(SettingsStore& store, const std::filesystem::path& defau
                         options.profileFolder);  // silent, as every option write
     }
     ReadRecord(store, kSettings3Value, DecodeAppSettings3, options.settings3);
+    const std::string threads = store.ReadText(kOptionsGroup, kThreadsValue).value_or("0");
+    int32_t count = 0;
+    const auto [end, error] =
+        std::from_chars(threads.data(), threads.data() + threads.size(), count);
+    if (error == std::errc() && end == threads.data() + threads.size() && count >= 0 &&
+        count <= kMaxEngineThreads)
+        options.engineThreads = count;
     return options;
 }
 
@@ -40,6 +48,7 @@ bool SaveSettings(SettingsStore& store, const AppOptions& options) {
     ok = WriteRecord(store, kSettings2Value, EncodeAppSettings2(options.settings2)) && ok;
     ok = WriteRecord(store, kSettings3Value, EncodeAppSettings3(options.settings3)) && ok;
     ok = store.WriteText(kOptionsGroup, kProfileValue, options.profileFolder) && ok;
+    ok = store.WriteText(kOptionsGroup, kThreadsValue, std::to_string(options.engineThreads)) && ok;
     return ok;
 }
 

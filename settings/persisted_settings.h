@@ -21,6 +21,8 @@ inline constexpr char kSettings3Value[] = "Settings3";
 inline constexpr char kProfileValue[] = "Profile";
 inline constexpr char kBatchValue[] = "Batch";
 inline constexpr char kRecentValuePrefix[] = "Recent";
+inline constexpr char kThreadsValue[] = "Threads";
+constexpr int kMaxEngineThreads = 64;
 constexpr int kMaxRecentFolders = 10;
 
 struct AppOptions {
@@ -28,14 +30,16 @@ struct AppOptions {
     AppSettings2 settings2;
     AppSettings3 settings3;
     std::string profileFolder;  // the learned-profile folder
+    int32_t engineThreads = 0;  // threads filtering tiles, 0..64; 0 = one per core ("Threads")
 };
 
-// Reads the three records and the profile folder. An empty or missing folder becomes
+// Reads the three records, the profile folder and the thread count (text; missing or not a
+// number in 0..64 gives 0). An empty or missing folder becomes
 // `defaultProfileFolder` and is written back at once.
 AppOptions LoadSettings(SettingsStore& store, const std::filesystem::path& defaultProfileFolder);
 
-// Writes "Settings", "Settings2", "Settings3" and "Profile", in this order; true when all four
-// writes succeeded.
+// Writes "Settings", "Settings2", "Settings3", "Profile" and "Threads", in this order; true when
+// every write succeeded.
 bool SaveSettings(SettingsStore& store, const AppOptions& options);
 
 // The batch record, or DefaultBatchSettings(options) when none valid is stored.

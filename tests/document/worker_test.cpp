@@ -28,12 +28,15 @@ public:
 
 class WorkerTest : public DocumentTest {
 protected:
+    // These runs stop between tiles: on one engine thread no other tile is in flight then.
     void SetUp() override {
+        SetEngineThreads(1);
         source_ = File("scene.jpg");
         WriteScene(source_, kWidth, kHeight, "-attenuate 0.5 +noise Gaussian -quality 92");
         OpenAndProfile(source_);
         ASSERT_EQ(doc_->Job().tiles.count, 6);
     }
+    void TearDown() override { SetEngineThreads(0); }
     // A full run of the worker entry on this thread, as a batch would call it.
     void FullRun(ProgressControl& bar) {
         ImageJob& job = doc_->Job();

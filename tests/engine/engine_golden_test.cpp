@@ -81,16 +81,17 @@ struct ProfileCase {
     uint64_t hash;  // of the encoded profile
 };
 
-class GoldenProfile : public ::testing::TestWithParam<ProfileCase> {};
-
-TEST_P(GoldenProfile, MatchesItsHash) {
-    const ProfileCase& c = GetParam();
+std::string ProfileHash(const ProfileCase& c) {
     const auto image = PhotoBytes8(GoldenPhoto(), c.bitsPerPixel);
     const NoiseProfile profile =
         Measured(image, c.bitsPerPixel, c.nearlyMeasured ? NearlyMeasured() : FreshProfile());
     const auto bytes = EncodeNoiseProfile(profile);
-    EXPECT_EQ(Hex(Fnv1a(std::vector<uint8_t>(bytes.begin(), bytes.end()))), Hex(c.hash));
+    return Hex(Fnv1a(std::vector<uint8_t>(bytes.begin(), bytes.end())));
 }
+
+class GoldenProfile : public ::testing::TestWithParam<ProfileCase> {};
+
+TEST_P(GoldenProfile, MatchesItsHash) { EXPECT_EQ(ProfileHash(GetParam()), Hex(GetParam().hash)); }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, GoldenProfile,
                          ::testing::Values(ProfileCase{24, false, 0xBF148B1A46895179},
@@ -108,10 +109,7 @@ struct FilterCase {
     uint64_t hash;  // of the filtered samples (8-bit layouts: the padded rows as well)
 };
 
-class GoldenFilter : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(GoldenFilter, MatchesItsHash) {
-    const FilterCase& c = GetParam();
+std::string FilterHash(const FilterCase& c) {
     const bool sixteen = c.bitsPerPixel == 48 || c.bitsPerPixel == 16;
     // Filtered with the smoothed profile measured on the 8-bit counterpart, as the worker does.
     const int bits8 = c.bitsPerPixel == 48 ? 24 : c.bitsPerPixel == 16 ? 8 : c.bitsPerPixel;
@@ -127,19 +125,23 @@ TEST_P(GoldenFilter, MatchesItsHash) {
         const auto source = PhotoSamples16(GoldenPhoto(), c.bitsPerPixel == 16);
         std::vector<uint16_t> out(source.size(), 0);
         std::vector<uint8_t> display(image8.size(), 0);
-        ASSERT_TRUE(FilterImage(kWidth, kHeight, stride8, nullptr, display.data(), source.data(),
+        EXPECT_TRUE(FilterImage(kWidth, kHeight, stride8, nullptr, display.data(), source.data(),
                                 out.data(), c.bitsPerPixel, g.grid, profile, &params, nullptr,
                                 nullptr, nullptr));
         hash = Fnv1a(out);
     } else {
         std::vector<uint8_t> out(image8.size(), 0);
-        ASSERT_TRUE(FilterImage(kWidth, kHeight, stride8, image8.data(), out.data(), nullptr,
+        EXPECT_TRUE(FilterImage(kWidth, kHeight, stride8, image8.data(), out.data(), nullptr,
                                 nullptr, c.bitsPerPixel, g.grid, profile, &params, nullptr, nullptr,
                                 nullptr));
         hash = Fnv1a(out);
     }
-    EXPECT_EQ(Hex(hash), Hex(c.hash));
+    return Hex(hash);
 }
+
+class GoldenFilter : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(GoldenFilter, MatchesItsHash) { EXPECT_EQ(FilterHash(GetParam()), Hex(GetParam().hash)); }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFilter,
                          ::testing::Values(FilterCase{24, false, 0x1564B4609ED0C9FA},
@@ -156,6 +158,21 @@ INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFilter,
                              return "Bpp" + std::to_string(info.param.bitsPerPixel) +
                                     (info.param.strongest ? "Strongest" : "Automatic");
                          });
+
+// The cases above run on one thread per core; these run on every count from 1 to 4 (more threads
+// than tiles included). Measuring onto a nearly measured profile checks that tiles merge in
+// record order.
+TEST(GoldenThreads, EveryThreadCountGivesTheGoldenBytes) {
+    const ProfileCase profileCase{24, true, 0x55889F302D1487BA};
+    const FilterCase filterCases[] = {{24, false, 0x1564B4609ED0C9FA},
+                                      {16, true, 0x3CD074FCE0145909}};
+    for (int threads = 1; threads <= 4; ++threads) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        const EngineThreadsScope scope(threads);
+        EXPECT_EQ(ProfileHash(profileCase), Hex(profileCase.hash));
+        for (const FilterCase& c : filterCases) EXPECT_EQ(FilterHash(c), Hex(c.hash));
+    }
+}
 
 }  // namespace
 }  // namespace stillpix

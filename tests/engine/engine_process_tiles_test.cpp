@@ -53,6 +53,7 @@ int Scripted(ProgressRecord& record) {
 }
 
 TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
+    const test::EngineThreadsScope oneThread(1);  // one thread's exact order of callbacks
     struct Case {
         int skip, stop;
         bool result;

@@ -80,6 +80,14 @@ struct Grid {
     Grid& operator=(const Grid&) = delete;
 };
 
+// The engine's thread count while in scope; the default (one per core) afterwards.
+struct EngineThreadsScope {
+    explicit EngineThreadsScope(int threads) { SetEngineThreads(threads); }
+    ~EngineThreadsScope() { SetEngineThreads(0); }
+    EngineThreadsScope(const EngineThreadsScope&) = delete;
+    EngineThreadsScope& operator=(const EngineThreadsScope&) = delete;
+};
+
 // Every band and channel suppressed by `suppression` / 128.
 inline NoiseFilterParams Params(int16_t suppression, uint32_t sharpening) {
     NoiseFilterParams params;

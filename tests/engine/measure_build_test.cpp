@@ -244,6 +244,7 @@ bool Finished(const NoiseProfile& p) {
 }
 
 TEST(BuildImageProfileCallbacks, SkipsAndStopsDecideTheResultAndTheFinish) {
+    const test::EngineThreadsScope oneThread(1);  // one thread's exact order of callbacks
     struct Case {
         int skipBefore, stopAfter;
         bool result;

@@ -1,0 +1,145 @@
+// The tile loop on several threads keeps the callback's meaning: calls one at a time on the
+// caller's thread, stage 0 in record order, a skip skips, a stop lets the tiles in flight finish
+// and write their results, and the result follows the last record. A hand-made grid of 36 small
+// tiles keeps it quick.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "tests/engine/engine_test_support.h"
+
+namespace stillpix {
+namespace {
+
+using namespace test;
+
+constexpr int kSide = 96, kCell = 16;  // 6 x 6 tiles of 16 x 16, margins of 4
+
+struct SmallTiles {
+    std::vector<TileRecord> records;
+    TileGrid grid;
+    SmallTiles() {
+        for (int y = 0; y < kSide; y += kCell)
+            for (int x = 0; x < kSide; x += kCell) {
+                TileRecord r;
+                r.inner = {x, y, x + kCell, y + kCell};
+                r.margin = {std::max(x - 4, 0), std::max(y - 4, 0), std::min(x + kCell + 4, kSide),
+                            std::min(y + kCell + 4, kSide)};
+                records.push_back(r);
+            }
+        grid.count = int(records.size());
+        grid.tiles = records.data();
+    }
+};
+
+struct Watch {
+    std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> active{0};
+    bool overlapped = false, elsewhere = false;
+    std::vector<int> handedOut, finished;
+    int skip = -1, stopAfter = -1, throwAfter = -1;
+};
+
+int Watched(ProgressRecord& record) {
+    Watch& w = *static_cast<Watch*>(record.callerData);
+    if (w.active.fetch_add(1) != 0) w.overlapped = true;
+    if (std::this_thread::get_id() != w.caller) w.elsewhere = true;
+    int go = 1;
+    if (record.stage == 0) {
+        w.handedOut.push_back(record.tileIndex);
+        go = record.tileIndex == w.skip ? 0 : 1;
+    } else {
+        w.finished.push_back(record.tileIndex);
+        go = record.tileIndex == w.stopAfter ? 0 : 1;
+    }
+    w.active.fetch_sub(1);
+    if (record.stage == 1 && record.tileIndex == w.throwAfter) throw std::runtime_error("stop");
+    return go;
+}
+
+struct SmallRun {
+    SmallTiles tiles;
+    std::vector<uint8_t> source = ColourImage8(kSide, kSide, 12.0, 3);
+    std::vector<uint8_t> destination = std::vector<uint8_t>(source.size(), 0xAA);
+    NoiseProfile profile = FlatProfile(30);
+    NoiseFilterParams params = Params(128, 5);
+    bool Go(Watch& watch) {
+        return ProcessTiles(tiles.grid, kSide, kSide, destination.data(), source.data(), 24,
+                            source.size(), &params, &profile, false, &watch, Watched, nullptr,
+                            nullptr);
+    }
+    bool Written(int tile) const {  // the tile's inner rectangle no longer holds the fill
+        const TileRect& r = tiles.records[tile].inner;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left * 3; x < r.right * 3; ++x)
+                if (destination[std::size_t(y) * Stride24(kSide) + x] == 0xAA) return false;
+        return true;
+    }
+};
+
+TEST(TileThreads, CallbacksStayOnTheCallersThreadOneAtATime) {
+    struct Case {
+        int skip, stopAfter;
+        bool result;
+    };
+    for (const Case c :
+         {Case{-1, -1, true}, Case{35, -1, false}, Case{20, -1, true}, Case{-1, 9, false}}) {
+        SCOPED_TRACE(testing::Message() << "skip " << c.skip << ", stop after " << c.stopAfter);
+        const EngineThreadsScope threads(3);
+        SmallRun run;
+        Watch watch;
+        watch.skip = c.skip, watch.stopAfter = c.stopAfter;
+        EXPECT_EQ(run.Go(watch), c.result);
+        EXPECT_FALSE(watch.overlapped);
+        EXPECT_FALSE(watch.elsewhere);
+        EXPECT_TRUE(std::is_sorted(watch.handedOut.begin(), watch.handedOut.end()));
+        // Every tile handed out and not skipped finished and was written whole; after a stop
+        // nothing more was handed out and no further tile callback came.
+        for (int i = 0; i < 36; ++i) {
+            const bool handed = std::count(watch.handedOut.begin(), watch.handedOut.end(), i) == 1;
+            const bool done = handed && i != c.skip;
+            EXPECT_EQ(run.tiles.records[i].filtered, done ? 1 : 0) << i;
+            EXPECT_EQ(run.Written(i), done) << i;
+        }
+        if (c.stopAfter < 0) {
+            EXPECT_EQ(watch.handedOut.size(), 36u);
+            EXPECT_EQ(watch.finished.size(), c.skip < 0 ? 36u : 35u);
+        } else {
+            EXPECT_EQ(watch.finished.back(), c.stopAfter);
+            EXPECT_LE(watch.handedOut.size() - watch.finished.size(), 2u);  // in flight with it
+        }
+    }
+}
+
+TEST(TileThreads, ACallbackThrowingEndsTheRunAfterTheTilesInFlight) {
+    const EngineThreadsScope threads(4);
+    SmallRun run;
+    Watch watch;
+    watch.throwAfter = 5;
+    EXPECT_THROW(run.Go(watch), std::runtime_error);
+    EXPECT_EQ(watch.finished.back(), 5);
+    EXPECT_LE(watch.handedOut.size() - watch.finished.size(), 3u);
+}
+
+// Filtering a buffer into itself reads margins its neighbours have written: the order of the
+// records decides, so such a run keeps to one thread.
+TEST(TileThreads, FilteringInPlaceGivesOneThreadsResult) {
+    std::vector<uint8_t> results[2];
+    for (int threads : {1, 4}) {
+        const EngineThreadsScope scope(threads);
+        SmallRun run;
+        std::vector<uint8_t>& image = results[threads == 4];
+        image = run.source;
+        EXPECT_TRUE(ProcessTiles(run.tiles.grid, kSide, kSide, image.data(), image.data(), 24,
+                                 image.size(), &run.params, &run.profile, false, nullptr, nullptr,
+                                 nullptr, nullptr));
+    }
+    EXPECT_EQ(results[0], results[1]);
+}
+
+}  // namespace
+}  // namespace stillpix
