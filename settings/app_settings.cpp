@@ -18,6 +18,8 @@ namespace {
 const IntField<AppSettings> kSettingsFields[] = {
     FIELD(AppSettings, showOpenDialogAtStart, 0, 1),
     FIELD(AppSettings, reserved8, 1, 1),
+    // Kept as typed ("150%" stays 150); the view takes a value other than its steps as Best Fit.
+    FIELD(AppSettings, defaultZoom, 0, INT32_MAX),
     FIELD(AppSettings, reserved16, 1, 1),
     FIELD(AppSettings, appendSuffix, 0, 1),
     FIELD(AppSettings, jpegQuality, 0, 100),
@@ -59,13 +61,6 @@ const IntField<AppSettings3> kSettings3Fields[] = {   // the five reserved words
 
 int32_t SlotInTable(int32_t slot) { return slot >= 0 && slot < kPresetSlots ? slot : 0; }
 
-// The zoom choices; any other value means Best Fit (0).
-int32_t ZoomChoice(int32_t percent) {
-    for (const int32_t choice : {25, 50, 100, 200, 400})
-        if (percent == choice) return percent;
-    return 0;
-}
-
 template <std::size_t Size>
 void Seal(std::array<uint8_t, Size>& bytes, std::size_t run) {
     PutI32(bytes, 0, static_cast<int32_t>(RecordChecksum(bytes, run)));
@@ -79,7 +74,6 @@ std::array<uint8_t, sizeof(AppSettings)> EncodeAppSettings(const AppSettings& se
     std::array<uint8_t, sizeof(AppSettings)> bytes{};
     PutFields(settings, kSettingsFields, bytes);
     PutText(bytes, offsetof(AppSettings, defaultSuffix), settings.defaultSuffix);
-    PutI32(bytes, offsetof(AppSettings, defaultZoom), ZoomChoice(settings.defaultZoom));
     PutI32(bytes, offsetof(AppSettings, defaultFilterSlot),
            StoredSlot(SlotInTable(settings.defaultFilterSlot)));
     Seal(bytes, kAppSettingsRun);
@@ -107,7 +101,6 @@ bool DecodeAppSettings(std::span<const uint8_t> bytes, AppSettings& out) {
     std::memcpy(settings.defaultSuffix, bytes.data() + offsetof(AppSettings, defaultSuffix),
                 sizeof settings.defaultSuffix);
     NormaliseFieldText(settings.defaultSuffix, sizeof settings.defaultSuffix - 1);
-    settings.defaultZoom = ZoomChoice(GetI32(bytes, offsetof(AppSettings, defaultZoom)));
     settings.defaultFilterSlot =
         SlotInTable(MigratedSlot(GetI32(bytes, offsetof(AppSettings, defaultFilterSlot))));
     settings.checksum = GetI32(bytes, 0);

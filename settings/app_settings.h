@@ -88,9 +88,10 @@ std::array<uint8_t, sizeof(AppSettings2)> EncodeAppSettings2(const AppSettings2&
 std::array<uint8_t, sizeof(AppSettings3)> EncodeAppSettings3(const AppSettings3& settings);
 
 // False, with `out` untouched, unless the bytes have the record's size and checksum. A field
-// outside its range takes the value that stands for every other one where there is one (zoom:
-// Best Fit; TIFF depth: 24 bits; pane sections: none; views: Medium; a default filter slot
-// outside the table: 0); the others are brought to the nearest end of their range.
+// outside its range takes the value that stands for every other one where there is one (TIFF
+// depth: 24 bits; pane sections: none; views: Medium; a default filter slot outside the table:
+// 0); the others are brought to the nearest end of their range. The default zoom keeps any
+// percentage the user typed: its users read an unknown one as Best Fit.
 bool DecodeAppSettings(std::span<const uint8_t> bytes, AppSettings& out);
 bool DecodeAppSettings2(std::span<const uint8_t> bytes, AppSettings2& out);
 bool DecodeAppSettings3(std::span<const uint8_t> bytes, AppSettings3& out);

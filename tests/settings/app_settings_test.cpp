@@ -140,9 +140,9 @@ TEST_P(OutOfRange, ReadsAsItsDescribedMeaning) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, OutOfRange,
-    ::testing::Values(FallbackCase{"ZoomOtherThanAChoiceIsBestFit", 1, 12, 37, 0},
+    ::testing::Values(FallbackCase{"TypedZoomStays", 1, 12, 150, 150},
                       FallbackCase{"ZoomChoiceStays", 1, 12, 400, 400},
-                      FallbackCase{"ZoomPastTheChoicesIsBestFit", 1, 12, 800, 0},
+                      FallbackCase{"NegativeZoomIsBestFit", 1, 12, -800, 0},
                       FallbackCase{"TiffDepthOtherThanOneIs24Bits", 2, 8, 2, 0},
                       FallbackCase{"NegativeTiffDepthIs24Bits", 2, 8, -1, 0},
                       FallbackCase{"PaneSectionsOtherwiseNone", 2, 20, 9, 0},
