@@ -14,6 +14,7 @@
 
 #include "document/document_texts.h"
 #include "ui/noise_cleaner_view.h"
+#include "ui/options_sheet.h"
 #include "ui/preset_pictures.h"
 #include "ui/ui_texts.h"
 
@@ -45,6 +46,14 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
     CreateMenus();
     CreateToolBar();
     CreateLeftPane();
+    optionsSheet_ =
+        new COptionsSheet(OptionsContext{.options = context_.options,
+                                         .presets = context_.presets,
+                                         .store = context_.store,
+                                         .profiles = context_.profiles,
+                                         .recentFolders = context_.recentFolders,
+                                         .workerRunning = [this] { return doc_->WorkerRunning(); }},
+                          this);
     // Docks take the left and right edges whole; the toolbar and status bar span the window.
     setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
@@ -132,6 +141,7 @@ void CMainFrame::CreateActions() {
     exif_ = NewAction("exif", kItemExif, kTipExif);
     noiseProfile_ = NewAction("noiseProfile", kItemNoiseProfile, kTipProfile);
     preview_ = NewAction("preview", kPreviewOn, kPreviewOn);
+    optionsCommand_ = NewAction("options", kItemOptions, nullptr);
     for (QAction* toggle :
          {showToolBar_, showStatusBar_, noiseFilter_, exif_, noiseProfile_, preview_})
         toggle->setCheckable(true);
@@ -157,6 +167,7 @@ void CMainFrame::CreateActions() {
         if (view_->CanZoomOut()) view_->ZoomOut();
     });
     connect(preview_, &QAction::triggered, this, &CMainFrame::OnTogglePreview);
+    connect(optionsCommand_, &QAction::triggered, this, &CMainFrame::OnOptions);
     connect(noiseFilter_, &QAction::triggered, this, &CMainFrame::OnToggleNoiseFilter);
     connect(exif_, &QAction::triggered, this,
             [this] { OnToggleSection(CLeftPaneDialogBar::kExifSection); });
@@ -184,6 +195,8 @@ void CMainFrame::CreateMenus() {
     viewMenu_->addActions({zoomIn_, zoomOut_});
     viewMenu_->addSeparator();
     viewMenu_->addActions({noiseFilter_, exif_, noiseProfile_});
+    viewMenu_->addSeparator();
+    viewMenu_->addAction(optionsCommand_);
     for (QMenu* menu : {file, edit, filter, viewMenu_})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
 

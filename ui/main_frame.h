@@ -28,6 +28,7 @@ class QToolBar;
 namespace stillpix {
 
 class CNoiseCleanerView;
+class COptionsSheet;
 
 // The application's objects the window works with; all outlive it.
 struct FrameContext {
@@ -35,6 +36,7 @@ struct FrameContext {
     SettingsStore* store = nullptr;
     PresetTable* presets = nullptr;
     LearnedProfileStore* profiles = nullptr;
+    std::vector<std::string>* recentFolders = nullptr;  // emptied by "Clear Recent"
 };
 
 class CMainFrame : public QMainWindow, public DocumentWindow {
@@ -58,6 +60,8 @@ public:
     // Where later panes and the options command join: the View menu and the right dock area.
     QMenu* ViewMenu() const { return viewMenu_; }
     QToolBar* ToolBar() const { return toolBar_; }
+    // The "Options" sheet, made once with the window; "&Options..." of the View menu runs it.
+    COptionsSheet* OptionsSheet() const { return optionsSheet_; }
     QComboBox* PresetList() const { return presetList_; }
     // Runs an idle pass soon (status text, pending open path, command states).
     void RequestIdlePass();
@@ -117,6 +121,7 @@ private:
     void OnToggleNoiseFilter();
     void OnToggleSection(CLeftPaneDialogBar::Section section);
     void ShowPreviewState();
+    void OnOptions();
 
     FrameContext context_;
     JobEventBridge events_;
@@ -127,6 +132,7 @@ private:
     std::unique_ptr<FileOpener> opener_;
     CNoiseCleanerView* view_ = nullptr;
     CLeftPaneDialogBar* pane_ = nullptr;
+    COptionsSheet* optionsSheet_ = nullptr;
 
     QToolBar* toolBar_ = nullptr;
     QComboBox* presetList_ = nullptr;
@@ -155,6 +161,7 @@ private:
     QAction* exif_ = nullptr;
     QAction* noiseProfile_ = nullptr;
     QAction* preview_ = nullptr;
+    QAction* optionsCommand_ = nullptr;
     QAction* contextSaveAs_ = nullptr;
     QAction* contextCloseFile_ = nullptr;
 

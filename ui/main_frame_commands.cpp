@@ -13,6 +13,7 @@
 #include "ui/main_frame.h"
 #include "ui/message_dialogs.h"
 #include "ui/noise_cleaner_view.h"
+#include "ui/options_sheet.h"
 #include "ui/preset_pictures.h"
 #include "ui/ui_texts.h"
 
@@ -190,6 +191,17 @@ void CMainFrame::OnTogglePreview() {
         context_.options->settings3.hideAutoPreviewNotice = 1;
     WriteOptions();
     doc_->RestartCountdown();
+}
+
+void CMainFrame::OnOptions() {
+    // What the pages changed is read where it is used (the next image's zoom, the next
+    // countdown, run or save); the toolbar and the pane's self-learning box show options.
+    optionsSheet_->Run();
+    ShowPreviewState();
+    pane_->RefreshFilterPane();
+    update();
+    view_->viewport()->update();
+    RequestIdlePass();
 }
 
 void CMainFrame::OnToggleNoiseFilter() {

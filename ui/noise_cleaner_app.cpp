@@ -33,7 +33,7 @@ CMainFrame& CNoiseCleanerApp::Start(const QStringList& arguments) {
         }
     }
     frame_ = std::make_unique<CMainFrame>(
-        FrameContext{&options_, store_.get(), &presets_, profiles_.get()});
+        FrameContext{&options_, store_.get(), &presets_, profiles_.get(), &recent_});
     if (!pending.empty()) frame_->SetPendingPath(pending);
     frame_->RestorePanes();
     frame_->show();

@@ -114,7 +114,9 @@ COptionsBatchPage::COptionsBatchPage(const OptionsContext* context, QWidget* par
 
 void COptionsBatchPage::ClearRecent() {
     if (Ask(Question(kClearRecentQuestion)) != MessageAnswer::kYes) return;
-    ClearRecentFolders(*Context().store, *Context().options, *Context().recentFolders);
+    std::vector<std::string> none;  // a window without a recent list still stores the empty one
+    ClearRecentFolders(*Context().store, *Context().options,
+                       Context().recentFolders ? *Context().recentFolders : none);
     Q_EMIT RecentFoldersCleared();
 }
 

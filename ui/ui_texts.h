@@ -44,6 +44,7 @@ inline constexpr char kItemZoomOut[] = "Zoom O&ut\tCtrl -";
 inline constexpr char kItemNoiseFilter[] = "Noise &Filter";
 inline constexpr char kItemExif[] = "&EXIF";
 inline constexpr char kItemNoiseProfile[] = "&Noise Profile";
+inline constexpr char kItemOptions[] = "&Options...";
 // The view's context menu names its file commands with their keys.
 inline constexpr char kContextSaveAs[] = "Save As\tCtrl+S";
 inline constexpr char kContextCloseFile[] = "Close File\tCtrl+F4";

@@ -29,15 +29,13 @@ protected:
         QtApplication();
         BuildPresetTable(store_, presets_);
         options_.profileFolder = (folder_.Path() / "profiles").string();
-        sheet_ =
-            std::make_unique<COptionsSheet>(OptionsContext{&options_,
-                                                           &presets_,
-                                                           &store_,
-                                                           &profiles_,
-                                                           &recent_,
-                                                           [this] { return doc_->WorkerRunning(); },
-                                                           {},
-                                                           {}});
+        sheet_ = std::make_unique<COptionsSheet>(
+            OptionsContext{.options = &options_,
+                           .presets = &presets_,
+                           .store = &store_,
+                           .profiles = &profiles_,
+                           .recentFolders = &recent_,
+                           .workerRunning = [this] { return doc_->WorkerRunning(); }});
         sheet_->SetMessagePrompter([this](const UserMessage& m) {
             asked_.push_back(m);
             const MessageAnswer answer = answers_.empty() ? MessageAnswer::kYes : answers_.front();
