@@ -7,6 +7,7 @@
 #include <new>
 
 #include "codec/formats.h"
+#include "engine/little_endian.h"
 
 namespace stillpix::codec {
 namespace {
@@ -20,8 +21,8 @@ public:
         return at <= data_.size() && count <= data_.size() - at;
     }
     uint32_t U8(uint64_t at) const { return Has(at, 1) ? data_[at] : 0; }
-    uint32_t U16(uint64_t at) const { return U8(at) | U8(at + 1) << 8; }
-    uint32_t U32(uint64_t at) const { return U16(at) | U16(at + 2) << 16; }
+    uint32_t U16(uint64_t at) const { return Has(at, 2) ? LoadLittleEndian<uint16_t>(At(at)) : 0; }
+    uint32_t U32(uint64_t at) const { return Has(at, 4) ? LoadLittleEndian<uint32_t>(At(at)) : 0; }
     const uint8_t* At(uint64_t at) const { return data_.data() + at; }
     uint64_t Size() const { return data_.size(); }
 
@@ -225,11 +226,9 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
                 case 8: putIndex(out, x, in[x]); break;
                 case 24: std::copy_n(in + 3 * x, 3, out + 3 * x); break;
                 default: {
-                    const uint32_t pixel =
-                        h.bitCount == 16
-                            ? uint32_t(in[2 * x] | in[2 * x + 1] << 8)
-                            : uint32_t(in[4 * x] | in[4 * x + 1] << 8 | in[4 * x + 2] << 16 |
-                                       uint32_t(in[4 * x + 3]) << 24);
+                    const uint32_t pixel = h.bitCount == 16
+                                               ? LoadLittleEndian<uint16_t>(in + 2 * x)
+                                               : LoadLittleEndian<uint32_t>(in + 4 * x);
                     out[3 * x] = MaskedChannel(pixel, h.masks[2]);
                     out[3 * x + 1] = MaskedChannel(pixel, h.masks[1]);
                     out[3 * x + 2] = MaskedChannel(pixel, h.masks[0]);

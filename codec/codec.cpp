@@ -99,7 +99,7 @@ void cDestroySession(CodecHandle& h) { h.reset(); }
 
 const std::string& cGetLastError(const CodecSession& h) { return h.error; }
 
-bool cSetJPEGParams(CodecSession& h, int quality, double, int, int) {
+bool cSetJPEGParams(CodecSession& h, int quality) {
     if (quality < 0 || quality > 100) return Fail(h, "the JPEG quality must lie in 0..100");
     return true;
 }

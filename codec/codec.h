@@ -41,8 +41,8 @@ void cDestroySession(CodecHandle& h);
 const std::string& cGetLastError(const CodecSession& h);
 
 // Checks a JPEG quality of 0..100; the quality a save uses is cSave's code, which
-// callers set to the same value. The other arguments are kept for the call's shape.
-bool cSetJPEGParams(CodecSession& h, int quality, double scale = 1.0, int a = 1, int b = 1);
+// callers set to the same value.
+bool cSetJPEGParams(CodecSession& h, int quality);
 // keepLoad: a 16-bit file keeps its samples (48 or 16 bpp) instead of being reduced to 8 bits.
 // keepSave: 16-bit samples are written as 16 bits to TIFF and PNG.
 bool cSet16BitComponentOptions(CodecSession& h, bool keepLoad, bool keepSave);

@@ -19,8 +19,8 @@ JpegError& ErrorOf(j_common_ptr common) { return *reinterpret_cast<JpegError*>(c
 
 void OnMessage(j_common_ptr common, int level) {
     if (level >= 0) return;  // trace output
-    JpegError& error = ErrorOf(common);
-    if (error.truncatedIsFatal && common->err->msg_code == JWRN_JPEG_EOF) OnFatal(common);
+    // A file cut short is an error, not a grey lower half.
+    if (common->err->msg_code == JWRN_JPEG_EOF) OnFatal(common);
     ++common->err->num_warnings;
 }
 

@@ -15,7 +15,6 @@ struct JpegError {
     jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is a pointer to this
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX] = {};
-    bool truncatedIsFatal = true;  // a file cut short is an error, not a grey lower half
     bool tooManyScans = false;
 };
 

@@ -15,9 +15,8 @@ constexpr int kThresholdBins = 100;
 constexpr int kMaxLevels = kProfileBandSlots;  // only five ProfileBand records exist
 
 struct FilterContext {
-    int32_t lastLevel = 0;                      // profile band count - 1
-    const int16_t (*suppression)[3] = nullptr;  // NoiseFilterParams triples
-    const ProfileBand* bands = nullptr;
+    int32_t lastLevel = 0;                                     // profile band count - 1
+    const int16_t (*suppression)[3] = nullptr;                 // NoiseFilterParams triples
     int32_t threshold[kContextBands][3][kThresholdBins] = {};  // [band][Y, Cr, Cb][bin]
     uint32_t sharpening = 0;
     int32_t degree[kContextBands] = {};  // 0 strongest .. 2 lightest
@@ -33,8 +32,8 @@ inline int UsableBandCount(const NoiseProfile& profile) {
     return profile.bandCount < 1 ? 0 : std::min<int>(profile.bandCount, kMaxLevels);
 }
 
-// Fills `context` for one run. `params` may be null (profiling): then only the level count and
-// the bands are set. `sixteenBit` selects the threshold scale (<< 7 instead of << 6).
+// Fills `context` for one run. `params` may be null (profiling): then only the level count is
+// set. `sixteenBit` selects the threshold scale (<< 7 instead of << 6).
 // The profile must have at least one band.
 void BuildFilterContext(const NoiseProfile& profile, const NoiseFilterParams* params,
                         bool sixteenBit, FilterContext& context);

@@ -4,47 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/little_endian.h"
+
 namespace stillpix {
 namespace {
 
 constexpr int16_t kMaxLevel = 21906;  // the largest 8-bit Y value
-
-class Writer {
-public:
-    explicit Writer(std::array<uint8_t, kNoiseProfileBytes>& out) : out_(out) {}
-    void I32(int32_t v) {
-        const auto u = static_cast<uint32_t>(v);
-        for (int i = 0; i < 4; ++i) out_[pos_++] = static_cast<uint8_t>(u >> (8 * i));
-    }
-    void I16(int16_t v) {
-        const auto u = static_cast<uint16_t>(v);
-        out_[pos_++] = static_cast<uint8_t>(u);
-        out_[pos_++] = static_cast<uint8_t>(u >> 8);
-    }
-
-private:
-    std::array<uint8_t, kNoiseProfileBytes>& out_;
-    std::size_t pos_ = 0;
-};
-
-class Reader {
-public:
-    explicit Reader(std::span<const uint8_t> in) : in_(in) {}
-    int32_t I32() {
-        uint32_t u = 0;
-        for (int i = 0; i < 4; ++i) u |= uint32_t{in_[pos_++]} << (8 * i);
-        return static_cast<int32_t>(u);
-    }
-    int16_t I16() {
-        const auto u = static_cast<uint16_t>(in_[pos_] | (in_[pos_ + 1] << 8));
-        pos_ += 2;
-        return static_cast<int16_t>(u);
-    }
-
-private:
-    std::span<const uint8_t> in_;
-    std::size_t pos_ = 0;
-};
 
 int ClampedBinCount(const ProfileBand& band) {
     return std::clamp<int>(band.binCount, 0, kProfileBinSlots);
@@ -54,15 +19,15 @@ int ClampedBinCount(const ProfileBand& band) {
 
 std::array<uint8_t, kNoiseProfileBytes> EncodeNoiseProfile(const NoiseProfile& profile) {
     std::array<uint8_t, kNoiseProfileBytes> out{};
-    Writer w(out);
-    w.I32(profile.bandCount);
+    LittleEndianWriter w(out);
+    w.Field(profile.bandCount);
     for (const ProfileBand& band : profile.bands) {
-        w.I32(band.binCount);
-        w.I32(band.bandIndex);
+        w.Field(band.binCount);
+        w.Field(band.bandIndex);
         for (const auto& triple : band.levels)
-            for (int16_t v : triple) w.I16(v);
+            for (int16_t v : triple) w.Field(v);
         for (const auto& triple : band.counts)
-            for (int16_t v : triple) w.I16(v);
+            for (int16_t v : triple) w.Field(v);
     }
     return out;
 }
@@ -70,15 +35,15 @@ std::array<uint8_t, kNoiseProfileBytes> EncodeNoiseProfile(const NoiseProfile& p
 bool DecodeNoiseProfile(std::span<const uint8_t> bytes, NoiseProfile& out) {
     if (bytes.size() != kNoiseProfileBytes) return false;
     NoiseProfile profile;
-    Reader r(bytes);
-    profile.bandCount = r.I32();
+    LittleEndianReader r(bytes);
+    r.Field(profile.bandCount);
     for (ProfileBand& band : profile.bands) {
-        band.binCount = r.I32();
-        band.bandIndex = r.I32();
+        r.Field(band.binCount);
+        r.Field(band.bandIndex);
         for (auto& triple : band.levels)
-            for (int16_t& v : triple) v = r.I16();
+            for (int16_t& v : triple) r.Field(v);
         for (auto& triple : band.counts)
-            for (int16_t& v : triple) v = r.I16();
+            for (int16_t& v : triple) r.Field(v);
     }
     out = profile;
     return true;

@@ -22,7 +22,6 @@ template <>
 struct Pipeline<int16_t> {
     static constexpr int kBinShift = 11;
     static constexpr int32_t kMaxY = 21906;
-    static constexpr int kForwardShift = 6;
     static constexpr bool kRoundedDownsample = true;  // to nearest, exact halves down
     using Wide = int32_t;                             // wide enough for any sum of i16 samples
 };
@@ -31,7 +30,6 @@ template <>
 struct Pipeline<int32_t> {
     static constexpr int kBinShift = 12;
     static constexpr int32_t kMaxY = 43983;
-    static constexpr int kForwardShift = 13;
     static constexpr bool kRoundedDownsample = false;  // truncated
     using Wide = int64_t;
 };
@@ -58,7 +56,6 @@ enum Map {
 template <class Sample>
 struct PyramidLevel {
     int bytesPerPixel = 0;
-    int rowExtra = 0;               // extra bytes at each row end of the tile buffer (0)
     uint8_t* tileBuffer = nullptr;  // level 0 only
     bool grey = false;
     bool last = false;

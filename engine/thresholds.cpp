@@ -41,7 +41,6 @@ void BuildFilterContext(const NoiseProfile& profile, const NoiseFilterParams* pa
     context = FilterContext{};
     const int bands = UsableBandCount(profile);
     context.lastLevel = bands - 1;
-    context.bands = profile.bands;
     if (params == nullptr) return;
     context.suppression = params->suppression;
     context.sharpening = params->sharpening;

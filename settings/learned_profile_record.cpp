@@ -2,16 +2,10 @@
 
 #include <cstring>
 
+#include "engine/little_endian.h"
+
 namespace stillpix {
 namespace {
-
-void PutU32(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* at) {
-    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
-}
 
 constexpr std::size_t kIdsOffset = offsetof(LearnedProfileRecord, imageIds);
 constexpr std::size_t kProfileOffset = offsetof(LearnedProfileRecord, profile);
@@ -36,27 +30,27 @@ bool IsUsableRecord(const LearnedProfileRecord& record) {
 std::array<uint8_t, kLearnedProfileRecordBytes> EncodeLearnedProfileRecord(
     const LearnedProfileRecord& record) {
     std::array<uint8_t, kLearnedProfileRecordBytes> bytes{};
-    PutU32(bytes.data(), static_cast<uint32_t>(record.contributors));
+    StoreLittleEndian(bytes.data(), record.contributors);
     const auto descriptor = EncodeImageDescriptor(record.descriptor);
     std::memcpy(bytes.data() + kDescriptorOffset, descriptor.data(), descriptor.size());
     const auto profile = EncodeNoiseProfile(record.profile);
     std::memcpy(bytes.data() + kProfileOffset, profile.data(), profile.size());
     for (int i = 0; i < kImageIdSlots; ++i)
-        PutU32(bytes.data() + kIdsOffset + 4 * i, record.imageIds[i]);
+        StoreLittleEndian(bytes.data() + kIdsOffset + 4 * i, record.imageIds[i]);
     return bytes;
 }
 
 bool DecodeLearnedProfileRecord(std::span<const uint8_t> bytes, LearnedProfileRecord& out) {
     if (bytes.size() != kLearnedProfileRecordBytes) return false;
     LearnedProfileRecord record;
-    record.contributors = static_cast<int32_t>(GetU32(bytes.data()));
+    record.contributors = LoadLittleEndian<int32_t>(bytes.data());
     if (!DecodeImageDescriptor(bytes.subspan(kDescriptorOffset, kImageDescriptorBytes),
                                record.descriptor))
         return false;
     if (!DecodeNoiseProfile(bytes.subspan(kProfileOffset, kNoiseProfileBytes), record.profile))
         return false;
     for (int i = 0; i < kImageIdSlots; ++i)
-        record.imageIds[i] = GetU32(bytes.data() + kIdsOffset + 4 * i);
+        record.imageIds[i] = LoadLittleEndian<uint32_t>(bytes.data() + kIdsOffset + 4 * i);
     if (!IsUsableRecord(record)) return false;
     out = record;
     return true;

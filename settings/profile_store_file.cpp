@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "engine/little_endian.h"
 #include "platform/atomic_file.h"
 #include "platform/file_lock.h"
 #include "settings/learned_profile_merge.h"
@@ -16,11 +17,6 @@ constexpr std::size_t kMagicBytes = 7;
 bool Refuse(std::string* error, std::string reason) {
     if (error) *error = std::move(reason);
     return false;
-}
-
-void PutI32(std::vector<uint8_t>& bytes, int32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
 }
 
 }  // namespace
@@ -38,9 +34,7 @@ bool ReadLearnedProfileFile(const std::filesystem::path& path,
         return Refuse(error, "too short for a learned-profile file");
     if (std::memcmp(header, kProfileFileMagic, kMagicBytes) != 0)
         return Refuse(error, "not a learned-profile file (it does not start with \"SX2PRFL\")");
-    const int32_t count =
-        static_cast<int32_t>(uint32_t{header[7]} | uint32_t{header[8]} << 8 |
-                             uint32_t{header[9]} << 16 | uint32_t{header[10]} << 24);
+    const int32_t count = GetI32(header, kMagicBytes);
     // 64-bit arithmetic: a count whose 1816 x m wraps in 32 bits to the real length is damage.
     if (count < 0 || count > kMaxLearnedRecords ||
         size - kProfileFileHeaderBytes != uint64_t{kLearnedProfileRecordBytes} * uint64_t(count))
@@ -70,7 +64,8 @@ bool WriteLearnedProfileFile(const std::filesystem::path& file,
                              const std::vector<LearnedProfileRecord>& records, std::string* error) {
     std::vector<uint8_t> bytes(kProfileFileMagic, kProfileFileMagic + kMagicBytes);
     bytes.reserve(kProfileFileHeaderBytes + records.size() * kLearnedProfileRecordBytes);
-    PutI32(bytes, static_cast<int32_t>(records.size()));
+    bytes.resize(kProfileFileHeaderBytes);
+    PutI32(bytes, kMagicBytes, static_cast<int32_t>(records.size()));
     for (const LearnedProfileRecord& record : records) {
         const auto encoded = EncodeLearnedProfileRecord(record);
         bytes.insert(bytes.end(), encoded.begin(), encoded.end());

@@ -1,5 +1,5 @@
-// Byte helpers shared by the persisted records: little-endian fields, zero-terminated texts in
-// fixed fields, and the byte-sum checksum that leads every record.
+// Byte helpers shared by the persisted records: zero-terminated texts in fixed fields and the
+// byte-sum checksum that leads every record (their little-endian fields: engine/little_endian.h).
 #pragma once
 
 #include <cstddef>
@@ -7,18 +7,9 @@
 #include <span>
 #include <string_view>
 
+#include "engine/little_endian.h"
+
 namespace stillpix {
-
-inline void PutI32(std::span<uint8_t> bytes, std::size_t offset, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(u >> (8 * i));
-}
-
-inline int32_t GetI32(std::span<const uint8_t> bytes, std::size_t offset) {
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= uint32_t{bytes[offset + i]} << (8 * i);
-    return static_cast<int32_t>(u);
-}
 
 // The 32-bit sum of bytes 4 .. 4 + runLength - 1 taken as unsigned numbers.
 uint32_t RecordChecksum(std::span<const uint8_t> record, std::size_t runLength);
