@@ -13,7 +13,8 @@ class CNoiseCleanerDoc;
 // What became of a request to open a path.
 enum class OpenResult {
     kOpened,    // the image is loaded
-    kDeferred,  // a run is under way: the path waits for the next idle pass
+    kDecoding,  // a background open has begun: the document's OpenDecoded notice ends it
+    kDeferred,  // a run or a decode is under way: the path waits for the next idle pass
     kFailed,    // nothing was opened; the document has shown why
 };
 
@@ -21,8 +22,9 @@ class FileOpener {
 public:
     explicit FileOpener(CNoiseCleanerDoc& doc) : doc_(doc) {}
 
-    // Opens `path` now, or, while a worker runs on an image, sets *cancel requested* and keeps
-    // the path pending.
+    // Opens `path` now (or begins to, when the document decodes in the background), or, while a
+    // worker runs on an image or an image decodes, sets *cancel requested* and keeps the path
+    // pending.
     OpenResult OpenFile(const std::filesystem::path& path);
     // At start-up: the command line's path waits for the first idle pass.
     void SetPending(const std::filesystem::path& path) { pending_ = path; }

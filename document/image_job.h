@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/engine.h"
@@ -54,6 +55,14 @@ public:
     virtual void TileFiltered(const TileRect& inner) { (void)inner; }
     // The worker has cleared *worker running* and returns.
     virtual void RunFinished() {}
+    // The decode of a background open has ended: the window calls CNoiseCleanerDoc::FinishOpen.
+    virtual void OpenDecoded() {}
+    // Runs `task` later on the window's thread (the ICC prompt of a background open); false when
+    // there is no such thread.
+    virtual bool Post(std::function<void()> task) {
+        (void)task;
+        return false;
+    }
 };
 
 enum class SaveOutcome : int { kNone, kSaved, kFailed };

@@ -55,6 +55,8 @@ void CNoiseCleanerDoc::SetTitle(const std::string& title) {
 }
 
 void CNoiseCleanerDoc::Empty() {
+    // Only reached during a background open when the window misuses it: the decode is waited for.
+    AbandonOpen();
     StopWorker();
     FreeTileGrid(job_.tiles);
     job_.image = nullptr;
@@ -68,15 +70,34 @@ void CNoiseCleanerDoc::Empty() {
     window_.RefreshFilterPane();
 }
 
-bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& given) {
-    // One photo is one path, however it was typed: learned profiles are keyed on it.
-    const std::filesystem::path path = AbsoluteNormalPath(given);
+bool CNoiseCleanerDoc::StartOpenStep(const std::filesystem::path& path) {
     if (!Readable(path)) {
         window_.Show({MessageKind::kError, kFailedToOpenDocument});
         return false;
     }
     Empty();
-    if (CommonLoad(&path)) {
+    sourcePath_ = path.string();
+    window_.SetWaitCursor(true);
+    return true;
+}
+
+LoadOptions CNoiseCleanerDoc::OpenLoadOptions() {
+    LoadOptions options;
+    options.iccMode = static_cast<IccMode>(context_.options->settings2.iccHandling);
+    options.askIcc = [this](const std::string& name) {
+        return window_.AskIcc(
+            {MessageKind::kQuestion, FormatText(kIccPromptFormat, name), MessageButtons::kYesNo});
+    };
+    return options;
+}
+
+void CNoiseCleanerDoc::EndOpenStep(const std::filesystem::path& path, DecodedImage decoded) {
+    if (decoded.report.rememberIccMode) {
+        context_.options->settings2.iccHandling = static_cast<int32_t>(decoded.report.newIccMode);
+        WriteOptions();
+    }
+    window_.SetWaitCursor(false);
+    if (AdoptImage(std::move(decoded.image), &path)) {
         pathName_ = path.string();
     } else {
         // The emptied document no longer shows the last image's name.
@@ -87,53 +108,76 @@ bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& given) {
     const AppSettings& settings = context_.options->settings;
     window_.SelectPreset(settings.resetFilterOnOpen ? settings.defaultFilterSlot
                                                     : window_.ShownPreset());
+}
+
+bool CNoiseCleanerDoc::OnOpenDocument(const std::filesystem::path& given) {
+    // One photo is one path, however it was typed: learned profiles are keyed on it.
+    const std::filesystem::path path = AbsoluteNormalPath(given);
+    if (!StartOpenStep(path)) return false;
+    EndOpenStep(path, DecodeImage(path, OpenLoadOptions()));
     return true;
+}
+
+bool CNoiseCleanerDoc::BeginOpenDocument(const std::filesystem::path& given) {
+    if (!OpensInBackground()) return OnOpenDocument(given);
+    const std::filesystem::path path = AbsoluteNormalPath(given);
+    if (!StartOpenStep(path)) return false;
+    opening_ = true;
+    openingPath_ = path;
+    JobEvents* events = context_.events;
+    loader_.Start(
+        path, OpenLoadOptions(),
+        [events](std::function<void()> task) { return events->Post(std::move(task)); },
+        [events] { events->OpenDecoded(); });
+    return true;
+}
+
+bool CNoiseCleanerDoc::FinishOpen() {
+    if (!opening_) return HasImage();
+    opening_ = false;
+    EndOpenStep(openingPath_, loader_.Take());
+    return HasImage();
+}
+
+void CNoiseCleanerDoc::AbandonOpen() {
+    if (!opening_) return;
+    opening_ = false;
+    loader_.Abandon();
+    sourcePath_.clear();
+    window_.SetWaitCursor(false);
 }
 
 bool CNoiseCleanerDoc::CanPaste() const {
     const Clipboard* clipboard = window_.GetClipboard();
-    return clipboard && clipboard->HasBitmap();
+    return !opening_ && clipboard && clipboard->HasBitmap();
 }
 
 bool CNoiseCleanerDoc::Paste() {
+    if (opening_) return false;
     Empty();
     pathName_.clear();
     SetTitle(kUntitled);
-    return CommonLoad(nullptr);
+    sourcePath_.clear();
+    window_.SetWaitCursor(true);
+    Clipboard* clipboard = window_.GetClipboard();
+    BitmapInfoHeader header;
+    std::vector<uint8_t> bits;
+    auto image = std::make_unique<CBitmapEx>();
+    const bool ok =
+        clipboard && clipboard->GetBitmap(header, bits) && image->LoadFromBitmap(header, bits);
+    window_.SetWaitCursor(false);
+    return AdoptImage(ok ? std::move(image) : nullptr, nullptr);
 }
 
-bool CNoiseCleanerDoc::CommonLoad(const std::filesystem::path* path) {
-    sourcePath_ = path ? path->string() : std::string();
-    window_.SetWaitCursor(true);
-    auto image = std::make_unique<CBitmapEx>();
-    bool ok = false;
-    if (path) {
-        LoadOptions options;
-        options.iccMode = static_cast<IccMode>(context_.options->settings2.iccHandling);
-        options.askIcc = [this](const std::string& name) {
-            return window_.AskIcc({MessageKind::kQuestion, FormatText(kIccPromptFormat, name),
-                                   MessageButtons::kYesNo});
-        };
-        LoadReport report;
-        ok = image->Load(*path, options, &report);
-        if (report.rememberIccMode) {
-            context_.options->settings2.iccHandling = static_cast<int32_t>(report.newIccMode);
-            WriteOptions();
-        }
-    } else {
-        Clipboard* clipboard = window_.GetClipboard();
-        BitmapInfoHeader header;
-        std::vector<uint8_t> bits;
-        ok = clipboard && clipboard->GetBitmap(header, bits) && image->LoadFromBitmap(header, bits);
-    }
-    window_.SetWaitCursor(false);
-    if (!ok) {
+// The common load's end: the decoded image becomes the document's, or its failure is shown.
+bool CNoiseCleanerDoc::AdoptImage(std::unique_ptr<CBitmapEx> image,
+                                  const std::filesystem::path* path) {
+    if (!image) {
         window_.Show({MessageKind::kError,
                       path ? kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix
                            : kUnableToPaste});
         return false;
     }
-
     image_ = std::move(image);
     job_.image = image_.get();
     if (path) SetTitle(path->filename().string());
@@ -200,7 +244,8 @@ bool CNoiseCleanerDoc::Copy() {
 
 CloseAction CNoiseCleanerDoc::FileClose(
     const std::function<std::optional<std::filesystem::path>(const std::string&)>& choosePath) {
-    if (job_.workerRunning.load()) {
+    // An image still decoding closes once it has been shown; its first run stops at once.
+    if (job_.workerRunning.load() || opening_) {
         job_.cancelRequested.store(true);
         job_.generation.fetch_add(1);
         return CloseAction::kRetryLater;

@@ -13,6 +13,7 @@
 #include "document/bitmap_ex.h"
 #include "document/document_window.h"
 #include "document/image_job.h"
+#include "document/image_loader.h"
 #include "document/image_worker.h"
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
@@ -26,6 +27,8 @@ struct DocumentContext {
     SettingsStore* store = nullptr;  // options changed by a check box are written here at once
     LearnedProfileStore* profiles = nullptr;  // required for profile runs
     JobEvents* events = nullptr;              // worker-thread notices for the window; may be null
+    // Files decode on a thread of their own (needs `events`): see BeginOpenDocument.
+    bool openInBackground = false;
 };
 
 enum class CloseAction {
@@ -47,6 +50,20 @@ public:
     // only when the file cannot be opened for reading ("Failed to open document."); a failed
     // decode shows its message, leaves the document empty and is still true.
     bool OnOpenDocument(const std::filesystem::path& path);
+    // The same step with the decode on a thread of its own: false when the file cannot be read;
+    // otherwise the document is empty and Opening() until FinishOpen, which the window calls
+    // on the JobEvents::OpenDecoded notice. The ICC prompt is asked through JobEvents::Post.
+    bool BeginOpenDocument(const std::filesystem::path& path);
+    // On the user-interface thread, once decoded: the rest of the open step, as OnOpenDocument
+    // ends it (messages, title, status texts, preset). True when the image is loaded.
+    bool FinishOpen();
+    // The window closes during a background open: its result is dropped.
+    void AbandonOpen();
+    bool OpensInBackground() const { return context_.openInBackground && context_.events; }
+    // Between BeginOpenDocument and FinishOpen.
+    bool Opening() const { return opening_; }
+    // The background decode has not finished yet.
+    bool Decoding() const { return loader_.Running(); }
     // Paste: the image from the window's clipboard into a fresh document; false (after
     // "Unable to paste from the Clipboard.") when there is none.
     bool Paste();
@@ -140,7 +157,10 @@ public:
 private:
     void StopWorker();
     void Empty();
-    bool CommonLoad(const std::filesystem::path* path);
+    bool StartOpenStep(const std::filesystem::path& path);
+    LoadOptions OpenLoadOptions();
+    void EndOpenStep(const std::filesystem::path& path, DecodedImage decoded);
+    bool AdoptImage(std::unique_ptr<CBitmapEx> image, const std::filesystem::path* path);
     void WriteOptions();
     void SetTitle(const std::string& title);
     JobRun MakeRun();
@@ -161,6 +181,9 @@ private:
     // The progress dialog's bar; the document's, so that it outlives a run the dialog started.
     AtomicProgress dialogProgress_;
     ProcessingWorker worker_;
+    bool opening_ = false;
+    std::filesystem::path openingPath_;
+    ImageLoader loader_;
 
     friend class ProgressDialogModel;
 };

@@ -16,6 +16,12 @@ void JobEventBridge::TileFiltered(const TileRect& inner) {
 
 void JobEventBridge::RunFinished() { Q_EMIT runFinished(); }
 
+void JobEventBridge::OpenDecoded() { Q_EMIT openDecoded(); }
+
+bool JobEventBridge::Post(std::function<void()> task) {
+    return QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 void StatusBarProgress::SetShown(bool shown) {
     shown_.store(shown);
     if (!shown) position_.store(0);

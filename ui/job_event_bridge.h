@@ -20,11 +20,14 @@ public:
     void RunStarted(const std::string& statusText, bool showStatusProgress) override;
     void TileFiltered(const TileRect& inner) override;
     void RunFinished() override;
+    void OpenDecoded() override;
+    bool Post(std::function<void()> task) override;
 
 Q_SIGNALS:
     void runStarted(const QString& statusText, bool showStatusProgress);
     void tileFiltered(const QRect& imageRect);  // image pixels
     void runFinished();
+    void openDecoded();
 };
 
 // The status bar's progress bar as the worker sees it.

@@ -38,7 +38,9 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
     CreateStatusBar();
     statusProgress_ = std::make_unique<StatusBarProgress>(progressBar_);
     doc_ = std::make_unique<CNoiseCleanerDoc>(
-        DocumentContext{context_.options, context_.store, context_.profiles, &events_}, *this);
+        DocumentContext{context_.options, context_.store, context_.profiles, &events_,
+                        /*openInBackground=*/true},
+        *this);
     opener_ = std::make_unique<FileOpener>(*doc_);
     view_ = new CNoiseCleanerView(*doc_, *context_.options, this);
     setCentralWidget(view_);
@@ -63,6 +65,8 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
     connect(&events_, &JobEventBridge::runStarted, this, &CMainFrame::OnRunStarted,
             Qt::QueuedConnection);
     connect(&events_, &JobEventBridge::runFinished, this, &CMainFrame::OnRunFinished,
+            Qt::QueuedConnection);
+    connect(&events_, &JobEventBridge::openDecoded, this, &CMainFrame::OnOpenDecoded,
             Qt::QueuedConnection);
     connect(&events_, &JobEventBridge::tileFiltered, view_, &CNoiseCleanerView::RedrawImageRect,
             Qt::QueuedConnection);

@@ -103,6 +103,8 @@ private:
     std::optional<std::filesystem::path> ChooseSavePathFor(const std::string& suggested);
     bool MayReplaceDocument();
     void AfterOpen();
+    void ShowOpenEnd(bool opened);
+    void OnOpenDecoded();
     void OnIdle();
     void UpdateCommands();
     void OnRunStarted(const QString& text, bool showProgress);

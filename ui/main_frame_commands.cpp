@@ -62,15 +62,35 @@ OpenResult CMainFrame::OpenFile(const std::filesystem::path& path) {
         return OpenResult::kFailed;
     }
     const OpenResult result = opener_->OpenFile(path);
-    if (result == OpenResult::kOpened) AfterOpen();
-    if (result == OpenResult::kFailed && !doc_->HasImage()) {
+    if (result == OpenResult::kDecoding) {
+        // The last image is gone already; the new one shows when its decode ends.
+        view_->OnImageClosed();
+        SetStatusText(1, kStatusSizeEmpty);
+    }
+    if (result == OpenResult::kOpened || result == OpenResult::kFailed)
+        ShowOpenEnd(result == OpenResult::kOpened);
+    // A deferred path waits for the run's end, whose notice brings the next idle pass.
+    if (result != OpenResult::kDeferred) RequestIdlePass();
+    return result;
+}
+
+void CMainFrame::ShowOpenEnd(bool opened) {
+    if (opened) {
+        AfterOpen();
+    } else if (!doc_->HasImage()) {
         view_->OnImageClosed();
         SetStatusText(1, kStatusSizeEmpty);
         SetStatusText(0, kStatusHelp);
     }
-    // A deferred path waits for the run's end, whose notice brings the next idle pass.
-    if (result != OpenResult::kDeferred) RequestIdlePass();
-    return result;
+}
+
+void CMainFrame::OnOpenDecoded() {
+    if (closing_) {
+        doc_->AbandonOpen();
+        return;
+    }
+    ShowOpenEnd(doc_->FinishOpen());
+    RequestIdlePass();
 }
 
 void CMainFrame::AfterOpen() {
@@ -253,7 +273,9 @@ void CMainFrame::OnCloseTick() {
         doc_->Job().generation.fetch_add(1);
         return;
     }
+    if (doc_->Decoding()) return;  // a decode cannot be stopped; it ends soon
     closeTimer_.stop();
+    doc_->AbandonOpen();
     doc_->WaitForWorker();  // the thread has returned already; this only reclaims it
     mayDestroy_ = true;
     close();

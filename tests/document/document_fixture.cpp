@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "codec/codec.h"
+
 namespace stillpix::test {
 
 MessageAnswer FakeWindow::Show(const UserMessage& message) {
@@ -45,6 +47,23 @@ void WriteScene(const std::filesystem::path& file, int width, int height,
                 const std::string& extra) {
     Convert("-seed 3 -size " + std::to_string(width) + "x" + std::to_string(height) +
             " plasma:wheat-steelblue -blur 0x3 " + extra + " " + ShellQuoted(file));
+}
+
+void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t>& profile) {
+    constexpr int kW = 16, kH = 8;
+    BitmapInfoHeader header;
+    header.width = kW;
+    header.height = kH;
+    header.bitCount = 24;
+    std::vector<uint8_t> bits(BitmapStride(kW, 24) * kH);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            for (int c = 0; c < 3; ++c)
+                bits[y * BitmapStride(kW, 24) + 3 * x + c] = uint8_t(30 + x * 8 + c * 20 + y * 5);
+    CodecHandle h = cNewSession();
+    ASSERT_TRUE(cLoadDIBitmap(*h, header, bits) && cLoadICCProfile(*h, profile) &&
+                cSaveICCProfileEnabled(*h, true) && cSave(*h, file, kSaveCodePng))
+        << cGetLastError(*h);
 }
 
 void TagAsCamera(const std::filesystem::path& file, int iso, const std::string& extra) {

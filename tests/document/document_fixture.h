@@ -8,10 +8,12 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/noise_cleaner_doc.h"
@@ -44,6 +46,7 @@ public:
     MessageAnswer Show(const UserMessage& message) override;
     IccAnswer AskIcc(const UserMessage& message) override {
         iccPrompts.push_back(message);
+        iccThread = std::this_thread::get_id();
         return iccAnswer;
     }
     void SetStatusText(int pane, const std::string& text) override { status[pane & 1] = text; }
@@ -62,6 +65,7 @@ public:
     std::vector<UserMessage> shown;
     std::deque<MessageAnswer> answers;  // for questions; Yes when empty
     std::vector<UserMessage> iccPrompts;
+    std::thread::id iccThread;
     IccAnswer iccAnswer;
     std::vector<std::string> summaries;
     std::string status[2];
@@ -94,6 +98,39 @@ public:
         hold = false;
         changed_.notify_all();
     }
+    void OpenDecoded() override {
+        std::lock_guard lock(mutex_);
+        decoded_ = true;
+        changed_.notify_all();
+    }
+    bool Post(std::function<void()> task) override {
+        std::lock_guard lock(mutex_);
+        posted_.push_back(std::move(task));
+        changed_.notify_all();
+        return true;
+    }
+    // The window thread's loop during a background open: runs what is posted until the decode
+    // has ended, or, with `untilPosted`, only until a task is waiting (left unrun).
+    void RunUntilDecoded(bool untilPosted = false) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return decoded_ || !posted_.empty(); });
+            if (posted_.empty() || untilPosted) break;
+            std::function<void()> task = std::move(posted_.front());
+            posted_.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+        decoded_ = false;
+    }
+    // Runs what is still posted (a task of an abandoned open).
+    void RunPosted() {
+        std::unique_lock lock(mutex_);
+        auto tasks = std::move(posted_);
+        lock.unlock();
+        for (auto& task : tasks) task();
+    }
 
     bool hold = false;  // set before the run starts
     std::vector<std::string> started;
@@ -103,6 +140,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool held_ = false;
+    bool decoded_ = false;
+    std::deque<std::function<void()>> posted_;
 };
 
 class DocumentTest : public StoreTest {
@@ -126,6 +165,8 @@ double Rmse(const std::filesystem::path& a, const std::filesystem::path& b);
 // A smooth colour scene of width x height into `file` (any format by its name), and a noisy one.
 void WriteScene(const std::filesystem::path& file, int width, int height,
                 const std::string& extra = "");
+// A 24-bit gradient PNG carrying the ICC profile `profile`.
+void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t>& profile);
 // Camera tags and an IPTC keyword, written by exiftool.
 void TagAsCamera(const std::filesystem::path& file, int iso, const std::string& extra = "");
 

@@ -1,29 +1,10 @@
 // Embedded ICC profiles under each "Embedded ICC profiles" mode: asked, converted or kept, and
 // the saved file carries the profile again with its pixels back in it.
-#include "codec/codec.h"
 #include "document_fixture.h"
 #include "tests/support/icc_profiles.h"
 
 namespace stillpix::test {
 namespace {
-
-// A 24-bit gradient PNG carrying `profile`.
-void WriteTaggedPng(const std::filesystem::path& file, const std::vector<uint8_t>& profile) {
-    constexpr int kW = 16, kH = 8;
-    BitmapInfoHeader header;
-    header.width = kW;
-    header.height = kH;
-    header.bitCount = 24;
-    std::vector<uint8_t> bits(BitmapStride(kW, 24) * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-            for (int c = 0; c < 3; ++c)
-                bits[y * BitmapStride(kW, 24) + 3 * x + c] = uint8_t(30 + x * 8 + c * 20 + y * 5);
-    CodecHandle h = cNewSession();
-    ASSERT_TRUE(cLoadDIBitmap(*h, header, bits) && cLoadICCProfile(*h, profile) &&
-                cSaveICCProfileEnabled(*h, true) && cSave(*h, file, kSaveCodePng))
-        << cGetLastError(*h);
-}
 
 std::vector<int> RawRgb(const std::filesystem::path& file) {
     const std::string raw = RunShell("convert " + ShellQuoted(file) + " -depth 8 rgb:-");

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "document/document_texts.h"
+#include "document/file_opener.h"
 #include "document_fixture.h"
+#include "tests/support/icc_profiles.h"
 
 namespace stillpix::test {
 namespace {
@@ -141,6 +143,59 @@ TEST_F(DocumentTest, OpeningSelectsTheDefaultPresetOrKeepsTheShownOne) {
     ASSERT_TRUE(doc_->OnOpenDocument(File("a.png")));
     EXPECT_EQ(window_.selectedPreset, 7);
     EXPECT_EQ(doc_->Title(), "a.png");
+}
+
+class BackgroundOpen : public DocumentTest {
+protected:
+    BackgroundOpen() {
+        background_ = std::make_unique<CNoiseCleanerDoc>(
+            DocumentContext{&options_, &store_, &profiles_, &events_, true}, window_);
+        window_.doc = background_.get();
+        WriteTaggedPng(File("tagged.png"), WideRgbProfile("Wide Test RGB"));
+        options_.settings2.iccHandling = 0;
+    }
+    std::unique_ptr<CNoiseCleanerDoc> background_;
+};
+
+TEST_F(BackgroundOpen, DecodesOffTheWindowThreadAndAsksTheIccPromptOnIt) {
+    CNoiseCleanerDoc& doc = *background_;
+    FileOpener opener(doc);
+    window_.iccAnswer = {true, true};
+    options_.settings.resetFilterOnOpen = 0;
+    EXPECT_EQ(opener.OpenFile(File("tagged.png")), OpenResult::kDecoding);
+    EXPECT_TRUE(doc.Opening());
+    EXPECT_FALSE(doc.HasImage());
+    WriteScene(File("next.png"), 30, 20);
+    EXPECT_EQ(opener.OpenFile(File("next.png")), OpenResult::kDeferred);  // waits for the decode
+    events_.RunUntilDecoded();
+    EXPECT_EQ(window_.iccThread, std::this_thread::get_id());
+    EXPECT_FALSE(doc.HasImage());  // nothing is adopted before the window's thread takes it
+    ASSERT_TRUE(doc.FinishOpen());
+    EXPECT_TRUE(doc.Image()->IccConverted());
+    EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling, 1);
+    EXPECT_EQ(window_.titles.back(), "tagged.png");
+    EXPECT_EQ(window_.status[1], "Size: 16x8");
+    EXPECT_EQ(window_.selectedPreset, 7);
+
+    EXPECT_EQ(opener.OnIdle(), OpenResult::kDecoding);
+    events_.RunUntilDecoded();
+    ASSERT_TRUE(doc.FinishOpen());
+    EXPECT_EQ(doc.Title(), "next.png");
+    EXPECT_EQ(window_.iccPrompts.size(), 1u);
+}
+
+TEST_F(BackgroundOpen, AnAbandonedOpenNeitherWaitsForThePromptNorAsksItLater) {
+    CNoiseCleanerDoc& doc = *background_;
+    ASSERT_TRUE(doc.BeginOpenDocument(File("tagged.png")));
+    events_.RunUntilDecoded(/*untilPosted=*/true);  // the loader waits for the prompt's answer
+    doc.AbandonOpen();
+    EXPECT_FALSE(doc.Opening());
+    EXPECT_FALSE(doc.HasImage());
+    events_.RunPosted();
+    EXPECT_TRUE(window_.iccPrompts.empty());
+    // A file that cannot be read fails at once, as the direct open does.
+    EXPECT_FALSE(doc.BeginOpenDocument(File("missing.png")));
+    EXPECT_EQ(window_.shown.back(), (UserMessage{MessageKind::kError, "Failed to open document."}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "tests/document/document_fixture.h"
+#include "tests/support/icc_profiles.h"
 #include "tests/support/qt_application.h"
 #include "ui/noise_cleaner_app.h"
 #include "ui_test_support.h"
@@ -28,7 +29,8 @@ TEST_F(FrameTest, OpenFileNamesTheWindowAndReportsWhatFailed) {
     DialogScript script;
     script.Then(Press(QMessageBox::Ok));
     script.Then(Press(QMessageBox::Ok));
-    EXPECT_EQ(frame_->OpenFile(File("broken.jpg")), OpenResult::kFailed);
+    EXPECT_EQ(frame_->OpenFile(File("broken.jpg")), OpenResult::kDecoding);
+    ASSERT_TRUE(WaitFor([&] { return !doc_->Opening(); }));
     EXPECT_EQ(frame_->windowTitle(), "Untitled - Stillpix Professional Edition");
     EXPECT_EQ(frame_->OpenFile(File("missing.png")), OpenResult::kFailed);
     EXPECT_EQ(script.Texts(),
@@ -42,6 +44,26 @@ TEST_F(FrameTest, OpenFileNamesTheWindowAndReportsWhatFailed) {
     Action("closeFile")->trigger();
     EXPECT_EQ(StatusPane(0), "For Help, press F1");
     EXPECT_EQ(StatusPane(1), "Size:");
+}
+
+TEST_F(FrameTest, TheIccPromptsAnswerAndCheckBoxReachTheDocument) {
+    WriteTaggedPng(File("tagged.png"), WideRgbProfile("Wide Test RGB"));
+    options_.settings2.iccHandling = 0;
+    DialogScript script;
+    script.Then(Press(QMessageBox::Yes));
+    OpenAndShow(File("tagged.png"));
+    EXPECT_TRUE(doc_->Image()->IccConverted());
+    script.Then(CheckBoxAndPress(QMessageBox::No));
+    OpenAndShow(File("tagged.png"));
+    EXPECT_FALSE(doc_->Image()->IccConverted());
+    EXPECT_EQ(script.Titles(), (QStringList{"Open", "Open"}));
+    EXPECT_EQ(script.Texts().first(),
+              "An embedded ICC profile 'Wide Test RGB' has been detected. "
+              "Do you want to apply the ICC profile?");
+    EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.iccHandling, 2);  // "Do not apply"
+    OpenAndShow(File("tagged.png"));                                           // no longer asked
+    EXPECT_EQ(script.Titles().size(), 2);
+    EXPECT_FALSE(doc_->Image()->IccConverted());
 }
 
 TEST_F(FrameTest, SaveAsProposesTheFilteredNameRewritesTheTypeAndWritesIt) {
@@ -76,7 +98,7 @@ TEST_F(FrameTest, SaveAsProposesTheFilteredNameRewritesTheTypeAndWritesIt) {
 TEST_F(FrameTest, APathDroppedDuringARunOpensOnceTheRunHasStopped) {
     WriteLargeScene(File("big.png"), 3000, 2400);
     WriteScene(File("next.png"), 200, 100);
-    ASSERT_EQ(frame_->OpenFile(File("big.png")), OpenResult::kOpened);
+    OpenAndShow(File("big.png"));
     ASSERT_TRUE(doc_->WorkerRunning());  // its profile run
     frame_->setAcceptDrops(true);
     QMimeData data;
@@ -115,7 +137,7 @@ TEST_F(FrameTest, PasteTakesTheClipboardImageAndCopyGivesTheResultBack) {
 
 TEST_F(FrameTest, TheWindowHidesAtOnceAndEndsOnlyAfterTheWorkerStopped) {
     WriteLargeScene(File("big.png"), 3000, 2400);
-    ASSERT_EQ(frame_->OpenFile(File("big.png")), OpenResult::kOpened);
+    OpenAndShow(File("big.png"));
     ASSERT_TRUE(doc_->WorkerRunning());
     bool workerRanAtTheEnd = true;
     bool finished = false;

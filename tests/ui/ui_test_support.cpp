@@ -91,8 +91,14 @@ FrameTest::~FrameTest() {
     frame_.reset();
 }
 
+void FrameTest::OpenAndShow(const std::filesystem::path& file) {
+    ASSERT_EQ(frame_->OpenFile(file), OpenResult::kDecoding);
+    ASSERT_TRUE(WaitFor([this] { return !doc_->Opening(); }));
+    ASSERT_TRUE(doc_->HasImage());
+}
+
 void FrameTest::OpenAndProfile(const std::filesystem::path& file) {
-    ASSERT_EQ(frame_->OpenFile(file), OpenResult::kOpened);
+    OpenAndShow(file);
     ASSERT_TRUE(
         WaitFor([this] { return doc_->Job().profileBuilt.load() && !doc_->WorkerRunning(); }));
 }

@@ -61,7 +61,8 @@ protected:
     FrameTest();
     ~FrameTest() override;
     std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
-    // Opens through the open-file operation and waits for the profile run.
+    // Opens through the open-file operation and waits for the decode; then for the profile run.
+    void OpenAndShow(const std::filesystem::path& file);
     void OpenAndProfile(const std::filesystem::path& file);
     QAction* Action(const char* name) const;
     QString StatusPane(int pane) const;
