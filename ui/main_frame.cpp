@@ -9,13 +9,15 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
+#include <utility>
 
 #include "document/document_texts.h"
 #include "ui/noise_cleaner_view.h"
 #include "ui/options_sheet.h"
 #include "ui/preset_pictures.h"
+#include "ui/toolbar_icons.h"
 #include "ui/ui_texts.h"
 
 namespace stillpix {
@@ -106,12 +108,11 @@ QAction* CMainFrame::NewAction(const char* name, const QString& text, const char
 }
 
 void CMainFrame::CreateActions() {
-    QStyle* s = style();
     open_ = NewAction("open", kItemOpen, kTipOpen);
-    open_->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+    open_->setIcon(ToolbarIcon(ToolbarGlyph::kOpen));
     open_->setShortcut(Keys(Qt::CTRL | Qt::Key_O));
     saveAs_ = NewAction("saveAs", kItemSaveAs, kTipSave);
-    saveAs_->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    saveAs_->setIcon(ToolbarIcon(ToolbarGlyph::kSave));
     saveAs_->setShortcut(Keys(Qt::CTRL | Qt::Key_S));
     closeFile_ = NewAction("closeFile", kItemCloseFile, nullptr);
     closeFile_->setShortcut(Keys(Qt::CTRL | Qt::Key_F4));
@@ -119,7 +120,7 @@ void CMainFrame::CreateActions() {
     newFile_->setShortcut(Keys(Qt::CTRL | Qt::Key_N));
     exit_ = NewAction("exit", kItemExit, nullptr);
     undo_ = NewAction("undo", kItemUndo, kTipUndo);
-    undo_->setIcon(s->standardIcon(QStyle::SP_ArrowBack));
+    undo_->setIcon(ToolbarIcon(ToolbarGlyph::kUndo));
     undo_->setShortcuts({Keys(Qt::CTRL | Qt::Key_Z), Keys(Qt::ALT | Qt::Key_Backspace)});
     copy_ = NewAction("copy", kItemCopy, kTipCopy);
     copy_->setShortcuts({Keys(Qt::CTRL | Qt::Key_C), Keys(Qt::CTRL | Qt::Key_Insert)});
@@ -149,6 +150,17 @@ void CMainFrame::CreateActions() {
     for (QAction* toggle :
          {showToolBar_, showStatusBar_, noiseFilter_, exif_, noiseProfile_, preview_})
         toggle->setCheckable(true);
+    const std::pair<QAction*, ToolbarGlyph> pictures[] = {
+        {copy_, ToolbarGlyph::kCopy},
+        {paste_, ToolbarGlyph::kPaste},
+        {zoomIn_, ToolbarGlyph::kZoomIn},
+        {zoomOut_, ToolbarGlyph::kZoomOut},
+        {noiseFilter_, ToolbarGlyph::kNoiseFilter},
+        {exif_, ToolbarGlyph::kExif},
+        {noiseProfile_, ToolbarGlyph::kNoiseProfile},
+        {preview_, ToolbarGlyph::kPreview},
+        {go_, ToolbarGlyph::kGo}};
+    for (const auto& [action, glyph] : pictures) action->setIcon(ToolbarIcon(glyph));
     contextSaveAs_ = new QAction(kContextSaveAs, this);
     contextCloseFile_ = new QAction(kContextCloseFile, this);
 
@@ -234,6 +246,10 @@ void CMainFrame::CreateToolBar() {
     presetList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     toolBar_->addWidget(presetList_);
     toolBar_->addAction(go_);
+    // These two are read by their words: "Preview: ON" / "Preview: OFF", and "Go".
+    for (QAction* labelled : {preview_, go_})
+        if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(labelled)))
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(presetList_, &QComboBox::activated, this, [this](int index) { SelectPreset(index); });
     showToolBar_->setChecked(true);
     connect(showToolBar_, &QAction::toggled, toolBar_, &QToolBar::setVisible);

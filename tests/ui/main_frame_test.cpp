@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QThread>
+#include <QToolBar>
+#include <QWidgetAction>
 
 #include "tests/document/document_fixture.h"
 #include "ui/noise_cleaner_view.h"
@@ -111,6 +113,14 @@ TEST_F(FrameTest, CancelKeepsTheFinishedTilesAndTheNextGoFinishesTheRest) {
     Action("process")->trigger();
     EXPECT_EQ(doc_->UnfilteredTiles(), 0);
     EXPECT_TRUE(script.Done());
+}
+
+TEST_F(FrameTest, EveryToolbarCommandShowsAPictureWithoutAnIconTheme) {
+    for (QAction* action : frame_->ToolBar()->actions()) {
+        if (action->isSeparator() || qobject_cast<QWidgetAction*>(action)) continue;
+        EXPECT_FALSE(action->icon().pixmap(24).isNull()) << action->objectName().toStdString();
+    }
+    SaveScreenshot(frame_->ToolBar(), "toolbar");
 }
 
 TEST_F(FrameTest, ThePreviewToggleShowsItsNoticeOnceAndPersists) {
