@@ -102,13 +102,13 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
         return false;
     }
     if (const auto name = args.Value("subfolder")) {
-        settings.destination = 1;
+        settings.destination = kSubfolder;
         if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars,
                      *name, "subfolder", error))
             return false;
     }
     if (const auto dir = args.Value("to")) {
-        settings.destination = 2;
+        settings.destination = kOtherLocation;
         const std::string absolute =
             dir->empty() ? std::string() : fs::absolute(*dir).lexically_normal().string();
         if (!SetText(settings.destinationPath, sizeof settings.destinationPath, kMaxBatchPathChars,
@@ -116,7 +116,7 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
             return false;
     }
     if (args.Flag("in-place")) {
-        settings.destination = 0;
+        settings.destination = kSameAsSource;
         std::fill(std::begin(settings.destinationPath), std::end(settings.destinationPath), '\0');
         if (!args.Value("suffix"))
             std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
@@ -126,10 +126,10 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
                      "suffix", error))
             return false;
     if (const auto format = args.Value("format")) {
-        if (*format == "keep") settings.outputFormat = 0;
-        else if (*format == "png") settings.outputFormat = 1;
-        else if (*format == "jpeg" || *format == "jpg") settings.outputFormat = 2;
-        else if (*format == "tiff" || *format == "tif") settings.outputFormat = 3;
+        if (*format == "keep") settings.outputFormat = kFormatKeep;
+        else if (*format == "png") settings.outputFormat = kFormatPng;
+        else if (*format == "jpeg" || *format == "jpg") settings.outputFormat = kFormatJpeg;
+        else if (*format == "tiff" || *format == "tif") settings.outputFormat = kFormatTiff;
         else {
             error = "--format expects keep, png, jpeg or tiff, not \"" + *format + "\"";
             return false;
@@ -143,7 +143,7 @@ bool ApplyOverrides(const CliArgs& args, BatchSettings& settings, std::string& e
             error = "--tiff-depth expects 24 or 48, not \"" + *depth + "\"";
             return false;
         }
-        settings.tiffDepth = *depth == "48" ? 1 : 0;
+        settings.tiffDepth = *depth == "48" ? kTiffDepth48 : kTiffDepth24;
     }
     return true;
 }
@@ -170,7 +170,7 @@ void QueueFolderTree(const fs::path& folder, const std::string& outputSubfolder,
 // single file: a missing one then fails at run time, as a vanished queued file does.
 void QueuePaths(const CliArgs& args, const BatchSettings& settings, BatchQueue& queue) {
     const std::string outputSubfolder =
-        settings.destination == 1 ? EffectiveDestinationPath(settings) : "";
+        settings.destination == kSubfolder ? EffectiveDestinationPath(settings) : "";
     for (const std::string& path : args.Positional()) {
         std::error_code ec;
         if (!fs::is_directory(path, ec)) queue.AddSingleFileEntry(path);

@@ -101,7 +101,7 @@ bool ApplyRunOptions(const CliArgs& args, AppOptions& options, std::string& erro
     if (quality) options.settings.jpegQuality = *quality;
     if (const auto depth = args.Value("tiff-depth")) {
         if (*depth != "24" && *depth != "48") return error = "--tiff-depth expects 24 or 48", false;
-        options.settings2.tiffDepth = *depth == "48" ? 1 : 0;
+        options.settings2.tiffDepth = *depth == "48" ? kTiffDepth48 : kTiffDepth24;
     }
     // There is nobody to ask: "Ask what to do" applies the profile.
     if (options.settings2.iccHandling == static_cast<int32_t>(IccMode::kAsk))

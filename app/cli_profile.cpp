@@ -35,7 +35,7 @@ int Usage(const std::string& message) {
 
 // Tile progress on a terminal; scripts reading stderr get only the summary line.
 int ShowProgress(ProgressRecord& record) {
-    if (record.stage == 1)
+    if (record.stage == kAfterTile)
         std::fprintf(stderr, "\rmeasuring: tile %d of %d", record.tileIndex + 1,
                      record.tiles->count);
     return 1;

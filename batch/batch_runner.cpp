@@ -24,13 +24,13 @@ struct TileWatch {
 
 int WatchTile(ProgressRecord& record) {
     auto& watch = *static_cast<TileWatch*>(record.callerData);
-    if (record.tileIndex == 0 && record.stage == 0) {
+    if (record.tileIndex == 0 && record.stage == kBeforeTile) {
         watch.done = 0;
         watch.lastPosition = -1;
     }
     // A stop is honoured while measuring too: the file is dropped either way, so no tile more.
     if (watch.stop->Requested()) return 0;
-    if (record.stage == 1) {
+    if (record.stage == kAfterTile) {
         ++watch.done;
         const int count = std::max(record.tiles ? record.tiles->count : 1, 1);
         const int position = std::min(100, watch.done * 100 / count);

@@ -11,29 +11,29 @@ namespace stillpix {
 
 BatchSettingsForm OpenBatchSettingsForm(const BatchSettings& settings, int filterCount) {
     BatchSettingsForm form;
-    form.destination = std::clamp(settings.destination, 0, 2);
-    form.format = std::clamp(settings.outputFormat, 0, 3);
+    form.destination = std::clamp<int>(settings.destination, kSameAsSource, kOtherLocation);
+    form.format = std::clamp<int>(settings.outputFormat, kFormatKeep, kFormatTiff);
     form.suffixText = std::string(FieldText(settings.suffix));
     form.addSuffix = !form.suffixText.empty();
     form.specifyFilter = settings.filter >= 0 && settings.filter < filterCount;
     form.filterSelection = form.specifyFilter ? settings.filter : 0;
     const std::string path(FieldText(settings.destinationPath));
-    if (form.destination == 1) form.subfolderText = path;
-    if (form.destination == 2) form.otherLocationText = path;
+    if (form.destination == kSubfolder) form.subfolderText = path;
+    if (form.destination == kOtherLocation) form.otherLocationText = path;
     form.quality = std::clamp(settings.jpegQuality, 0, 100);
-    form.tiffDepthSelection = settings.tiffDepth == 1 ? 1 : 0;
+    form.tiffDepthSelection = settings.tiffDepth == kTiffDepth48 ? kTiffDepth48 : kTiffDepth24;
     return form;
 }
 
 BatchSettingsEnabling EnablingFor(const BatchSettingsForm& form) {
     BatchSettingsEnabling on;
-    on.subfolderText = form.destination == 1;
-    on.otherLocation = form.destination == 2;
+    on.subfolderText = form.destination == kSubfolder;
+    on.otherLocation = form.destination == kOtherLocation;
     on.filterList = form.specifyFilter;
     on.suffixText = form.addSuffix;
     on.quality = form.format == kFormatJpeg;
     on.tiffDepth = form.format == kFormatTiff;
-    on.tiffDepthNote = on.tiffDepth && form.tiffDepthSelection == 1;
+    on.tiffDepthNote = on.tiffDepth && form.tiffDepthSelection == kTiffDepth48;
     return on;
 }
 
@@ -41,19 +41,19 @@ std::string QualityText(int quality) { return FormatText("%d%%", quality); }
 
 BatchSettings AcceptBatchSettingsForm(const BatchSettingsForm& form, const BatchSettings& current) {
     BatchSettings settings = current;
-    settings.destination = std::clamp(form.destination, 0, 2);
-    settings.outputFormat = std::clamp(form.format, 0, 3);
+    settings.destination = std::clamp<int>(form.destination, kSameAsSource, kOtherLocation);
+    settings.outputFormat = std::clamp<int>(form.format, kFormatKeep, kFormatTiff);
     std::fill(std::begin(settings.suffix), std::end(settings.suffix), '\0');
     if (form.addSuffix)
         SetFieldText(std::span<char>(settings.suffix).first(kMaxBatchSuffixChars + 1),
                      form.suffixText);
     settings.filter = form.specifyFilter ? std::max(form.filterSelection, 0) : kUseCurrentFilter;
-    const std::string& path = settings.destination == 1   ? form.subfolderText
-                              : settings.destination == 2 ? form.otherLocationText
-                                                          : std::string();
+    const std::string& path = settings.destination == kSubfolder       ? form.subfolderText
+                              : settings.destination == kOtherLocation ? form.otherLocationText
+                                                                       : std::string();
     SetFieldText(settings.destinationPath, path);  // zeros the whole field first
     settings.jpegQuality = std::clamp(form.quality, 0, 100);
-    settings.tiffDepth = form.tiffDepthSelection == 1 ? 1 : 0;
+    settings.tiffDepth = form.tiffDepthSelection == kTiffDepth48 ? kTiffDepth48 : kTiffDepth24;
     return settings;
 }
 
@@ -65,9 +65,9 @@ std::string BatchSettingsSummary(const BatchSettings& settings, const PresetTabl
 
     const std::string path(FieldText(settings.destinationPath));
     std::string destination;
-    if (settings.destination == 0) destination = "Same as source";
-    if (settings.destination == 1) destination = "Subfolder \"" + path + "\"";
-    if (settings.destination == 2) destination = path;
+    if (settings.destination == kSameAsSource) destination = "Same as source";
+    if (settings.destination == kSubfolder) destination = "Subfolder \"" + path + "\"";
+    if (settings.destination == kOtherLocation) destination = path;
 
     const std::string suffix(FieldText(settings.suffix));
     const std::string output = suffix.empty() ? std::string() : "Original + \"" + suffix + "\"";
@@ -78,7 +78,7 @@ std::string BatchSettingsSummary(const BatchSettings& settings, const PresetTabl
         case kFormatPng: format = "PNG"; break;
         case kFormatJpeg: format = "JPEG" + FormatText(" (%d%%)", settings.jpegQuality); break;
         case kFormatTiff:
-            format = settings.tiffDepth == 1 ? "TIFF (48 bpp)" : "TIFF (24 bpp)";
+            format = settings.tiffDepth == kTiffDepth48 ? "TIFF (48 bpp)" : "TIFF (24 bpp)";
             break;
         default: break;
     }

@@ -10,19 +10,18 @@
 
 namespace stillpix {
 
-enum BatchFormatChoice : int { kFormatKeep = 0, kFormatPng = 1, kFormatJpeg = 2, kFormatTiff = 3 };
-
 struct BatchSettingsForm {
     bool specifyFilter = false;  // radio "Specify" (else "Use Current")
     int filterSelection = 0;     // index into the filter list
-    int destination = 0;  // radio 0 "Same As Source Location", 1 "Subfolder", 2 "Other Location"
+    // radios "Same As Source Location", "Subfolder", "Other Location"
+    int destination = kSameAsSource;
     std::string subfolderText;
     std::string otherLocationText;
     bool addSuffix = false;  // radio "Add Suffix" (else "Same As Original File Name")
     std::string suffixText;
-    int format = kFormatKeep;    // radio 0 "Same As Original File", 1 PNG, 2 JPEG, 3 TIFF
-    int quality = 90;            // slider, 0..100
-    int tiffDepthSelection = 1;  // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int format = kFormatKeep;  // radios "Same As Original File", PNG, JPEG, TIFF
+    int quality = 90;          // slider, 0..100
+    int tiffDepthSelection = kTiffDepth48;
 };
 
 struct BatchSettingsEnabling {

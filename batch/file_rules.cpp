@@ -68,7 +68,7 @@ std::optional<int> BatchFilterSlot(int32_t filter, int filterCount, bool documen
 }
 
 std::string EffectiveDestinationPath(const BatchSettings& settings) {
-    if (settings.destination != 1 && settings.destination != 2) return {};
+    if (settings.destination != kSubfolder && settings.destination != kOtherLocation) return {};
     return std::string(FieldText(settings.destinationPath));
 }
 
@@ -87,7 +87,7 @@ bool OverwriteQuestionNeeded(const BatchSettings& settings, const std::vector<st
 
 std::string OutputExtension(const std::string& sourceName, int32_t outputFormat) {
     switch (outputFormat) {
-        case 0: {
+        case kFormatKeep: {
             const NameParts parts = SplitName(sourceName);
             const std::string ext = LowerAscii(parts.extension);
             static const char* const kKept[] = {"jpg", "jpeg", "jpe", "tif", "tiff", "png"};
@@ -95,8 +95,8 @@ std::string OutputExtension(const std::string& sourceName, int32_t outputFormat)
                                           [&](const char* e) { return ext == e; });
             return kept && !parts.title.empty() ? ext : "jpg";
         }
-        case 1: return "png";
-        case 3: return "tif";
+        case kFormatPng: return "png";
+        case kFormatTiff: return "tif";
         default: return "jpg";
     }
 }
@@ -118,7 +118,8 @@ const char* WrittenFormatName(WrittenFormat format) {
 }
 
 bool UsesSixteenBits(const BatchSettings& settings) {
-    return settings.tiffDepth == 1 && (settings.outputFormat == 0 || settings.outputFormat == 3);
+    return settings.tiffDepth == kTiffDepth48 &&
+           (settings.outputFormat == kFormatKeep || settings.outputFormat == kFormatTiff);
 }
 
 OutputPlan PlanOutput(const std::string& source, const BatchSettings& settings) {
@@ -137,7 +138,8 @@ OutputPlan PlanOutput(const std::string& source, const BatchSettings& settings) 
     } else {
         std::string folder = SourceFolder(source);
         if (!destinationPath.empty()) {
-            folder = settings.destination == 1 ? folder + destinationPath : destinationPath;
+            folder =
+                settings.destination == kSubfolder ? folder + destinationPath : destinationPath;
             plan.folderToCreate = folder;
         }
         const std::string name = FileNameOf(source);

@@ -81,7 +81,7 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     settings.store = context_.profiles;
     settings.useIndividualProfile = useIndividualProfile_;
     settings.jpegQuality = options.settings.jpegQuality;
-    settings.save16Bit = options.settings2.tiffDepth == 1;
+    settings.save16Bit = options.settings2.tiffDepth == kTiffDepth48;
     settings.events = context_.events;
     return run;
 }

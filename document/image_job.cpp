@@ -21,12 +21,12 @@ bool JobRun::Stale() const {
 int ImageJobTileCallback(ProgressRecord& record) {
     JobRun& run = *static_cast<JobRun*>(record.callerData);
     const ImageJob& job = *run.job;
-    if (record.tileIndex == 0 && record.stage == 0) run.done = 0;
+    if (record.tileIndex == 0 && record.stage == kBeforeTile) run.done = 0;
     if (record.filtering && job.generation.load() != run.generation) return 0;
     if (job.cancelRequested.load()) return 0;
 
     const TileRecord& tile = record.tiles->tiles[record.tileIndex];
-    if (record.stage == 0) {
+    if (record.stage == kBeforeTile) {
         // Measuring reads every tile; only filtering skips what is done already.
         if (record.filtering && tile.filtered) return 0;
         if (!run.wholeImage && !TileMeets(tile.inner, run.visible)) return 0;

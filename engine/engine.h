@@ -13,10 +13,14 @@
 
 namespace stillpix {
 
+// ProgressRecord::stage.
+constexpr int32_t kBeforeTile = 0;
+constexpr int32_t kAfterTile = 1;
+
 struct ProgressRecord {
     int32_t filtering = 0;  // 1 filtering, 0 profiling
     int32_t tileIndex = 0;
-    int32_t stage = 0;  // 0 before the tile, 1 after
+    int32_t stage = kBeforeTile;
     TileGrid* tiles = nullptr;
     void* callerData = nullptr;
 };

@@ -204,7 +204,7 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
                 tile.margin.top >= tile.margin.bottom)
                 continue;
             const int64_t start = NowMilliseconds();
-            ProgressRecord record{profiling ? 0 : 1, index, 0, &tiles, callerData};
+            ProgressRecord record{profiling ? 0 : 1, index, kBeforeTile, &tiles, callerData};
             if (tileCallback != nullptr && tileCallback(record) == 0) {
                 decide(index, false);
                 continue;
@@ -245,7 +245,7 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
         tile.elapsedMs =
             static_cast<int32_t>(std::max<int64_t>(0, job.end - std::max(job.start, lastEnd)));
         lastEnd = std::max(lastEnd, job.end);
-        ProgressRecord record{profiling ? 0 : 1, job.index, 1, &tiles, callerData};
+        ProgressRecord record{profiling ? 0 : 1, job.index, kAfterTile, &tiles, callerData};
         if (tileBufferCallback != nullptr) tileBufferCallback(record);
         if (merge) merge->Finished(job.index, std::move(job.measurement));
         if (stopped) continue;

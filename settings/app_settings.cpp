@@ -36,7 +36,7 @@ const IntField<AppSettings> kSettingsFields[] = {
 };
 const IntField<AppSettings2> kSettings2Fields[] = {
     FIELD(AppSettings2, reserved4, 0, 0),
-    FIELD_OR(AppSettings2, tiffDepth, 0, 1, 0),          // "24(8) bpp" unless exactly 1
+    FIELD_OR(AppSettings2, tiffDepth, kTiffDepth24, kTiffDepth48, kTiffDepth24),
     FIELD(AppSettings2, leftPaneVisible, 0, 1),
     FIELD(AppSettings2, rightPanes, 0, 3),
     FIELD_OR(AppSettings2, leftPaneSections, 0, 3, 0),   // other values open neither

@@ -38,10 +38,14 @@ static_assert(offsetof(AppSettings, jpegQuality) == 48);
 static_assert(offsetof(AppSettings, defaultFilterSlot) == 64);
 static_assert(offsetof(AppSettings, reserved92) == 92);
 
+// TIFF depth codes of "Settings2" and the batch record.
+constexpr int32_t kTiffDepth24 = 0;  // "24(8) bpp"
+constexpr int32_t kTiffDepth48 = 1;  // "48(16) bpp*"
+
 struct AppSettings2 {  // "Settings2"
     int32_t checksum = 0;
     int32_t reserved4 = 0;
-    int32_t tiffDepth = 1;                  // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int32_t tiffDepth = kTiffDepth48;
     int32_t leftPaneVisible = 0;            // 0/1
     int32_t rightPanes = 0;                 // bit 0 image browser, bit 1 batch pane
     int32_t leftPaneSections = 0;           // bit 0 "EXIF", bit 1 "Noise Profile"

@@ -16,11 +16,11 @@ namespace {
 // other depths as 24 bits.
 // clang-format off
 const IntField<BatchSettings> kBatchFields[] = {
-    FIELD(destination, 0, 2, 0),
-    FIELD(outputFormat, 0, 3, 2),
+    FIELD(destination, kSameAsSource, kOtherLocation, kSameAsSource),
+    FIELD(outputFormat, kFormatKeep, kFormatTiff, kFormatJpeg),
     FIELD(jpegQuality, 0, 100, kClampToRange),
     FIELD(reserved332, 0, 0, kClampToRange),
-    FIELD(tiffDepth, 0, 1, 0),
+    FIELD(tiffDepth, kTiffDepth24, kTiffDepth48, kTiffDepth24),
 };
 // clang-format on
 #undef FIELD

@@ -14,17 +14,21 @@ namespace stillpix {
 
 constexpr int32_t kUseCurrentFilter = 255;
 
+// The record's destination and format codes, as stored.
+enum BatchDestination : int32_t { kSameAsSource = 0, kSubfolder = 1, kOtherLocation = 2 };
+enum BatchFormat : int32_t { kFormatKeep = 0, kFormatPng = 1, kFormatJpeg = 2, kFormatTiff = 3 };
+
 struct BatchSettings {
     int32_t checksum = 0;
     uint8_t reserved4[32] = {};
-    int32_t destination = 1;                 // 0 same as source, 1 subfolder, 2 other location
+    int32_t destination = kSubfolder;
     char destinationPath[260] = "Filtered";  // at most 259 characters
     char suffix[24] = {};                    // at most 20 characters; empty = same name
-    int32_t outputFormat = 0;                // 0 keep, 1 PNG, 2 JPEG, 3 TIFF
-    int32_t jpegQuality = 90;                // 0..100
+    int32_t outputFormat = kFormatKeep;
+    int32_t jpegQuality = 90;  // 0..100
     int32_t reserved332 = 0;
-    int32_t filter = 0;     // preset slot, or kUseCurrentFilter
-    int32_t tiffDepth = 1;  // 0 "24(8) bpp", 1 "48(16) bpp*"
+    int32_t filter = 0;  // preset slot, or kUseCurrentFilter
+    int32_t tiffDepth = kTiffDepth48;
 };
 static_assert(sizeof(BatchSettings) == 344);
 static_assert(std::is_trivially_copyable_v<BatchSettings>);

@@ -16,8 +16,9 @@ std::span<const EnablingRule> EnablingRules() { return kEnablingRules; }
 
 bool PrepareOptionsPage(OptionsPage page, AppOptions& options) {
     int32_t& depth = options.settings2.tiffDepth;
-    if (page != OptionsPage::kGeneral || depth == 0 || depth == 1) return false;
-    depth = 0;
+    if (page != OptionsPage::kGeneral || depth == kTiffDepth24 || depth == kTiffDepth48)
+        return false;
+    depth = kTiffDepth24;
     return true;
 }
 

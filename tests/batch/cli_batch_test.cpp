@@ -45,8 +45,10 @@ protected:
 };
 
 TEST_F(CliBatch, TheStoredRecordDecides) {
-    const BatchSettings stored =
-        test::BatchRecord({.destination = 2, .path = dir_ / "out", .suffix = "-x", .format = 1});
+    const BatchSettings stored = test::BatchRecord({.destination = kOtherLocation,
+                                                    .path = dir_ / "out",
+                                                    .suffix = "-x",
+                                                    .format = kFormatPng});
     {
         QSettingsStore store(UserSettingsFile());
         ASSERT_TRUE(SaveBatchSettings(store, stored));

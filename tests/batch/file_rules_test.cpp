@@ -16,7 +16,7 @@ namespace stillpix {
 namespace {
 
 BatchSettings Settings(int destination, const char* path, const char* suffix, int format,
-                       int tiffDepth = 1) {
+                       int tiffDepth = kTiffDepth48) {
     BatchSettings s;
     s.destination = destination;
     std::memset(s.destinationPath, 0, sizeof s.destinationPath);
@@ -30,7 +30,7 @@ BatchSettings Settings(int destination, const char* path, const char* suffix, in
 
 // A record read from the store whose destination, format and TIFF depth hold these values.
 BatchSettings Stored(int32_t destination, int32_t format, int32_t tiffDepth) {
-    auto bytes = EncodeBatchSettings(Settings(1, "Filtered", "_s", 0));
+    auto bytes = EncodeBatchSettings(Settings(kSubfolder, "Filtered", "_s", kFormatKeep));
     PutI32(bytes, offsetof(BatchSettings, destination), destination);
     PutI32(bytes, offsetof(BatchSettings, outputFormat), format);
     PutI32(bytes, offsetof(BatchSettings, tiffDepth), tiffDepth);
@@ -69,108 +69,122 @@ INSTANTIATE_TEST_SUITE_P(
     HandWorked, OutputRules,
     ::testing::Values(
         // Subfolder, suffix, format kept: the extension goes to lower case.
-        OutputCase{"/p/Photos/a.JPG", Settings(1, "Filtered", "_filtered", 0),
+        OutputCase{"/p/Photos/a.JPG", Settings(kSubfolder, "Filtered", "_filtered", kFormatKeep),
                    "/p/Photos/Filtered/a_filtered.jpg", F::kJpeg, false, false, false},
         // Same location, no suffix: the source itself, written as its own extension says.
-        OutputCase{"/p/a.jpg", Settings(0, "", "", 1), "/p/a.jpg", F::kJpeg, false, true, false},
-        OutputCase{"/p/b.png", Settings(0, "", "", 1), "/p/b.png", F::kPng, false, true, false},
-        OutputCase{"/p/b.PNG", Settings(0, "", "", 0), "/p/b.PNG", F::kPng, true, true, false},
-        OutputCase{"/p/c.TIF", Settings(0, "", "", 0), "/p/c.TIF", F::kTiff, true, true, false},
-        OutputCase{"/p/noext", Settings(0, "", "", 0), "/p/noext", F::kJpeg, false, true, false},
+        OutputCase{"/p/a.jpg", Settings(kSameAsSource, "", "", kFormatPng), "/p/a.jpg", F::kJpeg,
+                   false, true, false},
+        OutputCase{"/p/b.png", Settings(kSameAsSource, "", "", kFormatPng), "/p/b.png", F::kPng,
+                   false, true, false},
+        OutputCase{"/p/b.PNG", Settings(kSameAsSource, "", "", kFormatKeep), "/p/b.PNG", F::kPng,
+                   true, true, false},
+        OutputCase{"/p/c.TIF", Settings(kSameAsSource, "", "", kFormatKeep), "/p/c.TIF", F::kTiff,
+                   true, true, false},
+        OutputCase{"/p/noext", Settings(kSameAsSource, "", "", kFormatKeep), "/p/noext", F::kJpeg,
+                   false, true, false},
         // A BMP or GIF cannot be replaced by a file of its own format: refused, never JPEG bytes.
-        OutputCase{"/p/d.BMP", Settings(0, "", "", 0), "/p/d.BMP", F::kJpeg, false, true, true},
-        OutputCase{"/p/e.gif", Settings(2, "", "", 2), "/p/e.gif", F::kJpeg, false, true, true},
+        OutputCase{"/p/d.BMP", Settings(kSameAsSource, "", "", kFormatKeep), "/p/d.BMP", F::kJpeg,
+                   false, true, true},
+        OutputCase{"/p/e.gif", Settings(kOtherLocation, "", "", kFormatJpeg), "/p/e.gif", F::kJpeg,
+                   false, true, true},
         // A stale path under "Same As Source Location" does not count: still in place.
-        OutputCase{"/p/a.jpg", Settings(0, "Filtered", "", 0), "/p/a.jpg", F::kJpeg, false, true,
-                   false},
+        OutputCase{"/p/a.jpg", Settings(kSameAsSource, "Filtered", "", kFormatKeep), "/p/a.jpg",
+                   F::kJpeg, false, true, false},
         // Kept format with a BMP or GIF source and a suffix: a ".jpg" file.
-        OutputCase{"/p/d.bmp", Settings(0, "", "_s", 0), "/p/d_s.jpg", F::kJpeg, false, false,
-                   false},
-        OutputCase{"/p/e.GIF", Settings(1, "out", "", 0), "/p/out/e.jpg", F::kJpeg, false, false,
-                   false},
+        OutputCase{"/p/d.bmp", Settings(kSameAsSource, "", "_s", kFormatKeep), "/p/d_s.jpg",
+                   F::kJpeg, false, false, false},
+        OutputCase{"/p/e.GIF", Settings(kSubfolder, "out", "", kFormatKeep), "/p/out/e.jpg",
+                   F::kJpeg, false, false, false},
         // A stored record's unknown destination, format and depth (Stored): the source's folder,
         // JPEG, 24 bits.
         OutputCase{"/p/a.TIF", Stored(3, 4, 2), "/p/a_s.jpg", F::kJpeg, false, false, false},
         // Subfolder with an empty name: the source folder.
-        OutputCase{"/p/a.jpg", Settings(1, "", "_s", 0), "/p/a_s.jpg", F::kJpeg, false, false,
-                   false},
-        OutputCase{"/p/a.jpg", Settings(1, "", "", 0), "/p/a.jpg", F::kJpeg, false, true, false},
+        OutputCase{"/p/a.jpg", Settings(kSubfolder, "", "_s", kFormatKeep), "/p/a_s.jpg", F::kJpeg,
+                   false, false, false},
+        OutputCase{"/p/a.jpg", Settings(kSubfolder, "", "", kFormatKeep), "/p/a.jpg", F::kJpeg,
+                   false, true, false},
         // Other location, with and without a closing slash.
-        OutputCase{"/p/a.jpeg", Settings(2, "/out", "_s", 0), "/out/a_s.jpeg", F::kJpeg, false,
-                   false, false},
-        OutputCase{"/p/a.jpe", Settings(2, "/out/", "_s", 0), "/out/a_s.jpe", F::kJpeg, false,
-                   false, false},
+        OutputCase{"/p/a.jpeg", Settings(kOtherLocation, "/out", "_s", kFormatKeep),
+                   "/out/a_s.jpeg", F::kJpeg, false, false, false},
+        OutputCase{"/p/a.jpe", Settings(kOtherLocation, "/out/", "_s", kFormatKeep), "/out/a_s.jpe",
+                   F::kJpeg, false, false, false},
         // Several dots, no extension, an empty title, a trailing dot.
-        OutputCase{"/p/a.b.c.TIFF", Settings(1, "F", "_s", 0), "/p/F/a.b.c_s.tiff", F::kTiff, true,
-                   false, false},
-        OutputCase{"/p/README", Settings(1, "F", "_s", 0), "/p/F/README_s.jpg", F::kJpeg, false,
-                   false, false},
-        OutputCase{"/p/.png", Settings(1, "F", "_s", 0), "/p/F/_s.jpg", F::kJpeg, false, false,
-                   false},
-        OutputCase{"/p/x.", Settings(1, "F", "_s", 0), "/p/F/x_s.jpg", F::kJpeg, false, false,
-                   false},
-        OutputCase{"/p/v1.2/a.png", Settings(1, "F", "", 1), "/p/v1.2/F/a.png", F::kPng, false,
-                   false, false},
+        OutputCase{"/p/a.b.c.TIFF", Settings(kSubfolder, "F", "_s", kFormatKeep),
+                   "/p/F/a.b.c_s.tiff", F::kTiff, true, false, false},
+        OutputCase{"/p/README", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/README_s.jpg",
+                   F::kJpeg, false, false, false},
+        OutputCase{"/p/.png", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/_s.jpg", F::kJpeg,
+                   false, false, false},
+        OutputCase{"/p/x.", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/x_s.jpg", F::kJpeg,
+                   false, false, false},
+        OutputCase{"/p/v1.2/a.png", Settings(kSubfolder, "F", "", kFormatPng), "/p/v1.2/F/a.png",
+                   F::kPng, false, false, false},
         // Chosen formats, and 16 bits only for TIFF or kept formats with "48(16) bpp*".
-        OutputCase{"/p/a.tif", Settings(1, "F", "", 3), "/p/F/a.tif", F::kTiff, true, false, false},
-        OutputCase{"/p/a.tif", Settings(1, "F", "", 3, 0), "/p/F/a.tif", F::kTiff, false, false,
-                   false},
-        OutputCase{"/p/a.tif", Settings(1, "F", "", 2), "/p/F/a.jpg", F::kJpeg, false, false,
-                   false},
-        OutputCase{"/p/a.png", Settings(1, "F", "", 1), "/p/F/a.png", F::kPng, false, false, false},
-        OutputCase{"/p/a.png", Settings(1, "F", "", 0), "/p/F/a.png", F::kPng, true, false, false},
-        OutputCase{"/p/a.jpg", Settings(1, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false, false,
-                   false}));
+        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatTiff), "/p/F/a.tif", F::kTiff,
+                   true, false, false},
+        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatTiff, kTiffDepth24),
+                   "/p/F/a.tif", F::kTiff, false, false, false},
+        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatJpeg), "/p/F/a.jpg", F::kJpeg,
+                   false, false, false},
+        OutputCase{"/p/a.png", Settings(kSubfolder, "F", "", kFormatPng), "/p/F/a.png", F::kPng,
+                   false, false, false},
+        OutputCase{"/p/a.png", Settings(kSubfolder, "F", "", kFormatKeep), "/p/F/a.png", F::kPng,
+                   true, false, false},
+        OutputCase{"/p/a.jpg", Settings(kSubfolder, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false,
+                   false, false}));
 
 TEST(OutputRules, RelativeSourceUsesTheFolderTheFileSystemReports) {
-    const OutputPlan plan = PlanOutput("a.jpg", Settings(1, "F", "_s", 0));
+    const OutputPlan plan = PlanOutput("a.jpg", Settings(kSubfolder, "F", "_s", kFormatKeep));
     EXPECT_EQ(plan.path, (std::filesystem::current_path() / "F" / "a_s.jpg").string());
 }
 
 TEST(OutputRules, OverwriteQuestion) {
     const std::vector<std::string> files = {"/p/a.jpg", "/p/b.JPG"};
-    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(0, "", "", 0), files));
-    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(1, "", "", 1), files));
-    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(1, "", "_s", 0), files));
-    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(1, "Filtered", "", 0), files));
+    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(kSameAsSource, "", "", kFormatKeep), files));
+    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(kSubfolder, "", "", kFormatPng), files));
+    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(kSubfolder, "", "_s", kFormatKeep), files));
+    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(kSubfolder, "Filtered", "", kFormatKeep), files));
     // Another location that is the source folder replaces a.jpg without being "in place".
-    EXPECT_FALSE(ReplacesSourcesInPlace(Settings(2, "/p", "", 0)));
-    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(2, "/p", "", 0), files));
-    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(2, "/p/", "", 0), {"/p/b.JPG", "/p/./a.jpg"}));
-    EXPECT_FALSE(
-        OverwriteQuestionNeeded(Settings(2, "/p", "", 0), {"/p/b.JPG"}));  // b.jpg is another file
-    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(2, "/p", "", 1), files));
+    EXPECT_FALSE(ReplacesSourcesInPlace(Settings(kOtherLocation, "/p", "", kFormatKeep)));
+    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(kOtherLocation, "/p", "", kFormatKeep), files));
+    EXPECT_TRUE(OverwriteQuestionNeeded(Settings(kOtherLocation, "/p/", "", kFormatKeep),
+                                        {"/p/b.JPG", "/p/./a.jpg"}));
+    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(kOtherLocation, "/p", "", kFormatKeep),
+                                         {"/p/b.JPG"}));  // b.jpg is another file
+    EXPECT_FALSE(OverwriteQuestionNeeded(Settings(kOtherLocation, "/p", "", kFormatPng), files));
 }
 
 TEST(OutputRules, DestinationFolders) {
     test::TempFolder dir;
     std::string error;
     // A missing subfolder is made, one level only.
-    OutputPlan plan = PlanOutput(dir / "a.jpg", Settings(1, "Filtered", "", 0));
+    OutputPlan plan = PlanOutput(dir / "a.jpg", Settings(kSubfolder, "Filtered", "", kFormatKeep));
     EXPECT_TRUE(PrepareOutputFolder(plan, error));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "Filtered"));
     EXPECT_TRUE(PrepareOutputFolder(plan, error));  // existing: no error
-    plan = PlanOutput(dir / "a.jpg", Settings(1, "x/y", "", 0));
+    plan = PlanOutput(dir / "a.jpg", Settings(kSubfolder, "x/y", "", kFormatKeep));
     EXPECT_FALSE(PrepareOutputFolder(plan, error));
     EXPECT_NE(error.find("x/y"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "x"));
     // Another location whose parent is missing is not made.
-    plan = PlanOutput(dir / "a.jpg", Settings(2, (dir / "gone/out").c_str(), "", 0));
+    plan = PlanOutput(dir / "a.jpg",
+                      Settings(kOtherLocation, (dir / "gone/out").c_str(), "", kFormatKeep));
     EXPECT_FALSE(PrepareOutputFolder(plan, error));
     // A file in the way.
     test::WriteText(dir.Path() / "taken", "x");
-    plan = PlanOutput(dir / "a.jpg", Settings(1, "taken", "", 0));
+    plan = PlanOutput(dir / "a.jpg", Settings(kSubfolder, "taken", "", kFormatKeep));
     EXPECT_FALSE(PrepareOutputFolder(plan, error));
     // A folder that refuses a new entry.
     std::filesystem::create_directory(dir.Path() / "locked");
     ::chmod((dir / "locked").c_str(), 0500);
-    plan = PlanOutput(dir / "locked/a.jpg", Settings(1, "F", "", 0));
+    plan = PlanOutput(dir / "locked/a.jpg", Settings(kSubfolder, "F", "", kFormatKeep));
     if (::geteuid() != 0) {
         EXPECT_FALSE(PrepareOutputFolder(plan, error));
     }
     ::chmod((dir / "locked").c_str(), 0700);
     // In place and the source folder need nothing.
-    EXPECT_TRUE(PrepareOutputFolder(PlanOutput(dir / "a.jpg", Settings(0, "", "", 0)), error));
+    EXPECT_TRUE(PrepareOutputFolder(
+        PlanOutput(dir / "a.jpg", Settings(kSameAsSource, "", "", kFormatKeep)), error));
 }
 
 struct FilterCase {

@@ -34,42 +34,44 @@ TEST_P(Summary, FourLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     HandWorked, Summary,
-    ::testing::Values(SummaryCase{DefaultBatchSettings(AppSettings{}),
-                                  "Noise Filter: Default\r\nDestination: Subfolder "
-                                  "\"Filtered\"\r\nOutput File: Original + \"_filtered\"\r\n"
-                                  "Format: Same as original"},
-                      SummaryCase{test::BatchRecord({0, "", "", 2, 75, 255, 1}),
-                                  "Noise Filter: Current\r\nDestination: Same as source\r\nOutput "
-                                  "File: \r\nFormat: JPEG (75%)"},
-                      SummaryCase{test::BatchRecord({2, "/srv/out", "-nr", 3, 90, 15, 1}),
-                                  "Noise Filter: Mine\r\nDestination: /srv/out\r\nOutput File: "
-                                  "Original + \"-nr\"\r\nFormat: TIFF (48 bpp)"},
-                      // A deleted custom filter names nothing; odd values give empty lines.
-                      SummaryCase{test::BatchRecord({1, "", "", 3, 0, 16, 0}),
-                                  "Noise Filter: \r\nDestination: Subfolder \"\"\r\nOutput File: "
-                                  "\r\nFormat: TIFF (24 bpp)"},
-                      SummaryCase{
-                          test::BatchRecord({5, "x", "", 9, 0, 1, 0}),
-                          "Noise Filter: Landscape\r\nDestination: \r\nOutput File: \r\nFormat: "},
-                      SummaryCase{test::BatchRecord({0, "", "", 1, 0, 0, 0}),
-                                  "Noise Filter: Default\r\nDestination: Same as source\r\nOutput "
-                                  "File: \r\nFormat: PNG"}));
+    ::testing::Values(
+        SummaryCase{DefaultBatchSettings(AppSettings{}),
+                    "Noise Filter: Default\r\nDestination: Subfolder "
+                    "\"Filtered\"\r\nOutput File: Original + \"_filtered\"\r\n"
+                    "Format: Same as original"},
+        SummaryCase{test::BatchRecord({kSameAsSource, "", "", kFormatJpeg, 75, 255, kTiffDepth48}),
+                    "Noise Filter: Current\r\nDestination: Same as source\r\nOutput "
+                    "File: \r\nFormat: JPEG (75%)"},
+        SummaryCase{test::BatchRecord({kOtherLocation, "/srv/out", "-nr", kFormatTiff, 90, 15,
+                                       kTiffDepth48}),
+                    "Noise Filter: Mine\r\nDestination: /srv/out\r\nOutput File: "
+                    "Original + \"-nr\"\r\nFormat: TIFF (48 bpp)"},
+        // A deleted custom filter names nothing; odd values give empty lines.
+        SummaryCase{test::BatchRecord({kSubfolder, "", "", kFormatTiff, 0, 16, kTiffDepth24}),
+                    "Noise Filter: \r\nDestination: Subfolder \"\"\r\nOutput File: "
+                    "\r\nFormat: TIFF (24 bpp)"},
+        SummaryCase{test::BatchRecord({5, "x", "", 9, 0, 1, kTiffDepth24}),
+                    "Noise Filter: Landscape\r\nDestination: \r\nOutput File: \r\nFormat: "},
+        SummaryCase{test::BatchRecord({kSameAsSource, "", "", kFormatPng, 0, 0, kTiffDepth24}),
+                    "Noise Filter: Default\r\nDestination: Same as source\r\nOutput "
+                    "File: \r\nFormat: PNG"}));
 
 TEST(SettingsForm, OpensOnTheRecord) {
-    BatchSettingsForm form =
-        OpenBatchSettingsForm(test::BatchRecord({2, "/out", "_x", 2, 64, 3, 7}), 15);
+    BatchSettingsForm form = OpenBatchSettingsForm(
+        test::BatchRecord({kOtherLocation, "/out", "_x", kFormatJpeg, 64, 3, 7}), 15);
     EXPECT_TRUE(form.specifyFilter);
     EXPECT_EQ(form.filterSelection, 3);
-    EXPECT_EQ(form.destination, 2);
+    EXPECT_EQ(form.destination, kOtherLocation);
     EXPECT_EQ(form.subfolderText, "");
     EXPECT_EQ(form.otherLocationText, "/out");
     EXPECT_TRUE(form.addSuffix);
     EXPECT_EQ(form.suffixText, "_x");
     EXPECT_EQ(form.quality, 64);
-    EXPECT_EQ(form.tiffDepthSelection, 0);  // 7 is no depth
+    EXPECT_EQ(form.tiffDepthSelection, kTiffDepth24);  // 7 is no depth
     // "Use Current", and a filter past the list, open on the first entry with "Use Current".
     for (int filter : {255, 15, 39}) {
-        form = OpenBatchSettingsForm(test::BatchRecord({1, "Sub", "", 0, 90, filter, 1}), 15);
+        form = OpenBatchSettingsForm(
+            test::BatchRecord({kSubfolder, "Sub", "", kFormatKeep, 90, filter, kTiffDepth48}), 15);
         EXPECT_FALSE(form.specifyFilter) << filter;
         EXPECT_EQ(form.filterSelection, 0);
         EXPECT_EQ(form.subfolderText, "Sub");
@@ -79,25 +81,26 @@ TEST(SettingsForm, OpensOnTheRecord) {
 
 TEST(SettingsForm, EnablingFollowsTheRadios) {
     BatchSettingsForm form;
-    form.destination = 1;
+    form.destination = kSubfolder;
     form.format = kFormatTiff;
-    form.tiffDepthSelection = 1;
+    form.tiffDepthSelection = kTiffDepth48;
     BatchSettingsEnabling on = EnablingFor(form);
     EXPECT_TRUE(on.subfolderText && on.tiffDepth && on.tiffDepthNote);
     EXPECT_FALSE(on.otherLocation || on.filterList || on.suffixText || on.quality);
-    form.destination = 2;
+    form.destination = kOtherLocation;
     form.format = kFormatJpeg;
     form.specifyFilter = form.addSuffix = true;
     on = EnablingFor(form);
     EXPECT_TRUE(on.otherLocation && on.filterList && on.suffixText && on.quality);
     EXPECT_FALSE(on.subfolderText || on.tiffDepth || on.tiffDepthNote);
     form.format = kFormatTiff;
-    form.tiffDepthSelection = 0;
+    form.tiffDepthSelection = kTiffDepth24;
     EXPECT_FALSE(EnablingFor(form).tiffDepthNote);
 }
 
 TEST(SettingsForm, OkWritesTheControls) {
-    BatchSettings current = test::BatchRecord({1, "Filtered", "_filtered", 0, 90, 0, 1});
+    BatchSettings current =
+        test::BatchRecord({kSubfolder, "Filtered", "_filtered", kFormatKeep, 90, 0, kTiffDepth48});
     current.checksum = 1234;
     BatchSettingsForm form = OpenBatchSettingsForm(current, 15);
     form.suffixText = "abcdefghijklmnopqrstuvwxy";  // 25 characters: the first 20 are kept
@@ -118,17 +121,17 @@ TEST(SettingsForm, OkWritesTheControls) {
     // subfolder's, is taken for destination 2; destination 0 keeps no path.
     form.addSuffix = false;
     form.specifyFilter = false;
-    form.destination = 2;
+    form.destination = kOtherLocation;
     form.otherLocationText = std::string(300, 'd');
     s = AcceptBatchSettingsForm(form, current);
     EXPECT_STREQ(s.suffix, "");
     EXPECT_EQ(s.filter, kUseCurrentFilter);
     EXPECT_EQ(std::strlen(s.destinationPath), 259u);
-    form.destination = 0;
+    form.destination = kSameAsSource;
     s = AcceptBatchSettingsForm(form, current);
     EXPECT_STREQ(s.destinationPath, "");
     // An empty subfolder box is accepted as it is.
-    form.destination = 1;
+    form.destination = kSubfolder;
     form.subfolderText.clear();
     EXPECT_STREQ(AcceptBatchSettingsForm(form, current).destinationPath, "");
     // A suffix is cut before a character that would not fit whole (é is two bytes).

@@ -45,7 +45,7 @@ struct Script {
 int Scripted(ProgressRecord& record) {
     auto& s = *static_cast<Script*>(record.callerData);
     EXPECT_EQ(record.filtering, 1);
-    if (record.stage == 1) return record.tileIndex == s.stopIndex ? 0 : 1;
+    if (record.stage == kAfterTile) return record.tileIndex == s.stopIndex ? 0 : 1;
     s.seen.push_back(record.tileIndex);
     return record.tileIndex == s.skipIndex || (s.keepOnly >= 0 && record.tileIndex != s.keepOnly)
                ? 0

@@ -49,7 +49,7 @@ int Watched(ProgressRecord& record) {
     if (w.active.fetch_add(1) != 0) w.overlapped = true;
     if (std::this_thread::get_id() != w.caller) w.elsewhere = true;
     int go = 1;
-    if (record.stage == 0) {
+    if (record.stage == kBeforeTile) {
         w.handedOut.push_back(record.tileIndex);
         go = record.tileIndex == w.skip ? 0 : 1;
     } else {
@@ -57,7 +57,8 @@ int Watched(ProgressRecord& record) {
         go = record.tileIndex == w.stopAfter ? 0 : 1;
     }
     w.active.fetch_sub(1);
-    if (record.stage == 1 && record.tileIndex == w.throwAfter) throw std::runtime_error("stop");
+    if (record.stage == kAfterTile && record.tileIndex == w.throwAfter)
+        throw std::runtime_error("stop");
     return go;
 }
 

@@ -230,8 +230,8 @@ int Record(ProgressRecord& r) {
     calls.seen.emplace_back(r.tileIndex, r.stage);
     calls.profilingFlagSeen = calls.profilingFlagSeen || r.filtering != 0;
     calls.gridSeen = calls.gridSeen && r.tiles == calls.grid;
-    if (r.stage == 0 && r.tileIndex == calls.skipBefore) return 0;
-    return r.stage == 1 && r.tileIndex == calls.stopAfter ? 0 : 1;
+    if (r.stage == kBeforeTile && r.tileIndex == calls.skipBefore) return 0;
+    return r.stage == kAfterTile && r.tileIndex == calls.stopAfter ? 0 : 1;
 }
 
 // Every level and count of the four bands at least 1: the curves were finished.

@@ -201,11 +201,11 @@ private:
     // One file into `folder` under its own name.
     bool RunOn(const fs::path& source, const fs::path& folder, std::string& error) {
         BatchSettings settings;
-        settings.destination = 2;
+        settings.destination = kOtherLocation;
         std::memset(settings.destinationPath, 0, sizeof settings.destinationPath);
         std::strncpy(settings.destinationPath, folder.c_str(), kMaxBatchPathChars);
         std::memset(settings.suffix, 0, sizeof settings.suffix);
-        settings.outputFormat = 0;  // keep: JPEG
+        settings.outputFormat = kFormatKeep;  // a JPEG source
         QSettingsStore store(sources_.Old().parent_path() / "settings.conf");
         PresetTable presets;
         LearnedProfileStore profiles(sources_.Old().parent_path());

@@ -75,7 +75,7 @@ std::vector<RecordCase> RecordCases() {
     AppSettings3 s3;
     s3.recentLength = 8;
     BatchSettings b;
-    b.destination = 2, b.filter = 16;
+    b.destination = kOtherLocation, b.filter = 16;
     SetFieldText(b.destinationPath, "/srv/out");
     return {
         {kSettingsValue, 96, Of(EncodeAppSettings(s)), Of(EncodeAppSettings({})),

@@ -10,13 +10,13 @@
 namespace stillpix::test {
 
 struct BatchRecordFields {
-    int destination = 1;  // 0 same as source, 1 subfolder, 2 other location
+    int destination = kSubfolder;
     std::string path = "Filtered";
     std::string suffix = "_filtered";
-    int format = 0;  // 0 keep, 1 PNG, 2 JPEG, 3 TIFF
+    int format = kFormatKeep;
     int quality = 90;
     int filter = 0;
-    int tiffDepth = 1;  // 0 24 bits, 1 48 bits
+    int tiffDepth = kTiffDepth48;
 };
 
 inline BatchSettings BatchRecord(const BatchRecordFields& f) {
