@@ -1,7 +1,7 @@
-// FilterImage on 24-megapixel images: 8-bit colour, 8-bit grey, 16-bit colour.
-#include <benchmark/benchmark.h>
-
+// FilterImage on 24-megapixel images: 8-bit colour, 8-bit grey, 16-bit colour. One iteration a
+// repetition: a run takes seconds.
 #include "bench/bench_images.h"
+#include "bench/bench_report.h"
 #include "engine/engine.h"
 
 namespace stillpix::bench {
@@ -28,11 +28,6 @@ NoiseFilterParams BenchParams() {
     return params;
 }
 
-void Report(benchmark::State& state) {
-    state.counters["MP/s"] = benchmark::Counter(double(kWidth) * kHeight / 1e6 * state.iterations(),
-                                                benchmark::Counter::kIsRate);
-}
-
 void FilterEightBit(benchmark::State& state, int channels) {
     const auto& source = NoisyImage8(channels);
     std::vector<uint8_t> destination(source.size());
@@ -47,7 +42,7 @@ void FilterEightBit(benchmark::State& state, int channels) {
                                              grid, profile, &params, nullptr, nullptr, nullptr));
         FreeTileGrid(grid);
     }
-    Report(state);
+    ReportMegapixels(state, double(kWidth) * kHeight);
 }
 
 void BM_FilterColour8(benchmark::State& state) { FilterEightBit(state, 3); }
@@ -68,12 +63,12 @@ void BM_FilterColour16(benchmark::State& state) {
                                              &params, nullptr, nullptr, nullptr));
         FreeTileGrid(grid);
     }
-    Report(state);
+    ReportMegapixels(state, double(kWidth) * kHeight);
 }
 
-BENCHMARK(BM_FilterColour8)->Unit(benchmark::kSecond)->Iterations(1);
-BENCHMARK(BM_FilterGrey8)->Unit(benchmark::kSecond)->Iterations(1);
-BENCHMARK(BM_FilterColour16)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_FilterColour8)->Unit(benchmark::kSecond)->Iterations(1)->Apply(OverWallTime);
+BENCHMARK(BM_FilterGrey8)->Unit(benchmark::kSecond)->Iterations(1)->Apply(OverWallTime);
+BENCHMARK(BM_FilterColour16)->Unit(benchmark::kSecond)->Iterations(1)->Apply(OverWallTime);
 
 }  // namespace
 }  // namespace stillpix::bench

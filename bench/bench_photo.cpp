@@ -1,5 +1,5 @@
 // FilterImage and BuildImageProfile on the 24-megapixel camera-noise photograph: the hard case,
-// where the classification finds edges and texture everywhere. MP/s over wall time.
+// where the classification finds edges and texture everywhere.
 #include "bench/photo_fixture.h"
 
 namespace stillpix::bench {
@@ -63,23 +63,20 @@ BENCHMARK(BM_FilterPhoto8)
     ->Arg(1)
     ->Arg(0)
     ->Unit(benchmark::kSecond)
-    ->UseRealTime()
     ->Iterations(1)
-    ->Repetitions(3);
+    ->Apply(OverWallTime);
 BENCHMARK(BM_FilterPhoto16)
     ->Arg(1)
     ->Arg(0)
     ->Unit(benchmark::kSecond)
-    ->UseRealTime()
     ->Iterations(1)
-    ->Repetitions(3);
+    ->Apply(OverWallTime);
 BENCHMARK(BM_ProfilePhoto8)
     ->Arg(1)
     ->Arg(0)
     ->Unit(benchmark::kSecond)
-    ->UseRealTime()
     ->Iterations(1)
-    ->Repetitions(3);
+    ->Apply(OverWallTime);
 
 }  // namespace
 }  // namespace stillpix::bench

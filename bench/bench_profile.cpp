@@ -1,8 +1,7 @@
 // BuildImageProfile on 24-megapixel images: 8-bit colour and 8-bit grey (16-bit images are
 // measured on their 8-bit view, so colour stands for them too).
-#include <benchmark/benchmark.h>
-
 #include "bench/bench_images.h"
+#include "bench/bench_report.h"
 #include "engine/engine.h"
 
 namespace stillpix::bench {
@@ -22,15 +21,14 @@ void Profile(benchmark::State& state, int channels) {
         FreeTileGrid(grid);
         benchmark::DoNotOptimize(profile);
     }
-    state.counters["MP/s"] = benchmark::Counter(double(kWidth) * kHeight / 1e6 * state.iterations(),
-                                                benchmark::Counter::kIsRate);
+    ReportMegapixels(state, double(kWidth) * kHeight);
 }
 
 void BM_ProfileColour8(benchmark::State& state) { Profile(state, 3); }
 void BM_ProfileGrey8(benchmark::State& state) { Profile(state, 1); }
 
-BENCHMARK(BM_ProfileColour8)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_ProfileGrey8)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ProfileColour8)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Apply(OverWallTime);
+BENCHMARK(BM_ProfileGrey8)->Unit(benchmark::kMillisecond)->MinTime(2.0)->Apply(OverWallTime);
 
 }  // namespace
 }  // namespace stillpix::bench

@@ -112,15 +112,15 @@ void BM_StageMeasure(benchmark::State& state) {
     });
 }
 
-BENCHMARK(BM_StageForward)->UseRealTime();
-BENCHMARK(BM_StageDownsample)->UseRealTime();
-BENCHMARK(BM_StageClassify)->UseRealTime();
-BENCHMARK(BM_StageSmoothLuma)->UseRealTime();
-BENCHMARK(BM_StageSmoothChroma)->UseRealTime();
-BENCHMARK(BM_StageMerge)->UseRealTime();
-BENCHMARK(BM_StageSharpen)->UseRealTime();
-BENCHMARK(BM_StageInverse)->UseRealTime();
-BENCHMARK(BM_StageMeasure)->UseRealTime();
+BENCHMARK(BM_StageForward)->Apply(OverWallTime);
+BENCHMARK(BM_StageDownsample)->Apply(OverWallTime);
+BENCHMARK(BM_StageClassify)->Apply(OverWallTime);
+BENCHMARK(BM_StageSmoothLuma)->Apply(OverWallTime);
+BENCHMARK(BM_StageSmoothChroma)->Apply(OverWallTime);
+BENCHMARK(BM_StageMerge)->Apply(OverWallTime);
+BENCHMARK(BM_StageSharpen)->Apply(OverWallTime);
+BENCHMARK(BM_StageInverse)->Apply(OverWallTime);
+BENCHMARK(BM_StageMeasure)->Apply(OverWallTime);
 
 }  // namespace
 }  // namespace stillpix::bench

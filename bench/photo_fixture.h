@@ -3,8 +3,7 @@
 // default preset.
 #pragma once
 
-#include <benchmark/benchmark.h>
-
+#include "bench/bench_report.h"
 #include "engine/engine.h"
 #include "tests/support/camera_photo.h"
 
@@ -47,11 +46,6 @@ inline NoiseFilterParams DefaultParams() {
     for (auto& band : params.suppression) band[0] = 89, band[1] = 102, band[2] = 102;
     params.sharpening = 5;
     return params;
-}
-
-inline void ReportMegapixels(benchmark::State& state, double pixels) {
-    state.counters["MP/s"] =
-        benchmark::Counter(pixels / 1e6 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 }  // namespace stillpix::bench
