@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "app/cli_commands.h"
@@ -54,8 +55,10 @@ std::string OneLine(std::string text) {
 class CliWindow final : public DocumentWindow {
 public:
     MessageAnswer Show(const UserMessage& message) override {
-        if (message.kind != MessageKind::kQuestion)
+        if (message.kind != MessageKind::kQuestion) {
             std::fprintf(stderr, "stillpix-cli denoise: %s\n", OneLine(message.text).c_str());
+            shownText_ += message.text;
+        }
         return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
     }
 
@@ -75,9 +78,22 @@ public:
         }
     }
 
+    // Adds the reason of a failure when the program's message did not give it already.
+    void Explain(const std::string& what, const std::string& file,
+                 const std::string& reason) const {
+        if (reason.empty() || shownText_.find(reason) != std::string::npos) return;
+        const std::string name = std::filesystem::path(file).filename().string();
+        if (reason.find(name) != std::string::npos)
+            std::fprintf(stderr, "stillpix-cli denoise: %s\n", reason.c_str());
+        else
+            std::fprintf(stderr, "stillpix-cli denoise: %s %s: %s\n", what.c_str(), file.c_str(),
+                         reason.c_str());
+    }
+
     CNoiseCleanerDoc* doc_ = nullptr;
 
 private:
+    std::string shownText_;
     void Report(ProgressDialogModel& model, bool tty) {
         const int tenth = model.Bar().Position() / 10;
         // The bar drops back to 0 as a run ends; only forward steps are news.
@@ -148,14 +164,20 @@ int RunDenoiseCommand(int argc, char** argv) {
     CNoiseCleanerDoc doc({&options, nullptr, user.profiles.get(), nullptr}, window);
     window.doc_ = &doc;
     const std::string in = args.Positional()[0];
-    if (!doc.OnOpenDocument(in) || !doc.HasImage()) return 1;
+    if (!doc.OnOpenDocument(in) || !doc.HasImage()) {
+        window.Explain("cannot open", in, doc.LastOpenError());
+        return 1;
+    }
     doc.SetFilterParameters(ToNoiseFilterParams(settings));
     const std::string out = args.Value("o") ? *args.Value("o") : doc.SuggestedSaveName();
     if (!doc.Go()) {
         std::fprintf(stderr, "stillpix-cli denoise: %s could not be processed\n", in.c_str());
         return 1;
     }
-    if (!doc.SaveDocument(out)) return 1;
+    if (!doc.SaveDocument(out)) {
+        window.Explain("cannot save", WithDefaultExtension(out), doc.Job().saveError);
+        return 1;
+    }
 
     const ProfileChoice& choice = doc.Job().profileChoice;
     const double seconds =

@@ -141,25 +141,23 @@ int RunExifCommand(int argc, char** argv) {
     }
     const std::string& file = args.Positional()[0];
 
-    // The image is opened as the document opens it, so the colour rows match.
-    CodecHandle h = cNewSession();
-    ImageInfo info;
+    // Size, depth, profile and blocks come from the headers: no pixel is decoded, so a file of
+    // any declared size costs only its metadata.
+    ImageFileInfo info;
     ExifBlock exif;
-    if (h == nullptr || !cSet16BitComponentOptions(*h, true, true) || !cLoadImage(*h, file) ||
-        !cGetImageInfo(*h, info) || !cGetImageEXIF_Info(*h, exif)) {
-        std::fprintf(stderr, "stillpix-cli exif: cannot open %s: %s\n", file.c_str(),
-                     h != nullptr ? cGetLastError(*h).c_str() : "out of memory");
+    std::string reason;
+    if (!cGetImageFileInfoEx(file, info, &exif, nullptr, &reason)) {
+        // Reasons from the file system name the file already.
+        if (reason.find(file) == std::string::npos) reason = "cannot open " + file + ": " + reason;
+        std::fprintf(stderr, "stillpix-cli exif: %s\n", reason.c_str());
         return 1;
     }
     CExifFormatter formatter;
-    std::vector<uint8_t> icc;
     std::string profileName;
-    if (cGetImageICCProfile(*h, icc) && cGetICCProfileName(icc, profileName))
+    if (!info.icc.empty() && cGetICCProfileName(info.icc, profileName))
         formatter.SetColorProfile(profileName);
     formatter.SetColorDepth(info.bitsPerPixel);
     formatter.Set(exif, info.width, info.height);
-    cUnload(*h);
-    cDestroySession(h);
 
     if (args.Flag("json")) PrintJson(formatter);
     else PrintText(formatter);

@@ -61,6 +61,9 @@ int RunOptionsCommand(int argc, char** argv) {
         return UsageError(action + " takes " + std::to_string(expected - 1) + " argument(s)");
 
     QSettingsStore store(UserSettingsFile());
+    const std::string problem = store.Problem();
+    if (!problem.empty())
+        std::fprintf(stderr, "stillpix-cli options: the defaults are shown: %s\n", problem.c_str());
     AppOptions options = LoadSettings(store, DefaultProfileFolder());
     PresetTable presets;
     BuildPresetTable(store, presets);
@@ -74,7 +77,8 @@ int RunOptionsCommand(int argc, char** argv) {
         if (!SetOptionFromText(*field, words[2], options, presets, error))
             return Fail(std::string(field->name) + ": " + error);
         if (!SaveSettings(store, options))
-            return Fail("cannot write " + UserSettingsFile().string());
+            return Fail(problem.empty() ? "cannot write " + UserSettingsFile().string()
+                                        : "cannot write " + problem);
         std::printf("%s = ", field->name);
     }
     std::printf("%s\n", OptionValueText(*field, options, presets).c_str());

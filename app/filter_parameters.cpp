@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "engine/tile_grid.h"
+#include "platform/regular_file.h"
 
 namespace stillpix::cli {
 
@@ -14,11 +15,10 @@ const std::vector<std::string> kProfileValueOptions = {"profile", "flat-profile"
 bool ObtainProfile(const CliArgs& args, const EngineImage& image, NoiseProfile& profile,
                    std::string& error) {
     if (const auto file = args.Value("profile")) {
-        std::ifstream in(*file, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                         std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) {
-            error = "cannot read profile " + *file;
+        // A profile record is 1004 bytes: anything far larger is refused unread.
+        std::vector<uint8_t> bytes;
+        if (!ReadRegularFile(*file, 64 * 1024, bytes, error)) {
+            error = "cannot read profile " + error;
             return false;
         }
         if (!DecodeNoiseProfile(bytes, profile) || profile.bandCount < 1) {

@@ -1,16 +1,22 @@
 #include "app/pnm_image.h"
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 
 #include "platform/atomic_file.h"
+#include "platform/memory_budget.h"
+#include "platform/regular_file.h"
 
 namespace stillpix::cli {
 
 namespace {
 
 constexpr uint64_t kMaxPixels = uint64_t{1} << 30;
+// The largest file such an image makes: 16-bit RGB samples and a generous header.
+constexpr uint64_t kMaxFileBytes = kMaxPixels * 6 + 4096;
+// The file's bytes, the samples and the 8-bit view together stay within this many times the
+// file's size; the measuring engine's tiles come on top.
+constexpr uint64_t kBytesPerFileByte = 3;
+constexpr uint64_t kEngineBytes = uint64_t{256} << 20;
 
 // Reads one header number, skipping white space and comments.
 bool HeaderNumber(const std::vector<uint8_t>& bytes, std::size_t& pos, uint64_t& value) {
@@ -44,13 +50,16 @@ void MakeDisplayView(EngineImage& image) {
 }
 
 bool ReadPnm(const std::filesystem::path& path, EngineImage& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path.string();
+    // /dev/zero, a FIFO or a file of any size never gets read without limit.
+    uint64_t size = 0;
+    std::string why;
+    if (!CheckRegularFile(path, error, &size)) return false;
+    if (size <= kMaxFileBytes && !FitsInMemory(size * kBytesPerFileByte + kEngineBytes, why)) {
+        error = path.string() + ": not enough memory to measure it: " + why;
         return false;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    if (!ReadRegularFile(path, kMaxFileBytes, bytes, error)) return false;
     if (bytes.size() < 2 || bytes[0] != 'P' || (bytes[1] != '5' && bytes[1] != '6')) {
         error = path.string() + " is not a binary PPM or PGM file";
         return false;

@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "platform/regular_file.h"
+
 namespace stillpix {
 namespace {
 
@@ -256,6 +258,7 @@ bool ReadProcessedSources(const std::filesystem::path& report, std::set<std::str
                           std::string& error) {
     std::error_code ec;
     if (!std::filesystem::exists(report, ec) && !ec) return true;
+    if (!CheckRegularFile(report, error)) return false;
     std::ifstream in(report, std::ios::binary);
     if (!in) {
         error = "cannot read " + report.string();

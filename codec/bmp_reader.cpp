@@ -3,14 +3,17 @@
 // BMP writers rarely mean anything by it.
 #include <algorithm>
 #include <bit>
-#include <fstream>
-#include <new>
+#include <functional>
 
+#include "codec/c_file.h"
 #include "codec/formats.h"
 #include "engine/little_endian.h"
 
 namespace stillpix::codec {
 namespace {
+
+// Headers up to version 5 with masks and a 256-entry palette fit many times over.
+constexpr uint64_t kHeaderBytes = 64 * 1024;
 
 enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
@@ -107,24 +110,36 @@ uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
     return static_cast<uint8_t>((value * 255 + maxValue / 2) / maxValue);
 }
 
-// Decodes run-length coded indices into `indices` (rows from the bottom); false when the data
-// ends before the end-of-bitmap code.
-bool DecodeRle(const Bytes& b, const BmpHeader& h, std::vector<uint8_t>& indices) {
+// Bytes from the file one at a time through stdio's buffer; past the end they read as absent.
+class ByteStream {
+public:
+    explicit ByteStream(std::FILE* file) : file_(file) {}
+    bool Next(uint32_t& value) {
+        const int c = std::fgetc(file_);
+        value = c == EOF ? 0 : static_cast<uint32_t>(c);
+        return c != EOF;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+// Decodes run-length coded indices straight into the picture (rows from the bottom, pixels not
+// coded keep palette entry 0); false when the data ends before the end-of-bitmap code.
+bool DecodeRle(ByteStream& in, const BmpHeader& h,
+               const std::function<void(int64_t x, int64_t row, uint32_t index)>& put) {
     const bool four = h.compression == kRle4;
     const int64_t w = h.width, ht = h.height;
     int64_t x = 0, y = 0;
-    uint64_t at = h.dataOffset;
-    auto put = [&](uint32_t index) {
-        if (x < w && y < ht)
-            indices[static_cast<std::size_t>(y * w + x)] = static_cast<uint8_t>(index);
+    auto emit = [&](uint32_t index) {
+        if (x < w && y < ht) put(x, y, index);
         ++x;
     };
-    while (b.Has(at, 2)) {
-        const uint32_t count = b.U8(at), value = b.U8(at + 1);
-        at += 2;
+    uint32_t count = 0, value = 0;
+    while (in.Next(count) && in.Next(value)) {
         if (count > 0) {
             for (uint32_t i = 0; i < count; ++i)
-                put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+                emit(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
             continue;
         }
         if (value == 0) {
@@ -133,17 +148,18 @@ bool DecodeRle(const Bytes& b, const BmpHeader& h, std::vector<uint8_t>& indices
         } else if (value == 1) {
             return true;
         } else if (value == 2) {
-            x += b.U8(at);
-            y += b.U8(at + 1);
-            at += 2;
+            uint32_t dx = 0, dy = 0;
+            if (!in.Next(dx) || !in.Next(dy)) return false;
+            x += dx;
+            y += dy;
         } else {
-            const uint64_t bytes = four ? (value + 1) / 2 : value;
-            if (!b.Has(at, bytes)) return false;
+            const uint32_t bytes = four ? (value + 1) / 2 : value;
+            uint32_t byte = 0;
             for (uint32_t i = 0; i < value; ++i) {
-                const uint32_t byte = b.U8(at + (four ? i / 2 : i));
-                put(four ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
+                if ((!four || i % 2 == 0) && !in.Next(byte)) return false;
+                emit(four ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
             }
-            at += (bytes + 1) & ~uint64_t{1};  // runs are padded to 16 bits
+            if (bytes % 2 == 1 && !in.Next(byte)) return false;  // runs are padded to 16 bits
         }
         if (y > ht) return true;
     }
@@ -154,19 +170,13 @@ bool DecodeRle(const Bytes& b, const BmpHeader& h, std::vector<uint8_t>& indices
 
 bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
              std::string& error) {
-    std::vector<uint8_t> data;
-    try {
-        std::ifstream in(path, std::ios::binary);
-        // The headers and palette lie in the first few hundred bytes.
-        data.resize(options.infoOnly ? std::min<uint64_t>(options.fileSize, 4096)
-                                     : options.fileSize);
-        if (!in.read(reinterpret_cast<char*>(data.data()),
-                     static_cast<std::streamsize>(data.size()))) {
-            error = "cannot read " + path.string();
-            return false;
-        }
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory to read " + path.string();
+    FilePtr file = OpenForReading(path, error);
+    if (file == nullptr) return false;
+    // The headers, masks and palette lie in the first few hundred bytes; the pixels are read a
+    // row at a time, so the file is never held whole.
+    std::vector<uint8_t> data(std::min<uint64_t>(options.fileSize, kHeaderBytes));
+    if (std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
+        error = "cannot read " + path.string();
         return false;
     }
     const Bytes b(data);
@@ -180,27 +190,20 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
     if (options.infoOnly) return true;
     const bool rle = h.compression == kRle8 || h.compression == kRle4;
     const uint64_t stride = (static_cast<uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
-    if (!rle && !b.Has(h.dataOffset, stride * h.height)) {
+    const uint64_t fileSize = options.fileSize;
+    if (h.dataOffset > fileSize ||
+        (!rle && stride * static_cast<uint64_t>(h.height) > fileSize - h.dataOffset)) {
         error = "the BMP file is too short for its declared size";
         return false;
     }
     if (!image.Allocate(static_cast<int>(h.width), static_cast<int>(h.height), grey, false, error))
         return false;
-
-    std::vector<uint8_t> indices;
-    if (rle) {
-        try {
-            indices.assign(static_cast<std::size_t>(h.width * h.height), 0);
-        } catch (const std::bad_alloc&) {
-            error = "not enough memory to read the BMP file";
-            return false;
-        }
-        if (!DecodeRle(b, h, indices)) {
-            error = "the BMP file's run-length data is cut short";
-            image = DecodedImage{};
-            return false;
-        }
+    if (std::fseek(file.get(), static_cast<long>(h.dataOffset), SEEK_SET) != 0) {
+        error = "cannot read " + path.string();
+        image = DecodedImage{};
+        return false;
     }
+
     const auto putIndex = [&](uint8_t* out, int64_t x, uint32_t index) {
         const PaletteEntry& c = index < h.palette.size() ? h.palette[index] : h.palette[0];
         if (grey) {
@@ -209,16 +212,32 @@ bool ReadBmp(const std::filesystem::path& path, const ReadOptions& options, Deco
             out[3 * x] = c.blue, out[3 * x + 1] = c.green, out[3 * x + 2] = c.red;
         }
     };
+    if (rle) {
+        for (int y = 0; y < image.height; ++y)
+            for (int64_t x = 0; x < h.width; ++x) putIndex(image.DisplayRow(y), x, 0);
+        ByteStream in(file.get());
+        // File rows run from the bottom.
+        const auto put = [&](int64_t x, int64_t row, uint32_t index) {
+            putIndex(image.DisplayRow(static_cast<int>(h.height - 1 - row)), x, index);
+        };
+        if (!DecodeRle(in, h, put)) {
+            error = "the BMP file's run-length data is cut short";
+            image = DecodedImage{};
+            return false;
+        }
+        return true;
+    }
+    std::vector<uint8_t> rowBytes(stride);
     for (int64_t row = 0; row < h.height; ++row) {
+        if (std::fread(rowBytes.data(), 1, rowBytes.size(), file.get()) != rowBytes.size()) {
+            error = "the BMP file is too short for its declared size";
+            image = DecodedImage{};
+            return false;
+        }
         // File rows run from the bottom unless the height was negative.
         const int y = static_cast<int>(h.topDown ? row : h.height - 1 - row);
         uint8_t* out = image.DisplayRow(y);
-        if (rle) {
-            for (int64_t x = 0; x < h.width; ++x)
-                putIndex(out, x, indices[static_cast<std::size_t>(row * h.width + x)]);
-            continue;
-        }
-        const uint8_t* in = b.At(h.dataOffset + row * stride);
+        const uint8_t* in = rowBytes.data();
         for (int64_t x = 0; x < h.width; ++x) {
             switch (h.bitCount) {
                 case 1: putIndex(out, x, in[x / 8] >> (7 - x % 8) & 1); break;

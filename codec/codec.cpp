@@ -2,6 +2,7 @@
 // Saving lives in codec_save.cpp.
 #include "codec/codec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -9,9 +10,15 @@
 #include "codec/icc.h"
 #include "codec/metadata_internal.h"
 #include "codec/session.h"
+#include "codec/tiff_handle.h"
+#include "platform/memory_budget.h"
 
 namespace stillpix {
 namespace {
+
+// A thumbnail's decode may take this much at most, however large the picture: a folder of huge
+// files is browsed without the machine running short (JPEGs decode reduced and stay below it).
+constexpr uint64_t kThumbnailDecodeBytes = uint64_t{256} << 20;
 
 using codec::DecodedImage;
 using codec::FileFormat;
@@ -57,6 +64,9 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     if (format == FileFormat::Unknown) return Fail(h, error);
     DecodedImage image;
     try {
+        const codec::ScopedAllocationLimit limit(
+            options.fitWidth > 0 ? std::min(kThumbnailDecodeBytes, AvailableMemory())
+                                 : AvailableMemory());
         if (!ReadFile(file, options, format, image, error)) return Fail(h, error);
         if (options.fitWidth > 0 &&
             !codec::ReduceToFit(image, options.fitWidth, options.fitHeight, error))
@@ -72,6 +82,17 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     h.loaded = true;
     DescribeBitmap(h);
     return true;
+}
+
+// The TIFF reader leaves the profile out of a size-only read; its tag is one field away.
+void ReadTiffProfile(const std::filesystem::path& file, std::vector<uint8_t>& icc) {
+    std::string errors;
+    codec::TiffPtr tif = codec::OpenTiff(file, "r", errors);
+    uint32_t length = 0;
+    void* bytes = nullptr;
+    if (tif != nullptr && TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &bytes) &&
+        bytes != nullptr && length > 0)
+        icc.assign(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + length);
 }
 
 bool RequireImage(const CodecSession& h) { return h.loaded && !h.image.display.empty(); }
@@ -300,6 +321,8 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     out.grey = image.grey;
     out.format = codec::FormatName(format);
     out.fileSize = options.fileSize;
+    out.icc = std::move(image.icc);
+    if (format == FileFormat::Tiff && out.icc.empty()) ReadTiffProfile(file, out.icc);
     if (exif != nullptr || iptc != nullptr)
         codec::ReadMetadata(file, format == FileFormat::Jpeg, exif, iptc, message);
     return true;

@@ -48,7 +48,9 @@ bool cSetJPEGParams(CodecSession& h, int quality);
 bool cSet16BitComponentOptions(CodecSession& h, bool keepLoad, bool keepSave);
 
 // Decodes the file (the format is told by its content, not its name), its embedded ICC profile
-// and its EXIF and IPTC blocks. A file whose metadata is broken still loads, without it.
+// and its EXIF and IPTC blocks. A file whose metadata is broken still loads, without it. Only
+// regular files are read; a decode that would not fit in the memory left is refused with both
+// figures ("needs 2.6 GiB, 1.1 GiB available"), as is a thumbnail's beyond 256 MiB.
 bool cLoadImage(CodecSession& h, const std::filesystem::path& file);
 // Decodes a reduced image that fits width x height, as fast as the format allows.
 bool cLoadThumbnailEx(CodecSession& h, const std::filesystem::path& file, int width, int height);
@@ -113,8 +115,10 @@ struct ImageFileInfo {
     bool grey = false;
     std::string format;  // "JPEG", "TIFF", "PNG", "BMP" or "GIF"
     uint64_t fileSize = 0;
+    std::vector<uint8_t> icc;  // the embedded profile, empty when none
 };
-// Reads the file's size, format and blocks without decoding its pixels; a null block is not read.
+// Reads the file's size, format, profile and blocks without decoding its pixels; a null block is
+// not read.
 bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, ExifBlock* exif,
                          IptcBlock* iptc, std::string* error = nullptr);
 

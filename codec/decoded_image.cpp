@@ -4,13 +4,36 @@
 #include <new>
 
 #include "codec/bitmap_info.h"
+#include "platform/memory_budget.h"
 
 namespace stillpix::codec {
+namespace {
+
+thread_local uint64_t allocationLimit = UINT64_MAX;
+
+}  // namespace
+
+ScopedAllocationLimit::ScopedAllocationLimit(uint64_t bytes) : previous_(allocationLimit) {
+    allocationLimit = std::min(bytes, previous_);
+}
+
+ScopedAllocationLimit::~ScopedAllocationLimit() { allocationLimit = previous_; }
+
+uint64_t PixelBytes(int64_t width, int64_t height, bool grey, bool with16) {
+    const uint64_t channels = grey ? 1 : 3;
+    const uint64_t display = BitmapStride(static_cast<int>(width), 8 * static_cast<int>(channels));
+    return (display + (with16 ? uint64_t(width) * channels * 2 : 0)) * uint64_t(height);
+}
 
 std::size_t DecodedImage::Stride() const { return BitmapStride(width, 8 * Channels()); }
 
 bool DecodedImage::Allocate(int w, int h, bool isGrey, bool with16, std::string& error) {
     if (!CheckImageSize(w, h, UINT64_MAX, error)) return false;
+    if (const uint64_t needs = PixelBytes(w, h, isGrey, with16); needs > allocationLimit) {
+        error = "the " + std::to_string(w) + " x " + std::to_string(h) + " image " +
+                MemoryRefusal(needs, allocationLimit);
+        return false;
+    }
     width = w;
     height = h;
     grey = isGrey;
@@ -39,7 +62,8 @@ void DecodedImage::DisplayFromSamples() {
     for (int y = 0; y < height; ++y) DisplayFromSamples(y);
 }
 
-bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::string& error) {
+bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::string& error,
+                    int64_t pixelsPerByte) {
     if (width <= 0 || height <= 0) {
         error = "the image has no pixels";
         return false;
@@ -50,7 +74,7 @@ bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::strin
         return false;
     }
     const uint64_t pixels = static_cast<uint64_t>(width * height);
-    if (fileSize != UINT64_MAX && pixels / kMaxPixelsPerFileByte > fileSize) {
+    if (fileSize != UINT64_MAX && pixels / static_cast<uint64_t>(pixelsPerByte) > fileSize) {
         error = "the file is too short for its declared size of " + std::to_string(width) + " x " +
                 std::to_string(height);
         return false;

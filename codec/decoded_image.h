@@ -64,8 +64,26 @@ struct DecodedImage {
 };
 
 // False with a message when a width x height picture is beyond the limits or could not come out
-// of a file of `fileSize` bytes.
-bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::string& error);
+// of a file of `fileSize` bytes, at most `pixelsPerByte` pixels a byte.
+bool CheckImageSize(int64_t width, int64_t height, uint64_t fileSize, std::string& error,
+                    int64_t pixelsPerByte = kMaxPixelsPerFileByte);
+
+// Bytes of a picture's buffers: the display bitmap and, `with16`, the 16-bit samples.
+uint64_t PixelBytes(int64_t width, int64_t height, bool grey, bool with16);
+
+// While one lives, DecodedImage::Allocate on this thread refuses buffers above `bytes`, with
+// both figures in its message: a thumbnail or a load is held to what it may take before any
+// reader allocates.
+class ScopedAllocationLimit {
+public:
+    explicit ScopedAllocationLimit(uint64_t bytes);
+    ~ScopedAllocationLimit();
+    ScopedAllocationLimit(const ScopedAllocationLimit&) = delete;
+    ScopedAllocationLimit& operator=(const ScopedAllocationLimit&) = delete;
+
+private:
+    uint64_t previous_;
+};
 
 // Shrinks the picture by area averaging until it fits maxWidth x maxHeight, keeping its aspect;
 // the 16-bit samples are dropped. A picture that fits already is left as it is.

@@ -1,4 +1,3 @@
-#include <cerrno>
 #include <cstring>
 
 #include "codec/c_file.h"
@@ -7,16 +6,12 @@
 namespace stillpix::codec {
 
 FileFormat SniffFormat(const std::filesystem::path& file, uint64_t& fileSize, std::string& error) {
+    FilePtr in = OpenForReading(file, error);
+    if (in == nullptr) return FileFormat::Unknown;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = ec ? "cannot read " + file.string() + ": " + ec.message()
-                   : file.string() + " is not a file";
-        return FileFormat::Unknown;
-    }
     fileSize = std::filesystem::file_size(file, ec);
-    FilePtr in = OpenFile(file, "rb");
-    if (ec || in == nullptr) {
-        error = "cannot read " + file.string() + ": " + std::strerror(errno);
+    if (ec) {
+        error = "cannot read " + file.string() + ": " + ec.message();
         return FileFormat::Unknown;
     }
     unsigned char head[8] = {};

@@ -1,11 +1,13 @@
 // GIF files through giflib: the first frame on its logical screen, transparent pixels white.
 // Read record by record rather than slurped, so a frame's size is checked before its buffer.
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
 
 #include "codec/formats.h"
+#include "platform/regular_file.h"
 
 namespace stillpix::codec {
 namespace {
@@ -17,6 +19,9 @@ struct GifCloser {
     }
 };
 using GifPtr = std::unique_ptr<GifFileType, GifCloser>;
+
+// An LZW code of at most 12 bits stands for at most 4096 pixels.
+constexpr int64_t kMaxLzwPixelsPerByte = 4096 * 8 / 12 + 1;
 
 std::string GifError(int code) {
     const char* text = GifErrorString(code);
@@ -66,8 +71,11 @@ bool FindFirstImage(GifFileType* gif, int& transparent, std::string& error) {
 
 bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
              std::string& error) {
+    const int fd = OpenRegularFile(path, error);
+    if (fd < 0) return false;
     int openError = 0;
-    GifPtr gif(DGifOpenFileName(path.c_str(), &openError));
+    // The handle owns the descriptor from here, also when opening fails.
+    GifPtr gif(DGifOpenFileHandle(fd, &openError));
     if (gif == nullptr) {
         error = "not a readable GIF file: " + GifError(openError);
         return false;
@@ -78,7 +86,8 @@ bool ReadGif(const std::filesystem::path& path, const ReadOptions& options, Deco
         return false;
     }
     const GifImageDesc& frame = gif->Image;
-    if (!CheckImageSize(frame.Width, frame.Height, options.fileSize, error)) return false;
+    if (!CheckImageSize(frame.Width, frame.Height, options.fileSize, error, kMaxLzwPixelsPerByte))
+        return false;
     // The frame sits on the logical screen when it fits there; otherwise it stands alone.
     const bool onScreen = int64_t{frame.Left} + frame.Width <= gif->SWidth &&
                           int64_t{frame.Top} + frame.Height <= gif->SHeight;

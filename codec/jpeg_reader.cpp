@@ -1,7 +1,6 @@
 // JPEG files through libjpeg-turbo: colour straight into B, G, R rows, grey as grey, CMYK turned
 // into RGB; thumbnails decoded at 1/2, 1/4 or 1/8 scale.
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -94,11 +93,8 @@ unsigned ScaleDenominator(unsigned width, unsigned height, int fitWidth, int fit
 
 bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
               std::string& error) {
-    FilePtr file = OpenFile(path, "rb");
-    if (file == nullptr) {
-        error = "cannot read " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
+    FilePtr file = OpenForReading(path, error);
+    if (file == nullptr) return false;
     JpegDecoder d;
     if (!ReadHeader(d, file.get())) {
         error = std::string("not a readable JPEG file: ") + d.error.message;
@@ -112,6 +108,7 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
     const bool grey = space == JCS_GRAYSCALE;
     image = DecodedImage::Header(static_cast<int>(d.info.image_width),
                                  static_cast<int>(d.info.image_height), grey, false);
+    if (d.iccLength > 0) image.icc.assign(d.icc, d.icc + d.iccLength);
     if (options.infoOnly) return true;
 
     d.info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -135,7 +132,6 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         image = DecodedImage{};
         return false;
     }
-    if (d.iccLength > 0) image.icc.assign(d.icc, d.icc + d.iccLength);
     return true;
 }
 

@@ -1,6 +1,5 @@
 // PNG files through libpng: every colour type and depth, palettes and low bit depths expanded,
 // transparency laid over white, 16-bit samples kept when asked for.
-#include <cerrno>
 #include <cstring>
 
 #include <png.h>
@@ -13,6 +12,9 @@ namespace {
 
 // A profile chunk larger than this is not something a photograph carries.
 constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{16} << 20;
+// Deflate never packs more than 1032 bytes into one: rows beyond that many times the file's size
+// cannot be in it, however the header reads.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 struct PngDecoder {
     png_structp png = nullptr;
@@ -25,6 +27,7 @@ struct PngDecoder {
     png_bytep icc = nullptr;  // owned by libpng's info
     png_uint_32 iccLength = 0;
     std::size_t rowBytes = 0;
+    std::size_t fileRowBytes = 0;  // as stored, before expansion
 
     ~PngDecoder() {
         if (png != nullptr)
@@ -91,6 +94,7 @@ bool ReadInfo(PngDecoder& d, std::FILE* file) {
     png_read_info(d.png, d.info);
     png_get_IHDR(d.png, d.info, &d.width, &d.height, &d.bitDepth, &d.colorType, &d.interlace,
                  nullptr, nullptr);
+    d.fileRowBytes = png_get_rowbytes(d.png, d.info);
     png_charp name = nullptr;
     int compression = 0;
     if (png_get_iCCP(d.png, d.info, &name, &compression, &d.icc, &d.iccLength) == 0)
@@ -135,11 +139,8 @@ bool ReadWhole(PngDecoder& d, png_bytepp rows) {
 
 bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
              std::string& error) {
-    FilePtr file = OpenFile(path, "rb");
-    if (file == nullptr) {
-        error = "cannot read " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
+    FilePtr file = OpenForReading(path, error);
+    if (file == nullptr) return false;
     PngDecoder d;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
     if (d.png != nullptr) d.info = png_create_info_struct(d.png);
@@ -152,11 +153,18 @@ bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, Deco
         return false;
     }
     if (!CheckImageSize(d.width, d.height, options.fileSize, error)) return false;
+    // Each row is stored with one filter byte in front.
+    if ((uint64_t{d.fileRowBytes} + 1) * d.height / kMaxDeflateRatio > options.fileSize) {
+        error = "the file is too short for its declared size of " + std::to_string(d.width) +
+                " x " + std::to_string(d.height);
+        return false;
+    }
 
     const bool grey = (d.colorType & PNG_COLOR_MASK_COLOR) == 0 || d.paletteGrey;
     const bool sixteen = d.bitDepth == 16;
     image =
         DecodedImage::Header(static_cast<int>(d.width), static_cast<int>(d.height), grey, sixteen);
+    if (d.iccLength > 0) image.icc.assign(d.icc, d.icc + d.iccLength);
     if (options.infoOnly) return true;
     if (!PrepareRows(d)) {
         error = std::string("cannot decode the PNG file: ") + d.message;
@@ -188,7 +196,6 @@ bool ReadPng(const std::filesystem::path& path, const ReadOptions& options, Deco
         image = DecodedImage{};
         return false;
     }
-    if (d.iccLength > 0) image.icc.assign(d.icc, d.icc + d.iccLength);
     return true;
 }
 

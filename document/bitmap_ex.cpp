@@ -9,6 +9,7 @@
 #include "codec/codec.h"
 #include "document/codec_session.h"
 #include "document/document_texts.h"
+#include "document/memory_needs.h"
 
 namespace stillpix {
 
@@ -86,6 +87,15 @@ bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& optio
                      LoadReport* report, std::string* error) {
     Clear();
     try {
+        // The header tells the image's size before anything is decoded; a file whose header
+        // cannot be read fails in the load below with the codec's reason.
+        ImageFileInfo header;
+        std::string tooLarge;
+        if (cGetImageFileInfoEx(path, header, nullptr, nullptr) &&
+            !ImageFitsInMemory(header, options.keep16, options.keepUnprocessedCopy, tooLarge)) {
+            if (report) report->tooLarge = true;
+            return Fail(error, tooLarge);
+        }
         Session s;
         if (!s.h) return Fail(error, s.Error());
         CodecSession& h = *s.h;

@@ -34,6 +34,7 @@ struct LoadOptions {
 // What the load learned beyond the image: the prompt's answer when its check box was set, so
 // the owner can store the new ICC mode.
 struct LoadReport {
+    bool tooLarge = false;  // refused before decoding: the image would not fit in memory
     bool iccAsked = false;
     bool rememberIccMode = false;
     IccMode newIccMode = IccMode::kAsk;
@@ -63,8 +64,9 @@ public:
     CBitmapEx(const CBitmapEx&) = delete;
     CBitmapEx& operator=(const CBitmapEx&) = delete;
 
-    // Decodes `path`. Accepts 24 or more bits per pixel, or 8 and 16 with the grey flag. False
-    // (with the codec's reason in `error`) leaves this object empty.
+    // Decodes `path`. Accepts 24 or more bits per pixel, or 8 and 16 with the grey flag. An image
+    // whose whole processing (load, copies, filtering, save) would not fit in the memory left is
+    // refused before decoding. False (with the reason in `error`) leaves this object empty.
     bool Load(const std::filesystem::path& path, const LoadOptions& options,
               LoadReport* report = nullptr, std::string* error = nullptr);
     // Takes a bitmap from the clipboard (24 or 32 bits, bottom-up unless height is negative),

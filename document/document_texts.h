@@ -8,6 +8,8 @@ namespace stillpix {
 inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";
 inline constexpr char kCannotOpenFilePrefix[] = "Cannot open file ";
 inline constexpr char kCannotOpenFileSuffix[] = ". \r\nUnsupported format or file not found.";
+// Between the path and the memory figures ("needs 8.1 GiB, 5.2 GiB available").
+inline constexpr char kTooLargeInfix[] = ". \r\nNot enough memory for the ";
 inline constexpr char kUnableToPaste[] = "Unable to paste from the Clipboard.";
 inline constexpr char kNotEntirelyProcessed[] =
     "The image has not been entirely processed.\r\nDo you want to process the image now and then "

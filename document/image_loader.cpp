@@ -10,9 +10,11 @@ DecodedImage DecodeImage(const std::filesystem::path& path, const LoadOptions& o
     DecodedImage decoded;
     try {
         auto image = std::make_unique<CBitmapEx>();
-        if (image->Load(path, options, &decoded.report)) decoded.image = std::move(image);
+        if (image->Load(path, options, &decoded.report, &decoded.error))
+            decoded.image = std::move(image);
     } catch (const std::bad_alloc&) {
         decoded.image.reset();
+        decoded.error = "not enough memory for the image";
     }
     return decoded;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "document/bitmap_ex.h"
@@ -20,6 +21,7 @@ namespace stillpix {
 struct DecodedImage {
     std::unique_ptr<CBitmapEx> image;  // null when the decode failed
     LoadReport report;                 // the prompt's answer, failed decode or not
+    std::string error;                 // why the decode failed
 };
 
 // Decodes `path` here (any thread): CBitmapEx::Load with `options`.

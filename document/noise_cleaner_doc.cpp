@@ -1,27 +1,14 @@
 // CNoiseCleanerDoc's file side: open, paste, save, copy and close, with their messages.
 #include "document/noise_cleaner_doc.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "document/document_texts.h"
 #include "document/progress_dialog_model.h"
 #include "document/save_names.h"
 #include "platform/absolute_path.h"
+#include "platform/regular_file.h"
 #include "settings/filter_settings.h"
 
 namespace stillpix {
-
-namespace {
-
-bool Readable(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
-}  // namespace
 
 CNoiseCleanerDoc::CNoiseCleanerDoc(const DocumentContext& context, DocumentWindow& window)
     : context_(context),
@@ -71,7 +58,8 @@ void CNoiseCleanerDoc::Empty() {
 }
 
 bool CNoiseCleanerDoc::StartOpenStep(const std::filesystem::path& path) {
-    if (!Readable(path)) {
+    // A FIFO or a device named like a photo is refused here, before anything waits on it.
+    if (!CheckRegularFile(path, openError_)) {
         window_.Show({MessageKind::kError, kFailedToOpenDocument});
         return false;
     }
@@ -97,6 +85,8 @@ void CNoiseCleanerDoc::EndOpenStep(const std::filesystem::path& path, DecodedIma
         WriteOptions();
     }
     window_.SetWaitCursor(false);
+    openError_ = decoded.error;
+    openTooLarge_ = decoded.report.tooLarge;
     if (AdoptImage(std::move(decoded.image), &path)) {
         pathName_ = path.string();
     } else {
@@ -173,9 +163,12 @@ bool CNoiseCleanerDoc::Paste() {
 bool CNoiseCleanerDoc::AdoptImage(std::unique_ptr<CBitmapEx> image,
                                   const std::filesystem::path* path) {
     if (!image) {
-        window_.Show({MessageKind::kError,
-                      path ? kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix
-                           : kUnableToPaste});
+        const std::string text =
+            !path ? kUnableToPaste
+            : openTooLarge_
+                ? kCannotOpenFilePrefix + path->string() + kTooLargeInfix + openError_ + "."
+                : kCannotOpenFilePrefix + path->string() + kCannotOpenFileSuffix;
+        window_.Show({MessageKind::kError, text});
         return false;
     }
     image_ = std::move(image);

@@ -147,6 +147,9 @@ public:
     CBitmapEx* Image() { return image_.get(); }
     const CBitmapEx* Image() const { return image_.get(); }
     const std::string& SourcePath() const { return sourcePath_; }
+    // Why the last open failed (the file, what failed, the system's or codec's reason); empty
+    // after a successful one.
+    const std::string& LastOpenError() const { return openError_; }
     const std::string& Title() const { return title_; }
     ImageJob& Job() { return job_; }
     const ImageJob& Job() const { return job_; }
@@ -171,6 +174,8 @@ private:
     DocumentWindow& window_;
     std::unique_ptr<CBitmapEx> image_;
     std::string sourcePath_;
+    std::string openError_;
+    bool openTooLarge_ = false;
     std::string pathName_;
     std::string title_;
     bool loaded_ = false;

@@ -18,6 +18,8 @@
 #include <iterator>
 
 #include "platform/atomic_file.h"
+#include "platform/memory_budget.h"
+#include "platform/regular_file.h"
 
 namespace stillpix {
 namespace {
@@ -83,17 +85,39 @@ QString QtPath(const std::filesystem::path& file) {
     return QFile::decodeName(QByteArray::fromStdString(file.string()));
 }
 
+// The options, custom filters and recent folders take a few kilobytes. A file far beyond that is
+// not ours to parse (reading a 2 GiB one takes several times its size): it reads as empty and is
+// not rewritten, so it is left as it is.
+constexpr uint64_t kMaxSettingsFileBytes = uint64_t{16} << 20;
+
+// A missing file is fine (it reads as empty); a FIFO, a device or an oversized file is not.
+std::string FileProblem(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec) && !ec) return {};
+    std::string problem;
+    uint64_t size = 0;
+    if (!CheckRegularFile(file, problem, &size)) return problem;
+    if (size > kMaxSettingsFileBytes)
+        return file.string() + ": too large for a settings file (" + FormatBytes(size) +
+               ", at most " + FormatBytes(kMaxSettingsFileBytes) + ")";
+    return {};
+}
+
+bool UsableFile(const std::filesystem::path& file) { return FileProblem(file).empty(); }
+
 // One QSettings a call: its status is sticky, and a fresh one rereads a file that another
 // instance changed.
 class Session {
 public:
     explicit Session(const std::filesystem::path& file)
-        : settings_(QtPath(file), QSettings::IniFormat) {}
+        : usable_(UsableFile(file)),
+          settings_(QtPath(usable_ ? file : std::filesystem::path()), QSettings::IniFormat) {}
     // A damaged file reads as far as it parses; only a file that cannot be read at all fails.
-    bool Readable() const { return settings_.status() != QSettings::AccessError; }
+    bool Readable() const { return usable_ && settings_.status() != QSettings::AccessError; }
     QSettings* operator->() { return &settings_; }
 
 private:
+    bool usable_;
     QSettings settings_;
 };
 
@@ -167,7 +191,7 @@ bool ChangeValue(const std::filesystem::path& file, const QString& key,
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     QLockFile lock(QtPath(file) + QStringLiteral(".lock"));
-    if (!lock.tryLock(10000)) return false;
+    if (!lock.tryLock(10000) || !UsableFile(file)) return false;
     TemporarySibling copy(file);
     if (!copy.Ok() || !CopyContents(file, copy.Path())) return false;
     QVariantMap expected;
@@ -198,6 +222,8 @@ bool WriteValue(const std::filesystem::path& file, const std::string& group,
 }  // namespace
 
 QSettingsStore::QSettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::string QSettingsStore::Problem() const { return FileProblem(file_); }
 
 std::optional<std::string> QSettingsStore::ReadText(const std::string& group,
                                                     const std::string& name) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "platform/settings_store.h"
 
@@ -16,6 +17,9 @@ public:
     explicit QSettingsStore(std::filesystem::path file);
 
     const std::filesystem::path& File() const { return file_; }
+    // Why the file is neither read nor rewritten (not a regular file, or larger than a settings
+    // file ever grows); empty when it is usable or missing.
+    std::string Problem() const;
 
     std::optional<std::string> ReadText(const std::string& group, const std::string& name) override;
     std::optional<std::vector<uint8_t>> ReadBytes(const std::string& group,

@@ -6,6 +6,7 @@
 #include "engine/little_endian.h"
 #include "platform/atomic_file.h"
 #include "platform/file_lock.h"
+#include "platform/regular_file.h"
 #include "settings/learned_profile_merge.h"
 #include "settings/profile_store.h"
 
@@ -25,9 +26,9 @@ bool Refuse(std::string* error, std::string reason) {
 bool ReadLearnedProfileFile(const std::filesystem::path& path,
                             std::vector<LearnedProfileRecord>& out, DamagedRecords damaged,
                             std::string* error) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return Refuse(error, "cannot read it: " + ec.message());
+    uint64_t size = 0;
+    std::string reason;
+    if (!CheckRegularFile(path, reason, &size)) return Refuse(error, "cannot read it: " + reason);
     std::ifstream in(path, std::ios::binary);
     uint8_t header[kProfileFileHeaderBytes];
     if (size < kProfileFileHeaderBytes || !in.read(reinterpret_cast<char*>(header), sizeof header))

@@ -4,11 +4,10 @@
 
 #include "tests/codec/codec_test_support.h"
 #include "tests/exif/tiff_block_writer.h"
+#include "tests/support/hostile_files.h"
 
 namespace stillpix::test {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 class Hostile : public CodecTest {
 protected:
@@ -141,6 +140,24 @@ TEST_F(Hostile, HeadersDeclaringHugeImages) {
     ExpectRefused(bmp, "huge.bmp", "BMP of 50000 x 50000");
     bmp[18] = 4, bmp[19] = 0, bmp[22] = 0x00, bmp[23] = 0x00, bmp[24] = 0x00, bmp[25] = 0x80;
     ExpectRefused(bmp, "negative.bmp", "BMP of height -2^31");
+}
+
+// A header's size is read without decoding (Details mode), while a thumbnail, which would have to
+// decode all of it, is refused with the memory it would take.
+TEST_F(Hostile, HugeImagesGiveTheirSizeButNoThumbnail) {
+    const std::string png = File("huge.png").string(), bmp = File("huge.bmp").string();
+    WriteFileBytes(png, HugePng(12000));
+    WriteHugeBmp(bmp, 12000);
+    for (const std::string& file : {png, bmp}) {
+        ImageFileInfo info;
+        EXPECT_TRUE(cGetImageFileInfoEx(file, info, nullptr, nullptr)) << file;
+        EXPECT_EQ(info.width, 12000) << file;
+        CodecHandle h = cNewSession();
+        EXPECT_FALSE(cLoadThumbnailEx(*h, file, 160, 120)) << file;
+        EXPECT_NE(cGetLastError(*h).find("image needs 412.0 MiB, 256.0 MiB available"),
+                  std::string::npos)
+            << cGetLastError(*h);
+    }
 }
 
 // Every format's decoder meets damaged bytes at many places; whatever it answers, it must not

@@ -17,9 +17,10 @@ struct CliRun {
 };
 
 #ifdef STILLPIX_CLI
-inline CliRun RunCli(const std::vector<std::string>& args) {
+// `prefix` goes in front of the program: limits such as "prlimit --as=1073741824 timeout 60".
+inline CliRun RunCli(const std::vector<std::string>& args, const std::string& prefix = "") {
     const TempFolder streams;
-    std::string command = ShellQuoted(std::string(STILLPIX_CLI));
+    std::string command = prefix + " " + ShellQuoted(std::string(STILLPIX_CLI));
     for (const std::string& arg : args) command += " " + ShellQuoted(arg);
     CliRun run;
     RunShell(command + " >" + ShellQuoted(streams / "out") + " 2>" + ShellQuoted(streams / "err"),
