@@ -147,9 +147,8 @@ int RunExifCommand(int argc, char** argv) {
     ExifBlock exif;
     std::string reason;
     if (!cGetImageFileInfoEx(file, info, &exif, nullptr, &reason)) {
-        // Reasons from the file system name the file already.
-        if (reason.find(file) == std::string::npos) reason = "cannot open " + file + ": " + reason;
-        std::fprintf(stderr, "stillpix-cli exif: %s\n", reason.c_str());
+        std::fprintf(stderr, "stillpix-cli exif: cannot open %s: %s\n", file.c_str(),
+                     reason.c_str());
         return 1;
     }
     CExifFormatter formatter;
