@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "batch/batch_image.h"
@@ -45,6 +46,17 @@ int WatchTile(ProgressRecord& record) {
     }
     return 1;
 }
+
+constexpr const char* kNotEnoughMemory = "not enough memory for this image";
+
+// Freed however the file ends, an exception included.
+struct OwnedTileGrid {
+    TileGrid grid;
+    OwnedTileGrid() = default;
+    ~OwnedTileGrid() { FreeTileGrid(grid); }
+    OwnedTileGrid(const OwnedTileGrid&) = delete;
+    OwnedTileGrid& operator=(const OwnedTileGrid&) = delete;
+};
 
 std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
@@ -105,27 +117,18 @@ private:
 
         BatchFileResult result;
         result.source = source;
-        const OutputPlan plan = PlanOutput(source, settings_);
-        if (!plan.refusal.empty()) {
-            result.error = plan.refusal;
-            Finish(result, start);
-            return true;
+        Outcome outcome = Outcome::kFailed;
+        try {
+            outcome = LoadAndProcess(params, result);
+        } catch (const std::bad_alloc&) {
+            // Unwinding has released the image and its tiles: a picture too large for this
+            // machine fails alone, and the run goes on with the next file.
+            result.error = kNotEnoughMemory;
         }
-        result.output = plan.path;
-        BatchImage image;
-        if (!image.Load(source, plan.sixteenBits, result.error)) {
-            Finish(result, start);
-            return true;
-        }
-        if (stop_.Requested()) return false;
-
-        TileGrid tiles;
-        CreateTileGrid(image.Width(), image.Height(), tiles);
-        const Outcome outcome = Process(image, tiles, plan, params, result);
-        FreeTileGrid(tiles);
         if (outcome == Outcome::kStopped) return false;  // nothing recorded for this file
         result.processed = outcome == Outcome::kWritten;
         Finish(result, start);
+        if (outcome == Outcome::kNotLoaded) return true;  // no time, no bar for this file
 
         if (WindowShown()) job_.progress->SetOverallPosition(OverallPosition(i + 1, total));
         elapsedMs_ += std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -137,7 +140,25 @@ private:
         return true;
     }
 
-    enum class Outcome { kWritten, kFailed, kStopped };
+    enum class Outcome { kNotLoaded, kWritten, kFailed, kStopped };
+
+    Outcome LoadAndProcess(const NoiseFilterParams& params, BatchFileResult& result) {
+        const OutputPlan plan = PlanOutput(result.source, settings_);
+        if (!plan.refusal.empty()) {
+            result.error = plan.refusal;
+            return Outcome::kNotLoaded;
+        }
+        result.output = plan.path;
+        BatchImage image;
+        if (!image.Load(result.source, plan.sixteenBits, result.error)) return Outcome::kNotLoaded;
+        if (stop_.Requested()) return Outcome::kStopped;
+        OwnedTileGrid tiles;
+        if (!CreateTileGrid(image.Width(), image.Height(), tiles.grid)) {
+            result.error = kNotEnoughMemory;
+            return Outcome::kFailed;
+        }
+        return Process(image, tiles.grid, plan, params, result);
+    }
 
     // Profile, filter and write one loaded image; the profile's source and, when it failed,
     // the reason go into `result`.
@@ -150,6 +171,8 @@ private:
         ProfileChoice choice;
         const ProfileCallbacks callbacks{&watch_, WatchTile, nullptr};
         // A build that does not finish leaves what it measured; filtering goes on with that.
+        // Learned under the full path, as the document learns its image: photos of one name in
+        // two folders are two images (the queue has made the path absolute and normal).
         ObtainImageProfile(image.Descriptor(), source, image.ProfileView(), tiles, callbacks,
                            profileOptions_, *options_.profiles, choice);
         result.profile = choice.measured ? ProfileSource::kMeasured : ProfileSource::kLearned;
@@ -160,8 +183,11 @@ private:
         const bool filtered = image.Filter(tiles, profile, params, &watch_, WatchTile);
         if (stop_.Requested()) return Outcome::kStopped;
         if (!filtered) {
-            // An unfiltered image must not be written as a result.
-            error = "the image could not be filtered (no usable noise profile)";
+            // An unfiltered image must not be written as a result. The image and its grid are
+            // sound, so a profile with bands fails only for want of memory.
+            error = profile.bandCount < 1
+                        ? "the image could not be filtered (no usable noise profile)"
+                        : kNotEnoughMemory;
             return Outcome::kFailed;
         }
         // Past the last stop test a written file is recorded, so no result goes unlisted.

@@ -61,10 +61,16 @@ void Filter(JobRun& run) {
     const CBitmapEx& source = image.Unprocessed() ? *image.Unprocessed() : image;
     const bool sixteen = image.Has16();
     const int bitsPerPixel = sixteen ? image.BitsPerPixel() : image.Display().bitCount;
-    FilterImage(image.Width(), image.Height(), image.Display().stride, source.Display().bits.data(),
-                image.Display().bits.data(), sixteen ? source.Samples16().data() : nullptr,
-                sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, run.job->tiles,
-                run.profile, &run.params, &run, ImageJobTileCallback, nullptr);
+    const bool filtered = FilterImage(
+        image.Width(), image.Height(), image.Display().stride, source.Display().bits.data(),
+        image.Display().bits.data(), sixteen ? source.Samples16().data() : nullptr,
+        sixteen ? image.Samples16().data() : nullptr, bitsPerPixel, run.job->tiles, run.profile,
+        &run.params, &run, ImageJobTileCallback, nullptr);
+    // Stops and skipped tiles still count as filtered; with a profile, false is no memory.
+    if (!filtered && run.profile.bandCount > 0 && !run.savePath.empty()) {
+        run.job->saveError = "not enough memory";
+        run.job->saveOutcome.store(SaveOutcome::kFailed);
+    }
 }
 
 void Save(JobRun& run) {

@@ -2,6 +2,8 @@
 #include <cstddef>
 
 #include "engine/engine.h"
+#include "engine/entry_guard.h"
+#include "engine/tile_loop.h"
 
 namespace stillpix {
 namespace {
@@ -25,15 +27,16 @@ bool BuildImageProfile(TileGrid& tiles, int width, int height, int stride, int b
     if (!image || width <= 0 || height <= 0 || !StrideFits(width, stride, bitsPerPixel))
         return false;
 
-    ResetProfile(profile, /*keepValues=*/true);
-    ProfileAccumulator accumulator;
-    // Profiling reads the buffer handed over as the destination and writes nothing into it.
-    const bool complete = ProcessTiles(
-        tiles, width, height, const_cast<uint8_t*>(image), image, bitsPerPixel,
-        std::size_t(stride) * height, nullptr, &profile,
-        /*profiling=*/true, callerData, tileCallback, &accumulator, tileBufferCallback);
-    if (complete) FinishProfile(accumulator, profile, /*fromImage=*/true);
-    return complete;
+    return FalseOnException([&] {
+        ResetProfile(profile, /*keepValues=*/true);
+        ProfileAccumulator accumulator;
+        // Profiling reads the buffer handed over as the destination and writes nothing into it.
+        const bool complete = RunTileLoop(
+            tiles, width, height, const_cast<uint8_t*>(image), image, bitsPerPixel,
+            std::size_t(stride) * height, nullptr, &profile,
+            /*profiling=*/true, callerData, tileCallback, &accumulator, tileBufferCallback);
+        return complete && FinishProfile(accumulator, profile, /*fromImage=*/true);
+    });
 }
 
 }  // namespace stillpix

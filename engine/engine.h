@@ -42,7 +42,8 @@ int EngineThreads();
 // 0 in record order as tiles are handed out, stage 1 as they finish. A stop (0 after a tile)
 // lets the tiles in flight finish and write their results, without further tile callbacks.
 // Measurements are merged into the profile in record order, so the profile does not depend on
-// the thread count.
+// the thread count. Running out of memory on any thread fails the run: the tiles in flight
+// finish, everything the run allocated is released and the result is false.
 // Bits per pixel: 24 (B,G,R), 32 (B,G,R,X), 8 (grey), 48 and 16 (16-bit little-endian samples).
 // Filtering reads `source` and writes inner rectangles into `destination`; profiling reads
 // `destination` and writes nothing. Returns whether the last tile in record order completed;
@@ -56,14 +57,16 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
 // Whole-image filtering. 8-bit layouts filter source8 into dest8 (a non-null 16-bit pointer
 // takes the place of its 8-bit counterpart). 16-bit layouts filter source16 into dest16
 // (unpadded, top-down) and then write the bottom-up display copy (high bytes) into dest8.
-// False without writing anything when the profile has no band or the arguments are refused.
+// False without writing anything when the profile has no band, the grid is empty or the
+// arguments are refused; false too when memory runs out (tiles finished before stay written).
 bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uint8_t* dest8,
                  const uint16_t* source16, uint16_t* dest16, int bitsPerPixel, TileGrid& tiles,
                  NoiseProfile& profile, const NoiseFilterParams* params, void* callerData,
                  TileCallback tileCallback, TileBufferCallback tileBufferCallback);
 
 // Measures an 8-bit image into `profile` (values kept: the caller clears it for a fresh one).
-// Returns true after a complete run; false when refused, skipped at the last tile or stopped.
+// Returns true after a complete run; false when refused, skipped at the last tile, stopped or
+// out of memory.
 bool BuildImageProfile(TileGrid& tiles, int width, int height, int stride, int bitsPerPixel,
                        const uint8_t* image, NoiseProfile& profile, void* callerData,
                        TileCallback tileCallback, TileBufferCallback tileBufferCallback);

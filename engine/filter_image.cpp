@@ -2,6 +2,8 @@
 #include <cstddef>
 
 #include "engine/engine.h"
+#include "engine/entry_guard.h"
+#include "engine/tile_loop.h"
 
 namespace stillpix {
 
@@ -18,14 +20,13 @@ void WriteDisplayCopy(int width, int height, int stride8, const uint16_t* sample
     }
 }
 
-}  // namespace
-
-bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uint8_t* dest8,
-                 const uint16_t* source16, uint16_t* dest16, int bitsPerPixel, TileGrid& tiles,
-                 NoiseProfile& profile, const NoiseFilterParams* params, void* callerData,
-                 TileCallback tileCallback, TileBufferCallback tileBufferCallback) {
+bool FilterWholeImage(int width, int height, int stride8, const uint8_t* source8, uint8_t* dest8,
+                      const uint16_t* source16, uint16_t* dest16, int bitsPerPixel, TileGrid& tiles,
+                      NoiseProfile& profile, const NoiseFilterParams* params, void* callerData,
+                      TileCallback tileCallback, TileBufferCallback tileBufferCallback) {
     if (profile.bandCount < 1 || params == nullptr || width <= 0 || height <= 0) return false;
-    if (tiles.count > 0 && tiles.tiles == nullptr) return false;
+    // No tiles would filter nothing and still report the image filtered.
+    if (tiles.count < 1 || tiles.tiles == nullptr) return false;
     const bool sixteenBit = bitsPerPixel == 48 || bitsPerPixel == 16;
     if (!sixteenBit && bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
 
@@ -36,9 +37,9 @@ bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uin
         const int channels = bitsPerPixel / 16;
         if (dest8 != nullptr && stride8 < width * channels) return false;
         const std::size_t size = std::size_t(width) * height * bitsPerPixel / 8;
-        ProcessTiles(tiles, width, height, reinterpret_cast<uint8_t*>(dest16),
-                     reinterpret_cast<const uint8_t*>(source16), bitsPerPixel, size, params,
-                     &profile, false, callerData, tileCallback, nullptr, tileBufferCallback);
+        RunTileLoop(tiles, width, height, reinterpret_cast<uint8_t*>(dest16),
+                    reinterpret_cast<const uint8_t*>(source16), bitsPerPixel, size, params,
+                    &profile, false, callerData, tileCallback, nullptr, tileBufferCallback);
         if (dest8 != nullptr && dest16 != nullptr)
             WriteDisplayCopy(width, height, stride8, dest16, channels, dest8);
         return true;
@@ -51,10 +52,23 @@ bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uin
         return false;
     const int64_t rowBytes = int64_t{width} * (bitsPerPixel / 8);
     if (stride8 < (bitsPerPixel == 24 ? (rowBytes + 3) / 4 * 4 : rowBytes)) return false;
-    ProcessTiles(tiles, width, height, destination, source, bitsPerPixel,
-                 std::size_t(stride8) * height, params, &profile, false, callerData, tileCallback,
-                 nullptr, tileBufferCallback);
+    RunTileLoop(tiles, width, height, destination, source, bitsPerPixel,
+                std::size_t(stride8) * height, params, &profile, false, callerData, tileCallback,
+                nullptr, tileBufferCallback);
     return true;
+}
+
+}  // namespace
+
+bool FilterImage(int width, int height, int stride8, const uint8_t* source8, uint8_t* dest8,
+                 const uint16_t* source16, uint16_t* dest16, int bitsPerPixel, TileGrid& tiles,
+                 NoiseProfile& profile, const NoiseFilterParams* params, void* callerData,
+                 TileCallback tileCallback, TileBufferCallback tileBufferCallback) {
+    return FalseOnException([&] {
+        return FilterWholeImage(width, height, stride8, source8, dest8, source16, dest16,
+                                bitsPerPixel, tiles, profile, params, callerData, tileCallback,
+                                tileBufferCallback);
+    });
 }
 
 }  // namespace stillpix

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/entry_guard.h"
 #include "engine/profile_accumulator.h"
 
 namespace stillpix {
@@ -145,9 +146,7 @@ void HoldBelowFinerBand(const ProfileBand& finer, ProfileBand& band) {
     }
 }
 
-}  // namespace
-
-void FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& profile, bool fromImage) {
+void FinishCurves(const ProfileAccumulator& accumulator, NoiseProfile& profile, bool fromImage) {
     ResetProfile(profile, fromImage);
     std::vector<uint32_t> scratch;
     for (int b = 0; b < kProfileBands; ++b) {
@@ -177,6 +176,18 @@ void FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& profile,
         for (int k = 0; k < kProfileBins; ++k)
             for (int16_t& count : profile.bands[b].counts[k])
                 if (count < 1) count = 1;
+}
+
+}  // namespace
+
+// The curves are finished on a copy, so that a failure leaves the caller's profile as it was.
+bool FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& out, bool fromImage) {
+    return FalseOnException([&] {
+        NoiseProfile profile = out;
+        FinishCurves(accumulator, profile, fromImage);
+        out = profile;
+        return true;
+    });
 }
 
 }  // namespace stillpix

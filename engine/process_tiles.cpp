@@ -11,7 +11,9 @@
 #include <new>
 
 #include "engine/engine.h"
+#include "engine/entry_guard.h"
 #include "engine/pyramid_level.h"
+#include "engine/tile_loop.h"
 #include "engine/tile_workers.h"
 
 namespace stillpix {
@@ -142,11 +144,11 @@ private:
 
 }  // namespace
 
-bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
-                  const uint8_t* source, int bitsPerPixel, std::size_t bufferSize,
-                  const NoiseFilterParams* params, NoiseProfile* profile, bool profiling,
-                  void* callerData, TileCallback tileCallback, ProfileAccumulator* accumulator,
-                  TileBufferCallback tileBufferCallback) {
+bool RunTileLoop(TileGrid& tiles, int width, int height, uint8_t* destination,
+                 const uint8_t* source, int bitsPerPixel, std::size_t bufferSize,
+                 const NoiseFilterParams* params, NoiseProfile* profile, bool profiling,
+                 void* callerData, TileCallback tileCallback, ProfileAccumulator* accumulator,
+                 TileBufferCallback tileBufferCallback) {
     if (bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32 &&
         bitsPerPixel != 48)
         return false;
@@ -259,6 +261,18 @@ bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
     }
     if (failure) std::rethrow_exception(failure);
     return result;
+}
+
+bool ProcessTiles(TileGrid& tiles, int width, int height, uint8_t* destination,
+                  const uint8_t* source, int bitsPerPixel, std::size_t bufferSize,
+                  const NoiseFilterParams* params, NoiseProfile* profile, bool profiling,
+                  void* callerData, TileCallback tileCallback, ProfileAccumulator* accumulator,
+                  TileBufferCallback tileBufferCallback) {
+    return FalseOnException([&] {
+        return RunTileLoop(tiles, width, height, destination, source, bitsPerPixel, bufferSize,
+                           params, profile, profiling, callerData, tileCallback, accumulator,
+                           tileBufferCallback);
+    });
 }
 
 }  // namespace stillpix

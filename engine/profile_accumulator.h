@@ -21,6 +21,8 @@ struct AccumulatorBlock {
     std::array<uint32_t, kAccumulatorLists> counters{};
 };
 
+// Making one and Append throw std::bad_alloc when memory runs out (the accumulator is a value
+// its users hold, not an operation): whoever holds one outside the engine catches it.
 class ProfileAccumulator {
 public:
     ProfileAccumulator();
@@ -47,6 +49,7 @@ private:
 
 // Builds the curves of `profile` from the accumulator; fromImage = true for one image's
 // measurement (levels divided by 16, gaps filled, trend corrected), false for a replay.
-void FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& profile, bool fromImage);
+// False, with `profile` unchanged, when memory runs out.
+bool FinishProfile(const ProfileAccumulator& accumulator, NoiseProfile& profile, bool fromImage);
 
 }  // namespace stillpix

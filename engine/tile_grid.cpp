@@ -2,6 +2,9 @@
 #include "engine/tile_grid.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <limits>
+#include <new>
 
 namespace stillpix {
 
@@ -28,8 +31,11 @@ bool CreateTileGrid(int width, int height, TileGrid& grid) {
     height = std::max(height, 0);
     const int columns = TileCountAlong(width);
     const int rows = TileCountAlong(height);
-    grid.count = columns * rows;
-    grid.tiles = new TileRecord[grid.count]();
+    const int64_t count = int64_t{columns} * rows;
+    if (count > std::numeric_limits<int32_t>::max()) return false;
+    grid.tiles = new (std::nothrow) TileRecord[static_cast<std::size_t>(count)]();
+    if (grid.tiles == nullptr) return false;
+    grid.count = static_cast<int32_t>(count);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             TileRecord& tile = grid.tiles[grid.count - 1 - (r * columns + c)];

@@ -29,7 +29,8 @@ struct TileGrid {
     TileRecord* tiles = nullptr;  // owned; released by FreeTileGrid
 };
 
-// Cuts width x height into tiles stored in reverse raster order. Always returns true.
+// Cuts width x height into tiles stored in reverse raster order. False, with an empty grid, only
+// when the tile array cannot be had (out of memory, or more tiles than a grid counts).
 bool CreateTileGrid(int width, int height, TileGrid& grid);
 // Releases the tile array: true when the grid was already empty, false after releasing.
 bool FreeTileGrid(TileGrid& grid);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
 
 #include "engine/engine.h"
 
@@ -23,11 +22,16 @@ int EngineThreads() {
 }
 
 TileWorkers::TileWorkers(int threads, std::function<void(int job)> work) : work_(std::move(work)) {
-    if (threads <= 1) return;
+    threads = std::max(threads, 1);
+    queue_.reserve(static_cast<std::size_t>(threads));
+    done_.reserve(static_cast<std::size_t>(threads));
+    if (threads == 1) return;
     try {
+        workers_.reserve(static_cast<std::size_t>(threads));
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
-        // Fewer threads than asked for: the run goes on with those that started.
+    } catch (...) {
+        // Fewer threads than asked for (none left, or no memory): the run goes on with those
+        // that started, or on the caller's thread.
     }
     threads_ = std::max<int>(1, static_cast<int>(workers_.size()));
 }
@@ -62,7 +66,7 @@ int TileWorkers::WaitFinished() {
         finished_.wait(lock, [this] { return !done_.empty(); });
     }
     const int job = done_.front();
-    done_.pop_front();
+    done_.erase(done_.begin());
     --inFlight_;
     return job;
 }
@@ -73,7 +77,7 @@ void TileWorkers::Work() {
         pending_.wait(lock, [this] { return closing_ || !queue_.empty(); });
         if (queue_.empty()) return;  // closing, nothing left
         const int job = queue_.front();
-        queue_.pop_front();
+        queue_.erase(queue_.begin());
         lock.unlock();
         work_(job);
         lock.lock();

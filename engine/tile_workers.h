@@ -5,7 +5,6 @@
 #pragma once
 
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -15,7 +14,8 @@ namespace stillpix {
 
 class TileWorkers {
 public:
-    // `work` runs once for every job handed over, on some worker; it must not throw.
+    // `work` runs once for every job handed over, on some worker; it must not throw. At most
+    // Threads() jobs are in flight at once.
     TileWorkers(int threads, std::function<void(int job)> work);
     // Lets the jobs handed over finish, then ends the threads.
     ~TileWorkers();
@@ -38,8 +38,10 @@ private:
     std::mutex mutex_;
     std::condition_variable pending_;   // workers wait for jobs
     std::condition_variable finished_;  // the caller waits for results
-    std::deque<int> queue_;
-    std::deque<int> done_;
+    // Reserved for every job at once: a worker's hand-back never allocates, so it cannot throw
+    // on a thread where nothing would catch it.
+    std::vector<int> queue_;
+    std::vector<int> done_;
     bool closing_ = false;
     std::vector<std::thread> workers_;
 };

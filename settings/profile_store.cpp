@@ -1,6 +1,7 @@
 #include "settings/profile_store.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 
 #include "engine/profile_accumulator.h"
@@ -84,16 +85,18 @@ bool LearnedProfileStore::BuildLearnedProfile(const ImageDescriptor& descriptor,
                                               bool selfLearning) const {
     if (!selfLearning || descriptor.isoSpeed < 1) return false;
     std::lock_guard lock(mutex_);
-    std::optional<ProfileAccumulator> accumulator;  // large: made only when a record matches
-    for (const LearnedProfileRecord& r : records_) {
-        const int score = CameraMatchScore(descriptor, r.descriptor);
-        if (score < 50) continue;
-        if (!accumulator) accumulator.emplace();
-        ReplayRecord(r, score, *accumulator);
+    try {
+        std::optional<ProfileAccumulator> accumulator;  // large: made only when a record matches
+        for (const LearnedProfileRecord& r : records_) {
+            const int score = CameraMatchScore(descriptor, r.descriptor);
+            if (score < 50) continue;
+            if (!accumulator) accumulator.emplace();
+            ReplayRecord(r, score, *accumulator);
+        }
+        return accumulator && FinishProfile(*accumulator, out, false);
+    } catch (const std::bad_alloc&) {
+        return false;  // as if nothing matched: the image is measured instead
     }
-    if (!accumulator) return false;
-    FinishProfile(*accumulator, out, false);
-    return true;
 }
 
 void LearnedProfileStore::Clear() {

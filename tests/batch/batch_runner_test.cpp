@@ -14,8 +14,10 @@
 #include "batch/batch_worker.h"
 #include "batch/worker_priority.h"
 #include "batch_test_support.h"
+#include "engine/engine.h"
 #include "platform/qsettings_store.h"
 #include "tests/support/batch_record.h"
+#include "tests/support/failing_allocations.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 
@@ -232,6 +234,25 @@ TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
     EXPECT_EQ(recorder_.overall, (std::vector<int>{50, 100}));  // loaded files still move the bar
 }
 
+// wide.jpg is too large for the memory left: 2 MiB refuses its tiles' planes on the engine's
+// workers, or (on every thread) its decoding. It fails alone and the run goes on.
+TEST_F(Runner, OutOfMemoryFailsTheFileAndTheRunGoesOn) {
+    SetEngineThreads(2);
+    for (const bool workersOnly : {true, false}) {
+        {
+            const test::AllocationFailure noMemory(2 << 20, workersOnly);
+            Run(Settings(1, "F", "", 0, 1), {"a.jpg", "wide.jpg", "grey.png"});
+            EXPECT_GT(noMemory.Refused(), 0);
+        }
+        EXPECT_EQ(job_.processedList, (std::vector<std::string>{Src("a.jpg"), Src("grey.png")}));
+        EXPECT_EQ(job_.failedList, std::vector<std::string>{Src("wide.jpg")});
+        EXPECT_NE(recorder_.reasons.back().find("memory"), std::string::npos);
+        EXPECT_EQ(test::FolderNames(work_.Path() / "F"),
+                  (std::vector<std::string>{"a.jpg", "grey.png"}));
+    }
+    SetEngineThreads(0);
+}
+
 TEST_F(Runner, CancelBetweenTilesLeavesCompletedResultsAndNoPartialFile) {
     // Stop during the wide image's filtering, at its third tile.
     int filteringTiles = 0;
@@ -304,6 +325,14 @@ TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
     EXPECT_EQ(profiles_.Count(), 1);
     EXPECT_TRUE(fs::exists(work_.Path() / "profiles/sxprofiles.sxp"));
     EXPECT_EQ(job_.processedList.size(), 2u);
+    // Learned under the full path: a.jpg again changes nothing, the same name in another folder
+    // is another photo and merges into the record.
+    options_.profileOptions.skipBuildWhenSufficient = false;
+    fs::create_directory(work_.Path() / "other");
+    fs::copy_file(Src("a.jpg"), work_.Path() / "other/a.jpg");
+    Run(Settings(1, "F", "", 0, 1), {"a.jpg", "other/a.jpg"});
+    ASSERT_EQ(profiles_.Count(), 1);
+    EXPECT_EQ(profiles_.Records()[0].contributors, 2);
 }
 
 TEST_F(Runner, RunsOnTheProcessingWorker) {
