@@ -44,7 +44,7 @@ constexpr const char* kUsage =
     "  --to DIR               write into DIR\n"
     "  --in-place             write beside the sources; without --suffix the results replace\n"
     "                         them (the only way to let a run overwrite its sources)\n"
-    "  --suffix S             append S (at most 20 characters) to the name; \"\" for none\n"
+    "  --suffix S             append S (at most 20 bytes) to the name; \"\" for none\n"
     "  --format keep|png|jpeg|tiff\n"
     "  --quality Q            JPEG quality, 0..100\n"
     "  --tiff-depth 24|48     48 keeps 16 bits per channel of 16-bit sources (TIFF or kept "
@@ -85,8 +85,9 @@ void OnInterrupt(int) { gInterrupted.store(true); }
 bool SetText(char* field, std::size_t fieldSize, std::size_t maxBytes, const std::string& text,
              const char* option, std::string& error) {
     if (text.size() > maxBytes || text.find('\0') != std::string::npos) {
+        // The record's field holds bytes: fewer characters than that outside ASCII.
         error = std::string("--") + option + " takes at most " + std::to_string(maxBytes) +
-                " characters";
+                " bytes of UTF-8 text";
         return false;
     }
     SetFieldText(std::span<char>(field, fieldSize).first(maxBytes + 1), text);

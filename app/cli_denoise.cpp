@@ -3,9 +3,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
+#include <mutex>
 
 #include "app/cli_commands.h"
 #include "app/filter_choice.h"
@@ -52,7 +53,7 @@ std::string OneLine(std::string text) {
 
 // The document's window on a terminal: messages go to stderr, the only question (process the
 // rest before saving) is answered yes, the progress dialog runs without a timer.
-class CliWindow final : public DocumentWindow {
+class CliWindow final : public DocumentWindow, public JobEvents {
 public:
     MessageAnswer Show(const UserMessage& message) override {
         if (message.kind != MessageKind::kQuestion) {
@@ -70,10 +71,13 @@ public:
                 if (shown_ && tty) std::fputc('\n', stderr);
                 return step == ProgressDialogModel::Step::kEndOk;
             }
+            std::unique_lock lock(mutex_);
             while (doc_->WorkerRunning()) {
                 if (doc_->Job().tiles.count >= kProgressFromTiles) Report(model, tty);
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                // Woken by the run's end, so a small photo does not wait out a whole poll.
+                runEnded_.wait_for(lock, std::chrono::milliseconds(100));
             }
+            lock.unlock();
             doc_->WaitForWorker();
         }
     }
@@ -88,6 +92,12 @@ public:
         else
             std::fprintf(stderr, "stillpix-cli denoise: %s %s: %s\n", what.c_str(), file.c_str(),
                          reason.c_str());
+    }
+
+    // On the worker, after it has cleared *worker running*.
+    void RunFinished() override {
+        { const std::lock_guard lock(mutex_); }
+        runEnded_.notify_all();
     }
 
     CNoiseCleanerDoc* doc_ = nullptr;
@@ -108,6 +118,8 @@ private:
     std::string text_;
     int tenth_ = -1;
     bool shown_ = false;
+    std::mutex mutex_;
+    std::condition_variable runEnded_;
 };
 
 // The run's options: the user's, with the command line's changes for this run only.
@@ -161,7 +173,7 @@ int RunDenoiseCommand(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     CliWindow window;
     // No store: the run's option changes are not written back.
-    CNoiseCleanerDoc doc({&options, nullptr, user.profiles.get(), nullptr}, window);
+    CNoiseCleanerDoc doc({&options, nullptr, user.profiles.get(), &window}, window);
     window.doc_ = &doc;
     const std::string in = args.Positional()[0];
     if (!doc.OnOpenDocument(in) || !doc.HasImage()) {

@@ -129,6 +129,9 @@ TEST_F(CliBatch, UsageErrors) {
         EXPECT_EQ(run.status, 2) << (line.empty() ? "" : line.back());
         EXPECT_NE(run.err.find("stillpix-cli batch: "), std::string::npos);
     }
+    // Eleven characters, 22 bytes: the limit is the record's, in bytes, and says so.
+    const std::string accents = Cli({Photos().string(), "--suffix", "ééééééééééé"}).err;
+    EXPECT_NE(accents.find("--suffix takes at most 20 bytes"), std::string::npos) << accents;
     EXPECT_FALSE(fs::exists(Photos() / "Filtered"));
     EXPECT_EQ(Cli({"--help"}).status, 0);
 }
