@@ -58,6 +58,7 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
                                          .recentFolders = context_.recentFolders,
                                          .workerRunning = [this] { return doc_->WorkerRunning(); }},
                           this);
+    CreateRightPanes();
     // Docks take the left and right edges whole; the toolbar and status bar span the window.
     setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
@@ -302,6 +303,7 @@ void CMainFrame::CreateLeftPane() {
 
 void CMainFrame::RestorePanes() {
     pane_->setVisible(context_.options->settings2.leftPaneVisible != 0);
+    RestoreRightPanes();
     RequestIdlePass();
 }
 

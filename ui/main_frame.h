@@ -27,6 +27,7 @@ class QToolBar;
 
 namespace stillpix {
 
+class CBrowserDialogBar;
 class CNoiseCleanerView;
 class COptionsSheet;
 
@@ -57,6 +58,7 @@ public:
     // Shows the panes whose stored visibility says so.
     void RestorePanes();
     CLeftPaneDialogBar* LeftPane() const { return pane_; }
+    CBrowserDialogBar* Browser() const { return browser_; }
     // Where later panes and the options command join: the View menu and the right dock area.
     QMenu* ViewMenu() const { return viewMenu_; }
     QToolBar* ToolBar() const { return toolBar_; }
@@ -98,6 +100,10 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreateLeftPane();
+    void CreateRightPanes();  // main_frame_panes.cpp
+    void ToggleRightPane(QDockWidget* pane);
+    void StoreRightPanes();
+    void RestoreRightPanes();
     QAction* NewAction(const char* name, const QString& text, const char* iconText);
 
     std::optional<std::filesystem::path> ChooseSavePathFor(const std::string& suggested);
@@ -135,6 +141,8 @@ private:
     CNoiseCleanerView* view_ = nullptr;
     CLeftPaneDialogBar* pane_ = nullptr;
     COptionsSheet* optionsSheet_ = nullptr;
+    CBrowserDialogBar* browser_ = nullptr;
+    QAction* browserToggle_ = nullptr;
 
     QToolBar* toolBar_ = nullptr;
     QComboBox* presetList_ = nullptr;

@@ -19,6 +19,8 @@ inline constexpr char kTipNoiseFilter[] = "Noise Filter";
 inline constexpr char kTipExif[] = "EXIF";
 inline constexpr char kTipProfile[] = "Profile";
 inline constexpr char kTipGo[] = "Go";
+inline constexpr char kTipBrowser[] = "Browser";
+inline constexpr char kTipBatch[] = "Batch";
 inline constexpr char kPreviewOn[] = "Preview: ON";
 inline constexpr char kPreviewOff[] = "Preview: OFF";
 
@@ -44,6 +46,8 @@ inline constexpr char kItemZoomOut[] = "Zoom O&ut\tCtrl -";
 inline constexpr char kItemNoiseFilter[] = "Noise &Filter";
 inline constexpr char kItemExif[] = "&EXIF";
 inline constexpr char kItemNoiseProfile[] = "&Noise Profile";
+inline constexpr char kItemImageBrowser[] = "&Image Browser";
+inline constexpr char kItemBatchProcessing[] = "&Batch Processing";
 inline constexpr char kItemOptions[] = "&Options...";
 // The view's context menu names its file commands with their keys.
 inline constexpr char kContextSaveAs[] = "Save As\tCtrl+S";

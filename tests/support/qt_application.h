@@ -6,6 +6,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QWidget>
 
 namespace stillpix::test {
 
@@ -30,6 +31,11 @@ inline std::filesystem::path ScreenshotFolder() {
     std::filesystem::path folder = std::filesystem::path(binary ? binary : ".") / "screenshots";
     std::filesystem::create_directories(folder);
     return folder;
+}
+
+// The widget as drawn, into <build folder>/screenshots/<name>.png.
+inline void SaveScreenshotOf(QWidget* widget, const std::string& name) {
+    widget->grab().save(QString::fromStdString((ScreenshotFolder() / (name + ".png")).string()));
 }
 
 }  // namespace stillpix::test
