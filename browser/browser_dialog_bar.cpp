@@ -41,7 +41,8 @@ CBrowserDialogBar::CBrowserDialogBar(const BrowserContext& context, QWidget* par
     connect(refresh, &QToolButton::clicked, this, &CBrowserDialogBar::Refresh);
     AddButton(kCommandRecent, recentMenu_)->setObjectName("recent");
     AddViewAndSortButtons();
-    connect(Tree(), &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { Expand(node); });
+    connect(Tree(), &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* node) { Expand(node); });
     connect(Tree(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* node = Tree()->itemAt(at);
         QMenu menu;
@@ -182,7 +183,8 @@ void CBrowserDialogBar::OpenFile(const std::string& path) {
     if (!RememberFolder(*context_.recent, FolderOfOpenedFile(path))) return;
     RebuildRecentMenu();
     if (context_.store)
-        SaveRecentFolders(*context_.store, *context_.recent, context_.options->settings3.recentLength);
+        SaveRecentFolders(*context_.store, *context_.recent,
+                          context_.options->settings3.recentLength);
 }
 
 void CBrowserDialogBar::ShowListContextMenu(const QPoint& global, IMAGETHUMBDATA* hit) {

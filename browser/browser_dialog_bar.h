@@ -15,11 +15,11 @@
 namespace stillpix {
 
 struct BrowserContext {
-    AppOptions* options = nullptr;                // browser view, recent list length
-    SettingsStore* store = nullptr;               // the view and the recent folders are saved here
-    std::vector<std::string>* recent = nullptr;   // the application's recent folders
+    AppOptions* options = nullptr;               // browser view, recent list length
+    SettingsStore* store = nullptr;              // the view and the recent folders are saved here
+    std::vector<std::string>* recent = nullptr;  // the application's recent folders
     std::function<void(const std::string&)> openDocument;  // opens a path as the document
-    std::string home;                             // the first folder under the tree's root
+    std::string home;                                      // the first folder under the tree's root
 };
 
 class CBrowserDialogBar : public CRightPaneDialogBar {

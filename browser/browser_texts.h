@@ -11,7 +11,7 @@ inline constexpr char kCommandViews[] = "Views\nViews";
 inline constexpr char kCommandSort[] = "Select Sorting\nSort";
 
 inline constexpr const char* kViewItems[] = {"&Small", "&Medium", "&Large", "&Details"};
-inline constexpr const char* kSortItems[] = {"By &Name", "By &ISO",  "By &File Size",
+inline constexpr const char* kSortItems[] = {"By &Name",       "By &ISO",  "By &File Size",
                                              "By Dimen&sions", "By &Date", "By Device &Model"};
 
 // List context menu and the "Recent" drop-down.

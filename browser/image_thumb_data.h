@@ -14,9 +14,9 @@ enum class ThumbnailState : int32_t { kNone = 0, kFailed = -1, kLoaded = 1 };
 
 struct IMAGETHUMBDATA {
     ThumbnailState thumbnailState = ThumbnailState::kNone;
-    QImage thumbnail;        // 32-bit, at most thumbnail size square, while kLoaded
-    std::string folder;      // with its trailing separator
-    std::string name;        // with extension; the item's label
+    QImage thumbnail;    // 32-bit, at most thumbnail size square, while kLoaded
+    std::string folder;  // with its trailing separator
+    std::string name;    // with extension; the item's label
     std::string path;
     int32_t width = 0;
     int32_t height = 0;

@@ -38,9 +38,9 @@ int ThumbnailSize(ViewMode mode) {
 }
 
 const std::vector<ListColumn>& BrowserColumns() {
-    static const std::vector<ListColumn> columns = {ListColumn::kName,       ListColumn::kIso,
-                                                    ListColumn::kSize,       ListColumn::kDimensions,
-                                                    ListColumn::kModel,      ListColumn::kDate};
+    static const std::vector<ListColumn> columns = {ListColumn::kName,  ListColumn::kIso,
+                                                    ListColumn::kSize,  ListColumn::kDimensions,
+                                                    ListColumn::kModel, ListColumn::kDate};
     return columns;
 }
 
@@ -89,9 +89,9 @@ std::string CellText(const IMAGETHUMBDATA& item, ListColumn column) {
 }
 
 const std::vector<ListColumn>& SortMenuColumns() {
-    static const std::vector<ListColumn> columns = {ListColumn::kName,       ListColumn::kIso,
-                                                    ListColumn::kSize,       ListColumn::kDimensions,
-                                                    ListColumn::kDate,       ListColumn::kModel};
+    static const std::vector<ListColumn> columns = {ListColumn::kName, ListColumn::kIso,
+                                                    ListColumn::kSize, ListColumn::kDimensions,
+                                                    ListColumn::kDate, ListColumn::kModel};
     return columns;
 }
 

@@ -95,7 +95,7 @@ CRightPaneDialogBar::CRightPaneDialogBar(const QString& title, std::vector<ListC
 
     infoBox_ = new QPlainTextEdit(splitter_);
     infoBox_->setReadOnly(true);
-    infoBox_->setMaximumHeight(kInfoBoxHeight * 2);
+    infoBox_->setMaximumHeight(kInfoBoxHeight);
     infoBox_->setMinimumHeight(kInfoBoxHeight / 2);
     splitter_->setStretchFactor(0, 2);
     splitter_->setStretchFactor(1, 3);

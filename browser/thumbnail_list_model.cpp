@@ -104,8 +104,8 @@ QPixmap ThumbnailListModel::Framed(const IMAGETHUMBDATA& record) const {
                          ? record.thumbnail
                          : TypeIcon(record).pixmap(std::min(32, size_ - 4)).toImage();
     if (picture.width() > size_ - 2 || picture.height() > size_ - 2)
-        picture = picture.scaled(size_ - 2, size_ - 2, Qt::KeepAspectRatio,
-                                 Qt::SmoothTransformation);
+        picture =
+            picture.scaled(size_ - 2, size_ - 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const QRect shown((size_ - picture.width()) / 2, (size_ - picture.height()) / 2,
                       picture.width(), picture.height());
     painter.drawImage(shown, picture);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -89,8 +90,7 @@ TEST_F(BrowserTest, MixedFilesListWithTheirShootingDataInDetails) {
     for (const auto& record : pane_->Model().Records())
         EXPECT_EQ(record->thumbnailState, ThumbnailState::kNone) << record->name;
     pane_->DetailsList()->selectionModel()->select(
-        pane_->Model().index(pane_->Model().RowOf(Named("a.jpg")), 0),
-        QItemSelectionModel::Select);
+        pane_->Model().index(pane_->Model().RowOf(Named("a.jpg")), 0), QItemSelectionModel::Select);
     EXPECT_EQ(pane_->InfoBox()->toPlainText().toStdString(),
               "File: " + (photos_ / "a.jpg").string() +
                   "\nModel: Canon EOS 5D\nDimensions: 300x200\nISO Speed: ISO 800\n");
@@ -105,6 +105,9 @@ TEST_F(BrowserTest, MixedFilesListWithTheirShootingDataInDetails) {
     // In an icon view the corrupt file keeps its type icon and is not tried again.
     pane_->SetViewMode(ViewMode::kLarge);
     EXPECT_EQ(options_.settings3.browserView, 2);
+    pane_->IconList()->scrollTo(pane_->Model().index(pane_->Model().RowOf(Named("bad.jpg")), 0));
+    LoadAll();
+    pane_->IconList()->scrollTo(pane_->Model().index(pane_->Model().RowOf(Named("a.jpg")), 0));
     LoadAll();
     EXPECT_EQ(Named("bad.jpg")->thumbnailState, ThumbnailState::kFailed);
     EXPECT_EQ(Named("a.jpg")->thumbnailState, ThumbnailState::kLoaded);
