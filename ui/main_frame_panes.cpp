@@ -8,6 +8,7 @@
 #include "browser/browser_dialog_bar.h"
 #include "ui/main_frame.h"
 #include "ui/options_sheet.h"
+#include "ui/toolbar_icons.h"
 #include "ui/ui_texts.h"
 
 namespace stillpix {
@@ -27,6 +28,7 @@ void CMainFrame::CreateRightPanes() {
 
     browserToggle_ = NewAction("browser", kItemImageBrowser, kTipBrowser);
     browserToggle_->setCheckable(true);
+    browserToggle_->setIcon(ToolbarIcon(ToolbarGlyph::kBrowser));
     connect(browserToggle_, &QAction::triggered, this, [this] { ToggleRightPane(browser_); });
     connect(browser_, &QDockWidget::visibilityChanged, browserToggle_,
             [this] { browserToggle_->setChecked(browser_->isVisible()); });
