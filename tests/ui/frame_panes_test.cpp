@@ -40,8 +40,9 @@ TEST_F(FrameTest, ADoubleClickInTheBrowserOpensThePhoto) {
     ASSERT_TRUE(WaitFor([&] { return !browser.LoaderRunning(); }));
     SaveScreenshot(frame_.get(), "main_window_browser");
     Q_EMIT browser.IconList()->doubleClicked(browser.Model().index(0, 0));
+    // The file decodes on a thread of its own.
+    ASSERT_TRUE(WaitFor([&] { return StatusPane(1) == "Size: 160x120"; }));
     EXPECT_TRUE(doc_->HasImage());
-    EXPECT_EQ(StatusPane(1), "Size: 160x120");
 }
 
 }  // namespace
