@@ -92,6 +92,9 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
 }
 
 CMainFrame::~CMainFrame() {
+    // Hidden while still whole: hiding tells this window's slots that the panes went, and a
+    // window destroyed while shown would tell them after its members are gone.
+    hide();
     // The worker reports to the bridge and moves the status bar: it stops before they go.
     opener_.reset();
     doc_.reset();
