@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "batch/file_rules.h"
-#include "settings/record_codec.h"
 #include "tests/support/temp_folder.h"
 
 namespace stillpix {
@@ -26,19 +25,6 @@ BatchSettings Settings(int destination, const char* path, const char* suffix, in
     s.tiffDepth = tiffDepth;
     s.jpegQuality = 77;
     return s;
-}
-
-// A record read from the store whose destination, format and TIFF depth hold these values.
-BatchSettings Stored(int32_t destination, int32_t format, int32_t tiffDepth) {
-    auto bytes = EncodeBatchSettings(Settings(kSubfolder, "Filtered", "_s", kFormatKeep));
-    PutI32(bytes, offsetof(BatchSettings, destination), destination);
-    PutI32(bytes, offsetof(BatchSettings, outputFormat), format);
-    PutI32(bytes, offsetof(BatchSettings, tiffDepth), tiffDepth);
-    PutI32(bytes, 0, static_cast<int32_t>(RecordChecksum(bytes, kBatchSettingsRun)));
-    BatchSettings settings;
-    EXPECT_TRUE(DecodeBatchSettings(bytes, settings));
-    settings.jpegQuality = 77;
-    return settings;
 }
 
 struct OutputCase {
@@ -95,9 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
                    F::kJpeg, false, false, false},
         OutputCase{"/p/e.GIF", Settings(kSubfolder, "out", "", kFormatKeep), "/p/out/e.jpg",
                    F::kJpeg, false, false, false},
-        // A stored record's unknown destination, format and depth (Stored): the source's folder,
-        // JPEG, 24 bits.
-        OutputCase{"/p/a.TIF", Stored(3, 4, 2), "/p/a_s.jpg", F::kJpeg, false, false, false},
         // Subfolder with an empty name: the source folder.
         OutputCase{"/p/a.jpg", Settings(kSubfolder, "", "_s", kFormatKeep), "/p/a_s.jpg", F::kJpeg,
                    false, false, false},

@@ -59,8 +59,6 @@ TEST_F(PresetChoice, DeleteOnlyForACustomFilterOfALoadedImage) {
     for (const Case& c : {Case{true, 15, true}, Case{true, 16, true}, Case{false, 15, false},
                           Case{true, 14, false}, Case{true, 17, false}, Case{true, -1, false}})
         EXPECT_EQ(CanDeleteFilterSettings(c.image, table_, c.slot), c.canDelete) << c.slot;
-    EXPECT_TRUE(CanSaveFilterSettings(true));
-    EXPECT_FALSE(CanSaveFilterSettings(false));
 }
 
 TEST(FilterValueLabels, FivePercentStepsAndSigns) {
