@@ -45,12 +45,12 @@ void DescribeBitmap(CodecSession& h) {
 bool ReadFile(const std::filesystem::path& file, const codec::ReadOptions& options,
               FileFormat format, DecodedImage& image, std::string& error) {
     switch (format) {
-        case FileFormat::Jpeg: return codec::ReadJpeg(file, options, image, error);
-        case FileFormat::Png: return codec::ReadPng(file, options, image, error);
-        case FileFormat::Tiff: return codec::ReadTiff(file, options, image, error);
-        case FileFormat::Gif: return codec::ReadGif(file, options, image, error);
-        case FileFormat::Bmp: return codec::ReadBmp(file, options, image, error);
-        case FileFormat::Unknown: break;
+        case FileFormat::kJpeg: return codec::ReadJpeg(file, options, image, error);
+        case FileFormat::kPng: return codec::ReadPng(file, options, image, error);
+        case FileFormat::kTiff: return codec::ReadTiff(file, options, image, error);
+        case FileFormat::kGif: return codec::ReadGif(file, options, image, error);
+        case FileFormat::kBmp: return codec::ReadBmp(file, options, image, error);
+        case FileFormat::kUnknown: break;
     }
     error = "unknown image format";
     return false;
@@ -61,7 +61,7 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     h.error.clear();
     std::string error;
     const FileFormat format = codec::SniffFormat(file, options.fileSize, error);
-    if (format == FileFormat::Unknown) return Fail(h, error);
+    if (format == FileFormat::kUnknown) return Fail(h, error);
     DecodedImage image;
     try {
         const codec::ScopedAllocationLimit limit(
@@ -76,7 +76,7 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     }
     // Broken metadata costs only the metadata.
     std::string ignored;
-    codec::ReadMetadata(file, format == FileFormat::Jpeg, &h.exif, &h.iptc, ignored);
+    codec::ReadMetadata(file, format == FileFormat::kJpeg, &h.exif, &h.iptc, ignored);
     h.image = std::move(image);
     h.pixelProfile = h.image.icc;
     h.loaded = true;
@@ -311,7 +311,7 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     options.infoOnly = true;
     const FileFormat format = codec::SniffFormat(file, options.fileSize, message);
     DecodedImage image;
-    if (format == FileFormat::Unknown || !ReadFile(file, options, format, image, message)) {
+    if (format == FileFormat::kUnknown || !ReadFile(file, options, format, image, message)) {
         if (error != nullptr) *error = message;
         return false;
     }
@@ -322,9 +322,9 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     out.format = codec::FormatName(format);
     out.fileSize = options.fileSize;
     out.icc = std::move(image.icc);
-    if (format == FileFormat::Tiff && out.icc.empty()) ReadTiffProfile(file, out.icc);
+    if (format == FileFormat::kTiff && out.icc.empty()) ReadTiffProfile(file, out.icc);
     if (exif != nullptr || iptc != nullptr)
-        codec::ReadMetadata(file, format == FileFormat::Jpeg, exif, iptc, message);
+        codec::ReadMetadata(file, format == FileFormat::kJpeg, exif, iptc, message);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "codec/decoded_image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "codec/bitmap_info.h"
@@ -92,8 +93,8 @@ bool ReduceToFit(DecodedImage& image, int maxWidth, int maxHeight, std::string& 
     if (image.width <= maxWidth && image.height <= maxHeight) return true;
     // The larger reduction of the two sides decides, so the whole picture fits.
     const double scale = std::min(double(maxWidth) / image.width, double(maxHeight) / image.height);
-    const int w = std::clamp(static_cast<int>(image.width * scale + 0.5), 1, maxWidth);
-    const int h = std::clamp(static_cast<int>(image.height * scale + 0.5), 1, maxHeight);
+    const int w = std::clamp(static_cast<int>(std::lround(image.width * scale)), 1, maxWidth);
+    const int h = std::clamp(static_cast<int>(std::lround(image.height * scale)), 1, maxHeight);
 
     DecodedImage out;
     if (!out.Allocate(w, h, image.grey, false, error)) return false;

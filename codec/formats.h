@@ -11,9 +11,9 @@
 
 namespace stillpix::codec {
 
-enum class FileFormat { Unknown, Jpeg, Png, Tiff, Gif, Bmp };
+enum class FileFormat { kUnknown, kJpeg, kPng, kTiff, kGif, kBmp };
 
-// Told by the first bytes of the file; `error` says why when Unknown.
+// Told by the first bytes of the file; `error` says why when kUnknown.
 FileFormat SniffFormat(const std::filesystem::path& file, uint64_t& fileSize, std::string& error);
 const char* FormatName(FileFormat format);
 

@@ -34,13 +34,13 @@ ProfilePtr SrgbToneGrey() {
     return grey;
 }
 
-enum class Space { Grey, Rgb, Other };
+enum class Space { kGrey, kRgb, kOther };
 Space SpaceOf(void* profile) {
     // Kept as a number: a file's colour space can be any value, not only one the enum names.
     const uint32_t space = cmsGetColorSpace(profile);
-    return space == cmsSigGrayData  ? Space::Grey
-           : space == cmsSigRgbData ? Space::Rgb
-                                    : Space::Other;
+    return space == cmsSigGrayData  ? Space::kGrey
+           : space == cmsSigRgbData ? Space::kRgb
+                                    : Space::kOther;
 }
 
 // Runs the transform over every row; grey pixels are widened to B, G, R for an RGB source and
@@ -114,12 +114,12 @@ bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source,
         return false;
     }
     const Space fromSpace = SpaceOf(from.get()), toSpace = SpaceOf(to.get());
-    if (fromSpace == Space::Other || toSpace == Space::Other ||
-        (!image.grey && (fromSpace == Space::Grey || toSpace == Space::Grey))) {
+    if (fromSpace == Space::kOther || toSpace == Space::kOther ||
+        (!image.grey && (fromSpace == Space::kGrey || toSpace == Space::kGrey))) {
         error = "the ICC profile does not fit the image's colours";
         return false;
     }
-    const bool rgbIn = fromSpace == Space::Rgb, rgbOut = toSpace == Space::Rgb;
+    const bool rgbIn = fromSpace == Space::kRgb, rgbOut = toSpace == Space::kRgb;
     const bool sixteen = image.has16;
     const cmsUInt32Number inFormat =
         sixteen ? (rgbIn ? TYPE_BGR_16 : TYPE_GRAY_16) : (rgbIn ? TYPE_BGR_8 : TYPE_GRAY_8);

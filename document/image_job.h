@@ -59,7 +59,7 @@ public:
     virtual void OpenDecoded() {}
     // Runs `task` later on the window's thread (the ICC prompt of a background open); false when
     // there is no such thread.
-    virtual bool Post(std::function<void()> task) {
+    virtual bool Post(std::function<void()> task) {  // NOLINT(performance-unnecessary-value-param)
         (void)task;
         return false;
     }

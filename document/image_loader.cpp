@@ -19,14 +19,15 @@ DecodedImage DecodeImage(const std::filesystem::path& path, const LoadOptions& o
     return decoded;
 }
 
-void ImageLoader::Start(const std::filesystem::path& path, LoadOptions options, PostTask post,
-                        std::function<void()> done) {
+void ImageLoader::Start(const std::filesystem::path& path, const LoadOptions& options,
+                        PostTask post, std::function<void()> done) {
     Abandon();
     auto question = std::make_shared<Question>();
     question_ = question;
     LoadOptions threaded = options;
     if (options.askIcc) {
-        threaded.askIcc = [question, post, ask = options.askIcc](const std::string& name) {
+        threaded.askIcc = [question, post = std::move(post),
+                           ask = options.askIcc](const std::string& name) {
             const bool posted = post([question, ask, name] {
                 {
                     const std::lock_guard lock(question->mutex);
@@ -44,7 +45,7 @@ void ImageLoader::Start(const std::filesystem::path& path, LoadOptions options, 
         };
     }
     running_.store(true);
-    auto body = [this, path, done](const LoadOptions& used) {
+    auto body = [this, path, done = std::move(done)](const LoadOptions& used) {
         result_ = DecodeImage(path, used);
         running_.store(false);
         if (done) done();

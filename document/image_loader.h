@@ -40,7 +40,7 @@ public:
     // Decodes `path` on a new thread (on this one, prompting directly, when none can be started).
     // `options.askIcc` runs on the window's thread through `post`. `done` is called on the
     // decoding thread once the result is ready. The previous load must have been taken.
-    void Start(const std::filesystem::path& path, LoadOptions options, PostTask post,
+    void Start(const std::filesystem::path& path, const LoadOptions& options, PostTask post,
                std::function<void()> done);
     // The decode has not finished yet.
     bool Running() const { return running_.load(); }

@@ -38,9 +38,9 @@ struct Pipeline<int32_t> {
 // wrapping (a wrapped bright pixel would turn dark). Unreachable for valid data.
 template <class Sample, class Value>
 inline Sample NarrowSample(Value v) {
-    constexpr auto lo = static_cast<Value>(std::numeric_limits<Sample>::min());
-    constexpr auto hi = static_cast<Value>(std::numeric_limits<Sample>::max());
-    return static_cast<Sample>(v < lo ? lo : (v > hi ? hi : v));
+    constexpr auto kLo = static_cast<Value>(std::numeric_limits<Sample>::min());
+    constexpr auto kHi = static_cast<Value>(std::numeric_limits<Sample>::max());
+    return static_cast<Sample>(v < kLo ? kLo : (v > kHi ? kHi : v));
 }
 
 enum Plane { kSrcY, kSrcCr, kSrcCb, kResY, kResCr, kResCb, kPlaneCount };

@@ -14,6 +14,7 @@ namespace {
 using K = OptionKind;
 using P = OptionsPage;
 
+// NOLINTNEXTLINE(bugprone-macro-parentheses): `expr` names a member path
 #define FIELD_OF(expr) [](AppOptions& o) -> int32_t* { return &o.expr; }
 
 // clang-format off
