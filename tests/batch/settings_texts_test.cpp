@@ -111,7 +111,7 @@ TEST(SettingsForm, OkWritesTheControls) {
     BatchSettings s = AcceptBatchSettingsForm(form, current);
     EXPECT_STREQ(s.suffix, "abcdefghijklmnopqrst");
     EXPECT_EQ(s.suffix[20] | s.suffix[21] | s.suffix[22] | s.suffix[23], 0);
-    EXPECT_EQ(s.outputFormat, 2);
+    EXPECT_EQ(s.outputFormat, kFormatJpeg);
     EXPECT_EQ(s.jpegQuality, 55);
     EXPECT_EQ(s.filter, 4);
     EXPECT_STREQ(s.destinationPath, "Filtered");

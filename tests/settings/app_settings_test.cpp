@@ -71,7 +71,7 @@ TEST(AppSettingsRecord, OnlyTheRunIsSummed) {
     BatchSettings decodedBatch;
     batch[340] = 0;  // the TIFF depth lies after the run
     ASSERT_TRUE(DecodeBatchSettings(batch, decodedBatch));
-    EXPECT_EQ(decodedBatch.tiffDepth, 0);
+    EXPECT_EQ(decodedBatch.tiffDepth, kTiffDepth24);
     batch[339] ^= 1;
     EXPECT_FALSE(DecodeBatchSettings(batch, decodedBatch));
 }

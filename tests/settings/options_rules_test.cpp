@@ -179,7 +179,7 @@ TEST_F(OptionsRules, PagesOpenAcceptAndEnable) {
     options_.settings2.tiffDepth = 7;
     EXPECT_FALSE(PrepareOptionsPage(OptionsPage::kNoiseFilter, options_));
     EXPECT_TRUE(PrepareOptionsPage(OptionsPage::kGeneral, options_));
-    EXPECT_EQ(options_.settings2.tiffDepth, 0);
+    EXPECT_EQ(options_.settings2.tiffDepth, kTiffDepth24);
     EXPECT_FALSE(PrepareOptionsPage(OptionsPage::kGeneral, options_));
 
     options_.settings.reserved8 = options_.settings.reserved56 = 0;
