@@ -53,8 +53,8 @@ public:
     std::function<void(int)> onImagePosition;
 };
 
-BatchSettings Settings(int destination, const std::string& path, const char* suffix, int format,
-                       int tiffDepth) {
+BatchSettings Settings(int destination, const std::string& path, const char* suffix,
+                       int format = kFormatKeep, int tiffDepth = kTiffDepth48) {
     return test::BatchRecord({destination, path, suffix, format, 85, 0, tiffDepth});
 }
 
@@ -116,7 +116,7 @@ protected:
 test::TempFolder* Runner::sources_ = nullptr;
 
 TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
-    Run(Settings(kSubfolder, "Filtered", "_nr", kFormatKeep, kTiffDepth48),
+    Run(Settings(kSubfolder, "Filtered", "_nr"),
         {"a.jpg", "bad.jpg", "t16.tif", "p16.png", "missing.jpg", "grey.png", "b.bmp", "g.gif"});
     EXPECT_EQ(job_.processedList,
               (std::vector<std::string>{Src("a.jpg"), Src("t16.tif"), Src("p16.png"),
@@ -174,9 +174,9 @@ TEST_F(Runner, DepthFollowsTheTiffSetting) {
     EXPECT_EQ(test::Identify(work_.Path() / "out/p16.tif"), "TIFF 8 srgb");
     EXPECT_EQ(test::Identify(work_.Path() / "out/a.tif"), "TIFF 8 srgb");
     // JPEG output loads even 16-bit sources at 8 bits; PNG output keeps 8 bits too.
-    Run(Settings(kSubfolder, "j", "", kFormatJpeg, kTiffDepth48), {"t16.tif"});
+    Run(Settings(kSubfolder, "j", "", kFormatJpeg), {"t16.tif"});
     EXPECT_EQ(test::Identify(work_.Path() / "j/t16.jpg"), "JPEG 8 srgb");
-    Run(Settings(kSubfolder, "p", "", kFormatPng, kTiffDepth48), {"p16.png"});
+    Run(Settings(kSubfolder, "p", "", kFormatPng), {"p16.png"});
     EXPECT_EQ(test::Identify(work_.Path() / "p/p16.png"), "PNG 8 srgb");
 }
 
@@ -184,8 +184,7 @@ TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
     const auto bmpBefore = test::ReadFileBytes(Src("b.bmp"));
     const auto gifBefore = test::ReadFileBytes(Src("g.gif"));
     const auto jpegBefore = test::ReadFileBytes(Src("a.jpg"));
-    Run(Settings(kSameAsSource, "", "", kFormatPng, kTiffDepth48),
-        {"a.jpg", "b.bmp", "g.gif", "p16.png"});
+    Run(Settings(kSameAsSource, "", "", kFormatPng), {"a.jpg", "b.bmp", "g.gif", "p16.png"});
     EXPECT_EQ(job_.processedList, (std::vector<std::string>{Src("a.jpg"), Src("p16.png")}));
     EXPECT_EQ(job_.failedList, (std::vector<std::string>{Src("b.bmp"), Src("g.gif")}));
     EXPECT_NE(recorder_.reasons[0].find("cannot be replaced in place"), std::string::npos)
@@ -208,7 +207,7 @@ TEST_F(Runner, InPlaceLeavesSourcesItsUserMayNotWrite) {
     test::GiveToUnprivileged(own.Path());
     const auto readOnlyBefore = test::ReadFileBytes(own.Path() / "a.jpg");
     const int result = test::RunUnprivileged([&] {
-        settings_ = Settings(kSameAsSource, "", "", kFormatKeep, kTiffDepth48);
+        settings_ = Settings(kSameAsSource, "", "");
         job_.Prepare(settings_, {own / "a.jpg", own / "grey.png"});
         if (!RunBatchJob(job_, options_, stop_)) return 10;
         if (job_.processedList != std::vector<std::string>{own / "grey.png"}) return 1;
@@ -224,8 +223,7 @@ TEST_F(Runner, InPlaceLeavesSourcesItsUserMayNotWrite) {
 TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
     // Before anything is learned from them: a file that cannot be written teaches nothing.
     options_.profileOptions.selfLearning = options_.profileOptions.learnWhileBatch = true;
-    Run(Settings(kOtherLocation, (work_.Path() / "no/such/folder").string(), "", kFormatKeep,
-                 kTiffDepth48),
+    Run(Settings(kOtherLocation, (work_.Path() / "no/such/folder").string(), ""),
         {"a.jpg", "t16.tif"});
     EXPECT_TRUE(job_.processedList.empty());
     EXPECT_EQ(job_.failedList.size(), 2u);
@@ -262,8 +260,7 @@ TEST_F(Runner, CancelBetweenTilesLeavesCompletedResultsAndNoPartialFile) {
             recorder_.texts.back().second == "wide.jpg - Filtering noise" && ++filteringTiles == 3)
             generation_.fetch_add(1);
     };
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48),
-        {"a.jpg", "wide.jpg", "t16.tif", "grey.png"});
+    Run(Settings(kSubfolder, "F", ""), {"a.jpg", "wide.jpg", "t16.tif", "grey.png"});
     EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("a.jpg")});
     EXPECT_TRUE(job_.failedList.empty());
     EXPECT_EQ(CountBatch(job_.total, 1, 0).skipped, 3);
@@ -275,7 +272,7 @@ TEST_F(Runner, CancelBetweenTilesLeavesCompletedResultsAndNoPartialFile) {
 
 TEST_F(Runner, CancelFlagBeforeTheRunSkipsEverything) {
     cancel_ = true;
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48), {"a.jpg", "t16.tif"});
+    Run(Settings(kSubfolder, "F", ""), {"a.jpg", "t16.tif"});
     EXPECT_TRUE(job_.processedList.empty() && job_.failedList.empty());
     EXPECT_EQ(job_.elapsedText, "0 min. 0 sec. ");
     EXPECT_FALSE(fs::exists(work_.Path() / "F"));
@@ -284,7 +281,7 @@ TEST_F(Runner, CancelFlagBeforeTheRunSkipsEverything) {
 TEST_F(Runner, FilterChoice) {
     auto resultOf = [&](int32_t filter, bool imageOpen, int currentSlot,
                         const std::string& folder) {
-        BatchSettings s = Settings(kSubfolder, folder, "", kFormatPng, kTiffDepth48);
+        BatchSettings s = Settings(kSubfolder, folder, "", kFormatPng);
         s.filter = filter;
         options_.documentHasImage = imageOpen;
         options_.currentParams = ToNoiseFilterParams(presets_.slots[currentSlot].settings);
@@ -305,23 +302,22 @@ TEST_F(Runner, FilterChoice) {
 
 TEST_F(Runner, IdlePriorityOnTheWorkerOnly) {
     options_.idlePriority = true;
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48), {"grey.png"});
+    Run(Settings(kSubfolder, "F", ""), {"grey.png"});
     EXPECT_TRUE(recorder_.idleSeen);
     EXPECT_FALSE(CurrentThreadIsIdle());  // restored once the run is over
     options_.idlePriority = false;
     recorder_.idleSeen = false;
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48), {"grey.png"});
+    Run(Settings(kSubfolder, "F", ""), {"grey.png"});
     EXPECT_FALSE(recorder_.idleSeen);
 }
 
 TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
     options_.profileOptions.selfLearning = true;
     options_.profileOptions.learnWhileBatch = false;
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48), {"a.jpg"});
+    Run(Settings(kSubfolder, "F", ""), {"a.jpg"});
     EXPECT_EQ(profiles_.Count(), 0);
     options_.profileOptions.learnWhileBatch = true;
-    Run(Settings(kSubfolder, "F", "", kFormatKeep, kTiffDepth48),
-        {"a.jpg", "t16.tif"});  // t16.tif has no ISO: never learned
+    Run(Settings(kSubfolder, "F", ""), {"a.jpg", "t16.tif"});  // t16.tif has no ISO: never learned
     EXPECT_EQ(profiles_.Count(), 1);
     EXPECT_TRUE(fs::exists(work_.Path() / "profiles/sxprofiles.sxp"));
     EXPECT_EQ(job_.processedList.size(), 2u);
@@ -339,7 +335,7 @@ TEST_F(Runner, RunsOnTheProcessingWorker) {
     ImageJob image;
     image.generation = 9;
     image.workerRunning = true;
-    settings_ = Settings(kSubfolder, "W", "", kFormatKeep, kTiffDepth48);
+    settings_ = Settings(kSubfolder, "W", "");
     job_.Prepare(settings_, {Src("grey.png"), Src("missing.jpg")});
     job_.progress = &recorder_;
     AtomicProgress bar;
