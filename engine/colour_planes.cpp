@@ -66,7 +66,7 @@ void ForwardTransform(PyramidLevel<Sample>& level) {
 
 template <class Sample>
 void InverseTransform(const PyramidLevel<Sample>& level) {
-    constexpr int sampleBytes = sizeof(Sample) == 2 ? 1 : 2;
+    constexpr int kSampleBytes = sizeof(Sample) == 2 ? 1 : 2;
     const int bpp = level.bytesPerPixel;
     const std::size_t n = level.Pixels();
     const Sample* y = level.P(kResY);
@@ -75,14 +75,14 @@ void InverseTransform(const PyramidLevel<Sample>& level) {
     const Sample* cb = level.grey ? level.P(kSrcCb) : level.P(kResCb);
     uint8_t* p = level.tileBuffer;
     for (std::size_t i = 0; i < n; ++i, p += bpp) {
-        const Bgr out = sampleBytes == 1 ? InversePixel8(y[i], cr[i], cb[i])
-                                         : InversePixel16(y[i], cr[i], cb[i]);
+        const Bgr out = kSampleBytes == 1 ? InversePixel8(y[i], cr[i], cb[i])
+                                          : InversePixel16(y[i], cr[i], cb[i]);
         if (level.grey) {
-            WriteSample(p, sampleBytes, (out.r + out.g + out.b) / 3);
+            WriteSample(p, kSampleBytes, (out.r + out.g + out.b) / 3);
         } else {
-            WriteSample(p, sampleBytes, out.b);
-            WriteSample(p + sampleBytes, sampleBytes, out.g);
-            WriteSample(p + 2 * sampleBytes, sampleBytes, out.r);
+            WriteSample(p, kSampleBytes, out.b);
+            WriteSample(p + kSampleBytes, kSampleBytes, out.g);
+            WriteSample(p + 2 * kSampleBytes, kSampleBytes, out.r);
         }
     }
 }
