@@ -7,12 +7,25 @@
 #                                 each target in turn for a million inputs or SECONDS, whichever
 #                                 ends first, under nice -n 19; new inputs
 #                                 go to $STILLPIX_FUZZ_BUILD/found/, crashes to .../artifacts/
-# Regression inputs for fixed findings live in fuzz/corpus/<target>/ as regress-*.
+# Regression inputs for fixed findings live in fuzz/corpus/<target>/ as regress-*; seeds whose
+# headers lie about their size (fuzz/hostile_seeds.py) as hostile-*. The TIFF, PNG and JPEG targets
+# take the dictionary of their format from fuzz/dict/. Runs fail on any single allocation above
+# 512 MB and on a resident size above 2048 MB: no decode of a small input needs
+# either, so a buffer sized by a header alone is a finding.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${STILLPIX_FUZZ_BUILD:-$root/build/fuzz}
 jobs=${STILLPIX_JOBS:-2}
 targets=(jpeg png tiff bmp gif thumbnail exif makernote_canon makernote_nikon3 icc settings profile_file)
+malloc_limit=512
+rss_limit=2048
+
+# libFuzzer's options of a target: its dictionary and the memory limits.
+options() {
+    local dict=$root/fuzz/dict/$1.dict
+    [ -f "$dict" ] && echo "-dict=$dict"
+    echo "-rss_limit_mb=$rss_limit -malloc_limit_mb=$malloc_limit"
+}
 
 # Seed folders of a target: its own, and for thumbnails every image format's.
 corpora() {
@@ -74,6 +87,8 @@ corpus() {
     magick "$src" -colorspace CMYK -quality 60 "$c/jpeg/cmyk.jpg"
     magick -size 320x200 gradient:white-black -quality 20 "$c/thumbnail/large-scaled.jpg"
     magick -size 400x30 gradient:red-blue "$c/thumbnail/wide.gif"
+    magick -size 16x16 xc:red -quality 50 "$tmp/small.jpg"
+    python3 "$root/fuzz/hostile_seeds.py" "$c" "$tmp/small.jpg"
 
     # EXIF blocks as exiftool writes them, taken back out of the file.
     local tagged="$tmp/tagged.jpg"
@@ -98,7 +113,7 @@ smoke() {
     for t in "${targets[@]}"; do
         mkdir -p "$out/$t"
         # New inputs go to the scratch folder first in the list, never into the committed corpus.
-        "$build/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=30 -rss_limit_mb=2048 \
+        "$build/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=30 $(options "$t") \
             -artifact_prefix="$out/$t-" -print_final_stats=0 "$out/$t" $(corpora "$t") 2>"$out/$t.log" || {
             echo "fuzz_$t failed:" >&2
             tail -50 "$out/$t.log" >&2
@@ -116,7 +131,7 @@ long() {
     for t in "${chosen[@]}"; do
         mkdir -p "$build/found/$t" "$build/artifacts"
         echo "fuzz_$t: $seconds s" >&2
-        nice -n 19 "$build/fuzz/fuzz_$t" -runs=1000000 -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+        nice -n 19 "$build/fuzz/fuzz_$t" -runs=1000000 -max_total_time="$seconds" -timeout=30 $(options "$t") \
             -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 \
             "$build/found/$t" $(corpora "$t") 2>"$build/found/$t.log" || echo "fuzz_$t stopped with a finding" >&2
         grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/found/$t.log" >&2 || true

@@ -1,10 +1,13 @@
 // Opening every format and depth: the display bitmap (bottom-up, padded rows, grey as 8 bits)
 // and the 16-bit samples against ImageMagick's own decoding, and files that do not open.
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "document/document_texts.h"
 #include "document/file_opener.h"
 #include "document_fixture.h"
+#include "platform/memory_budget.h"
 #include "tests/support/icc_profiles.h"
 
 namespace stillpix::test {
@@ -131,6 +134,28 @@ TEST_F(DocumentTest, AFileThatDoesNotDecodeLeavesTheDocumentEmpty) {
     EXPECT_EQ(window_.shown.back(), (UserMessage{MessageKind::kError, "Failed to open document."}));
     EXPECT_TRUE(doc_->HasImage());
     EXPECT_EQ(doc_->IdleStatusText(), kStatusGo);
+}
+
+TEST_F(DocumentTest, WhatCannotBeReadOrHeldIsRefusedBeforeDecoding) {
+    const auto fifo = File("pipe.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc_->OnOpenDocument(fifo));  // at once: nothing waits for a writer
+    EXPECT_EQ(window_.shown.back().text, kFailedToOpenDocument);
+    EXPECT_EQ(doc_->LastOpenError(), fifo.string() + ": not a regular file (a FIFO)");
+
+    const auto big = File("big.png");
+    WriteScene(big, 3000, 2000);
+    LimitAvailableMemoryForTesting(uint64_t{100} << 20);
+    EXPECT_TRUE(doc_->OnOpenDocument(big));
+    LimitAvailableMemoryForTesting(0);
+    EXPECT_FALSE(doc_->HasImage());
+    const std::string lead = "Cannot open file " + big.string() +
+                             ". \r\nNot enough memory for the 3000 x 2000 image: needs ";
+    EXPECT_EQ(window_.shown.back().text.substr(0, lead.size()), lead);
+    EXPECT_TRUE(window_.shown.back().text.ends_with(", 100.0 MiB available."))
+        << window_.shown.back().text;
+    EXPECT_TRUE(doc_->OnOpenDocument(big));
+    EXPECT_TRUE(doc_->HasImage());
 }
 
 TEST_F(DocumentTest, OpeningSelectsTheDefaultPresetOrKeepsTheShownOne) {
