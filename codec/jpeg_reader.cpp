@@ -100,7 +100,14 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         error = std::string("not a readable JPEG file: ") + d.error.message;
         return false;
     }
-    if (!CheckImageSize(d.info.image_width, d.info.image_height, options.fileSize, error))
+    // Only the bytes from the first scan on can hold pixels: metadata and comments before it,
+    // however long, do not make a larger picture believable.
+    uint64_t scanBytes = options.fileSize;
+    if (const long at = std::ftell(file.get()); at >= 0) {
+        const uint64_t read = static_cast<uint64_t>(at) - d.info.src->bytes_in_buffer;
+        scanBytes = read < scanBytes ? scanBytes - read : 0;
+    }
+    if (!CheckImageSize(d.info.image_width, d.info.image_height, scanBytes, error))
         return false;
 
     const J_COLOR_SPACE space = d.info.jpeg_color_space;

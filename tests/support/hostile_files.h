@@ -67,8 +67,8 @@ inline Bytes HugeGif(uint16_t side) {
     return gif;
 }
 
-// A baseline JPEG header of `side` x `side` (ImageMagick's 16 x 16 grey one with its frame size
-// changed), padded by comments.
+// A baseline JPEG header of `side` x `side` (ImageMagick's 16 x 16 red one with its frame size
+// changed), padded by comments before its scan.
 inline Bytes HugeJpeg(const std::string& folder, uint16_t side) {
     const std::string small = folder + "/small.jpg";
     Shell("/usr/bin/convert -size 16x16 xc:red " + ShellQuoted(small));
