@@ -89,6 +89,21 @@ const HostileCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, HostileCli, ::testing::ValuesIn(kCases));
 
+// A batch records the refusal as the file's failure and goes on with the next file.
+TEST(HostileCliInfo, BatchFailsTheFileWithTheFigures) {
+    const TempFolder folder;
+    WriteFileBytes(folder / "huge.png", HugePng(12000));
+    ASSERT_TRUE(Shell("/usr/bin/convert -size 64x48 xc:gray " + ShellQuoted(folder / "small.png")));
+    const CliRun run = RunCli(
+        {"batch", folder / "huge.png", folder / "small.png", "--to", folder / "out"}, kLimits);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE((run.out + run.err).find("huge.png: 12000 x 12000 image: needs "), std::string::npos)
+        << run.out << run.err;
+    const auto written = FolderNames(folder / "out");
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].rfind("small", 0), 0u) << written[0];
+}
+
 // Sizes and metadata come from the headers: the huge files cost exif nothing.
 TEST(HostileCliInfo, ExifReadsHeadersOnly) {
     const TempFolder folder;
