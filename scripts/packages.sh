@@ -1,6 +1,6 @@
 # Sourced by the scripts: installs the Debian packages the build and the tests need, once.
 stillpix_packages=(
-    cmake g++ make pkg-config
+    cmake ninja-build g++ make pkg-config clang-format
     libgtest-dev libbenchmark-dev
     qt6-base-dev
     libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev liblcms2-dev libexiv2-dev

@@ -22,6 +22,9 @@ namespace fs = std::filesystem;
 class RecordingWriter : public Writer {
 public:
     bool WriteOld(const fs::path& folder) final {
+        // Afresh: the store and the settings file merge into what they find.
+        std::error_code ignored;
+        fs::remove(folder / Target(), ignored);
         if (!WriteOldVersion(folder)) return false;
         old_ = ReadFileBytes(folder / Target());
         return !old_.empty();

@@ -129,7 +129,7 @@ TEST(AtomicFile, LeftoversOfKilledSavesGoWithTheNextSaveToTheirFolder) {
     ::close(busy);
     EXPECT_EQ(test::FolderNames(folder.Path()),
               (std::vector<std::string>{".b.png.stillpix-AAAAAA", ".c.jpg.stillpix-lock3d",
-                                     ".c.jpg.stillpix-toolong1", ".hidden", "other.jpg"}));
+                                        ".c.jpg.stillpix-toolong1", ".hidden", "other.jpg"}));
 }
 
 }  // namespace

@@ -27,8 +27,7 @@ inline QApplication& QtApplication() {
 
 // Where window tests leave their screenshots: <build folder>/screenshots.
 inline std::filesystem::path ScreenshotFolder() {
-    const char* binary = std::getenv("STILLPIX_BINARY_DIR");
-    std::filesystem::path folder = std::filesystem::path(binary ? binary : ".") / "screenshots";
+    std::filesystem::path folder = std::filesystem::path(STILLPIX_BINARY_DIR) / "screenshots";
     std::filesystem::create_directories(folder);
     return folder;
 }
