@@ -56,7 +56,9 @@ CMainFrame::CMainFrame(const FrameContext& context) : context_(context) {
                                          .store = context_.store,
                                          .profiles = context_.profiles,
                                          .recentFolders = context_.recentFolders,
-                                         .workerRunning = [this] { return doc_->WorkerRunning(); }},
+                                         .workerRunning = [this] { return doc_->WorkerRunning(); },
+                                         .ask = {},
+                                         .chooseFolder = {}},
                           this);
     CreateRightPanes();
     // Docks take the left and right edges whole; the toolbar and status bar span the window.

@@ -2,6 +2,7 @@
 // blocks that must be refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/dib_image.h"
@@ -10,9 +11,9 @@ namespace stillpix {
 namespace {
 
 std::vector<uint8_t> Packed(const BitmapInfoHeader& header, const std::vector<uint8_t>& rest) {
-    std::vector<uint8_t> packed(sizeof header);
+    std::vector<uint8_t> packed(sizeof header + rest.size());
     std::memcpy(packed.data(), &header, sizeof header);
-    packed.insert(packed.end(), rest.begin(), rest.end());
+    std::copy(rest.begin(), rest.end(), packed.begin() + sizeof header);
     return packed;
 }
 

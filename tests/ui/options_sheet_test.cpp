@@ -35,7 +35,9 @@ protected:
                            .store = &store_,
                            .profiles = &profiles_,
                            .recentFolders = &recent_,
-                           .workerRunning = [this] { return doc_->WorkerRunning(); }});
+                           .workerRunning = [this] { return doc_->WorkerRunning(); },
+                           .ask = {},
+                           .chooseFolder = {}});
         sheet_->SetMessagePrompter([this](const UserMessage& m) {
             asked_.push_back(m);
             const MessageAnswer answer = answers_.empty() ? MessageAnswer::kYes : answers_.front();

@@ -59,4 +59,17 @@ before=$(rmse "$work/noisy.jpg" "$work/clean.png")
 after=$(rmse "$work/out.jpg" "$work/clean.png")
 awk -v a="$after" -v b="$before" 'BEGIN { exit !(a < b * 0.8) }' ||
     fail "noise not lower: $after against $before"
-echo "end to end: saved, EXIF kept, RMSE against the clean scene $before -> $after"
+
+# The options sheet from the View menu: its first box turned over and kept by OK.
+cli=$(dirname "$stillpix")/stillpix-cli
+startup_box() { "$cli" options get 'Show "Open File Dialog" on startup'; }
+was=$(startup_box)
+xdotool windowfocus --sync "$frame" key --clearmodifiers alt+v
+sleep 0.3
+xdotool key --clearmodifiers o
+wait_for "the options sheet" window "^Options$"
+shot end_to_end_options
+xdotool key --clearmodifiers space Return
+wait_for "the options sheet to close" bash -c '! xdotool search --onlyvisible --name "^Options$"'
+[ "$(startup_box)" != "$was" ] || fail "the options sheet did not keep the changed box"
+echo "end to end: saved, EXIF kept, RMSE against the clean scene $before -> $after, options kept"
