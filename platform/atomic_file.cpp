@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -16,8 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Leftovers are temporaries older than this process: none of them can be a save of ours.
-const fs::file_time_type kProcessStart = fs::file_time_type::clock::now();
+// Leftovers are temporaries older than this process: none of them can be a save of ours. File
+// times come from the kernel's coarse clock and may lag this reading by a few milliseconds, so
+// a second of margin keeps our own early temporaries out.
+const fs::file_time_type kProcessStart = fs::file_time_type::clock::now() - std::chrono::seconds(1);
 constexpr std::size_t kRandomLetters = 6;
 constexpr int kMaxLinkHops = 40;
 

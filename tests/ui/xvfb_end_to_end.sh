@@ -69,7 +69,7 @@ sleep 0.3
 xdotool key --clearmodifiers o
 wait_for "the options sheet" window "^Options$"
 shot end_to_end_options
-xdotool key --clearmodifiers space Return
+xdotool key --clearmodifiers Tab space Return
 wait_for "the options sheet to close" bash -c '! xdotool search --onlyvisible --name "^Options$"'
 [ "$(startup_box)" != "$was" ] || fail "the options sheet did not keep the changed box"
 echo "end to end: saved, EXIF kept, RMSE against the clean scene $before -> $after, options kept"
