@@ -107,8 +107,7 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
         const uint64_t read = static_cast<uint64_t>(at) - d.info.src->bytes_in_buffer;
         scanBytes = read < scanBytes ? scanBytes - read : 0;
     }
-    if (!CheckImageSize(d.info.image_width, d.info.image_height, scanBytes, error))
-        return false;
+    if (!CheckImageSize(d.info.image_width, d.info.image_height, scanBytes, error)) return false;
 
     const J_COLOR_SPACE space = d.info.jpeg_color_space;
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;
