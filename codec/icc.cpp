@@ -154,4 +154,22 @@ bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source,
     return true;
 }
 
+CmykToSrgb::~CmykToSrgb() {
+    if (transform_ != nullptr) cmsDeleteTransform(transform_);
+}
+
+bool CmykToSrgb::Load(std::span<const uint8_t> profile, bool inverted) {
+    ProfilePtr cmyk = Open(profile);
+    ProfilePtr srgb = Open(BuiltInSrgb());
+    if (cmyk == nullptr || srgb == nullptr || cmsGetColorSpace(cmyk.get()) != cmsSigCmykData)
+        return false;
+    transform_ = cmsCreateTransform(cmyk.get(), inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                                    srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
+    return transform_ != nullptr;
+}
+
+void CmykToSrgb::Row(const uint8_t* cmyk, uint8_t* bgr, unsigned width) const {
+    cmsDoTransform(transform_, cmyk, bgr, width);
+}
+
 }  // namespace stillpix::codec

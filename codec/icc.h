@@ -23,4 +23,23 @@ const std::vector<uint8_t>& BuiltInSrgb();
 bool ConvertPixels(DecodedImage& image, std::span<const uint8_t> source,
                    std::span<const uint8_t> target, std::string& error);
 
+// CMYK rows into sRGB through the file's own CMYK profile (perceptual intent, as prints are made
+// to be seen), so a CMYK JPEG opens as the colours its profile describes.
+class CmykToSrgb {
+public:
+    CmykToSrgb() = default;
+    ~CmykToSrgb();
+    CmykToSrgb(const CmykToSrgb&) = delete;
+    CmykToSrgb& operator=(const CmykToSrgb&) = delete;
+
+    // False when the bytes are not a usable CMYK profile. `inverted`: the values are stored as
+    // Adobe writes them (0 is full ink).
+    bool Load(std::span<const uint8_t> profile, bool inverted);
+    bool Ready() const { return transform_ != nullptr; }
+    void Row(const uint8_t* cmyk, uint8_t* bgr, unsigned width) const;
+
+private:
+    void* transform_ = nullptr;
+};
+
 }  // namespace stillpix::codec

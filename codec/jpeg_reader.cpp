@@ -1,11 +1,13 @@
 // JPEG files through libjpeg-turbo: colour straight into B, G, R rows, grey as grey, CMYK turned
-// into RGB; thumbnails decoded at 1/2, 1/4 or 1/8 scale.
+// into sRGB through its embedded profile (by the plain formula without one); thumbnails decoded
+// at 1/2, 1/4 or 1/8 scale.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "codec/c_file.h"
 #include "codec/formats.h"
+#include "codec/icc.h"
 #include "codec/jpeg_error.h"
 
 namespace stillpix::codec {
@@ -68,13 +70,15 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, unsigned width, bool inverted)
     }
 }
 
-bool ReadRows(JpegDecoder& d, DecodedImage* image, uint8_t* cmykRow) {
+bool ReadRows(JpegDecoder& d, DecodedImage* image, uint8_t* cmykRow, const CmykToSrgb* profile) {
     if (setjmp(d.error.jump)) return false;
     while (d.info.output_scanline < d.info.output_height) {
         const int y = static_cast<int>(d.info.output_scanline);
         JSAMPROW row = cmykRow != nullptr ? cmykRow : image->DisplayRow(y);
         if (jpeg_read_scanlines(&d.info, &row, 1) != 1) return false;
-        if (cmykRow != nullptr)
+        if (cmykRow != nullptr && profile->Ready())
+            profile->Row(cmykRow, image->DisplayRow(y), d.info.output_width);
+        else if (cmykRow != nullptr)
             CmykToBgr(cmykRow, image->DisplayRow(y), d.info.output_width, d.info.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&d.info);
@@ -133,11 +137,16 @@ bool ReadJpeg(const std::filesystem::path& path, const ReadOptions& options, Dec
                         static_cast<int>(d.info.output_height), grey, false, error))
         return false;
     std::vector<uint8_t> cmykRow(cmyk ? std::size_t{d.info.output_width} * 4 : 0);
-    if (!ReadRows(d, &image, cmyk ? cmykRow.data() : nullptr)) {
+    CmykToSrgb profile;
+    // The pixels come out sRGB, so the CMYK profile is not theirs and goes.
+    const bool converted =
+        cmyk && d.iccLength > 0 && profile.Load({d.icc, d.iccLength}, d.info.saw_Adobe_marker);
+    if (!ReadRows(d, &image, cmyk ? cmykRow.data() : nullptr, &profile)) {
         error = std::string("cannot decode the JPEG file: ") + d.error.message;
         image = DecodedImage{};
         return false;
     }
+    if (converted) image.icc.clear();
     return true;
 }
 

@@ -1,6 +1,8 @@
 // TIFF files through libtiff. Grey and RGB at 8 or 16 bits a sample, in strips or tiles, one
 // plane or separate planes, are read sample by sample (so 16 bits survive); every other layout
-// (palette, CMYK, YCbCr, bilevel, rotated) goes through libtiff's RGBA reader at 8 bits.
+// (palette, CMYK, YCbCr, bilevel) goes through libtiff's RGBA reader at 8 bits. Either way the
+// rows stay as stored: the orientation tag travels with the metadata and tells viewers how to
+// show them, as it does for a JPEG.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -53,8 +55,7 @@ bool ReadLayout(TIFF* tif, TiffLayout& l, std::string& error) {
         l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
     l.colourChannels = greyPhotometric ? 1 : 3;
     l.direct = (l.bitsPerSample == 8 || l.bitsPerSample == 16) &&
-               l.sampleFormat != SAMPLEFORMAT_INT && l.orientation == ORIENTATION_TOPLEFT &&
-               l.compression != COMPRESSION_OJPEG &&
+               l.sampleFormat != SAMPLEFORMAT_INT && l.compression != COMPRESSION_OJPEG &&
                (greyPhotometric || (l.photometric == PHOTOMETRIC_RGB && l.samplesPerPixel >= 3));
     l.grey = greyPhotometric;
     if (l.photometric == PHOTOMETRIC_PALETTE) {
@@ -252,7 +253,9 @@ bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, DecodedImage& image, std::s
         error = "not enough memory to read the TIFF file";
         return false;
     }
-    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 1)) {
+    // Asking for the file's own orientation makes libtiff leave the rows as stored.
+    const int stored = std::clamp<int>(l.orientation, ORIENTATION_TOPLEFT, ORIENTATION_LEFTBOT);
+    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), stored, 1)) {
         if (error.empty()) error = "the TIFF file's image data cannot be read";
         return false;
     }
@@ -275,6 +278,37 @@ bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, DecodedImage& image, std::s
     return true;
 }
 
+// Tiles (and strips) are decoded whole, into buffers their declared size: one far bigger than the
+// image would cost memory no pixel needs, so the file is refused before libtiff or this reader
+// allocates it. Tiles may round the image up to the 16 the format asks tiles to be multiples
+// of; beyond that only small ones are allowed.
+bool CheckChunks(TIFF* tif, const TiffLayout& l, std::string& error) {
+    constexpr uint64_t kSmallChunk = uint64_t{4} << 20;
+    const auto roundUp = [](uint64_t v) { return (v + 15) / 16 * 16; };
+    uint32_t width = l.width, length = 0;
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    if (tiled) {
+        width = length = 0;
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &width);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &length);
+    } else {
+        length = l.height;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &length);
+        length = std::min(length, l.height);
+    }
+    const uint64_t bytes = uint64_t{width} * length * l.samplesPerPixel *
+                           std::max<uint64_t>(1, (l.bitsPerSample + 7) / 8);
+    const bool withinImage = width <= roundUp(l.width) && length <= roundUp(l.height);
+    if (width == 0 || length == 0 || (!withinImage && bytes > kSmallChunk)) {
+        error = "the TIFF file declares " + std::string(tiled ? "tiles" : "strips") + " of " +
+                std::to_string(width) + " x " + std::to_string(length) +
+                " pixels for an image of " + std::to_string(l.width) + " x " +
+                std::to_string(l.height);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, DecodedImage& image,
@@ -293,6 +327,7 @@ bool ReadTiff(const std::filesystem::path& path, const ReadOptions& options, Dec
     image = DecodedImage::Header(static_cast<int>(l.width), static_cast<int>(l.height), l.grey,
                                  sixteen);
     if (options.infoOnly) return true;
+    if (!CheckChunks(tif.get(), l, error)) return false;
     if (!image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.grey,
                         sixteen && options.keep16, error))
         return false;

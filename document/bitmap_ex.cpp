@@ -181,7 +181,7 @@ bool CBitmapEx::LoadFromBitmap(const BitmapInfoHeader& header, const std::vector
         bitsPerPixel_ = info.bitsPerPixel;
         bitsPerPixelText_ = std::to_string(info.bitsPerPixel) + " bpp";
         grey_ = info.grey;
-        formatter_->SetColorDepth(info.bitsPerPixel);
+        // A pasted image has no file, so neither a colour profile nor a colour depth row.
         formatter_->Set(*exif_, info.width, info.height);
         unprocessed_ = std::make_unique<CBitmapEx>();
         unprocessed_->CopyPixelsFrom(*this);

@@ -68,6 +68,7 @@ CCanonTagDirectory::CCanonTagDirectory(CExifFormatter& parent, const ExifSource&
 
 void CCanonTagDirectory::Format() {
     Parse(0);
+    if (Misread()) return;
 
     const auto single = [this](int key, CanonSetting& setting) {
         const CTagValue* found = Find(key);

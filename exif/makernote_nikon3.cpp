@@ -37,6 +37,8 @@ void CNikon3TagDirectory::Format() {
     for (const auto& [key, value] : Tags()) {
         if ((key != kIsoTag && key != kIsoSelectedTag) || value.integers.size() < 2) continue;
         const uint32_t iso = value.integers[1];
+        // 0 is no speed (the camera chose it and did not say); the next tag may tell
+        if (iso == 0) continue;
         if (iso <= static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
             OfferIso(static_cast<int32_t>(iso), FormatText("ISO %d", static_cast<int>(iso)));
         return;

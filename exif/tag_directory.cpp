@@ -96,7 +96,12 @@ CTagValue CTagDirectory::Decode(uint16_t type, uint32_t count, int64_t position)
 void CTagDirectory::Store(int tag, CTagValue value) {
     if ((tag == 1 || tag == 4) && !value.integers.empty()) {
         const int key = tag == 1 ? kCameraSettingsKey : kShotInformationKey;
-        // element 0 of these lists is their length in bytes, not a setting
+        // element 0 of these lists is their length in bytes, not a setting; a list that says
+        // otherwise is read from the wrong bytes
+        if (value.integers[0] != 2 * value.integers.size()) {
+            misread_ = true;
+            return;
+        }
         for (std::size_t i = 1; i < value.integers.size() && i < kMaxKeyedElements; ++i) {
             CTagValue element;
             element.integers.push_back(value.integers[i]);

@@ -49,6 +49,10 @@ protected:
     // Only this one directory is read, never a chained or nested one, so no offset can loop.
     void Parse(int64_t start);
 
+    // True when a list of tag 1 or 4 did not start with its own byte count: the note's layout is
+    // not the one this reader knows, and what it read is not to be shown.
+    bool Misread() const { return misread_; }
+
     // Offers an ISO speed found in the note to the formatter that made this directory.
     void OfferIso(int32_t iso, const std::string& text) { parent_.AdoptMakerNoteIso(iso, text); }
 
@@ -63,6 +67,7 @@ private:
     ByteReader reader_;
     int64_t valueOrigin_;
     std::map<int, CTagValue> tags_;
+    bool misread_ = false;
 };
 
 }  // namespace stillpix

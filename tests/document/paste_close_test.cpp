@@ -26,6 +26,7 @@ TEST_F(DocumentTest, PasteTakesTheClipboardBitmapAndCopyPutsTheResultBack) {
     ASSERT_TRUE(doc_->Paste());
     const CBitmapEx& image = *doc_->Image();
     EXPECT_EQ(image.BitsPerPixel(), 24);
+    EXPECT_EQ(image.Formatter().Labels(), (std::vector<std::string>{"Width", "Height"}));
     EXPECT_EQ(image.Display().stride, 16);
     // Bottom-up rows on both sides: row 0 of the clipboard is the bottom row.
     EXPECT_EQ(image.Display().Row(2)[3 * 1 + 2], clipboard.bits[4 * 1 + 2]);

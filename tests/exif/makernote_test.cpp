@@ -127,6 +127,19 @@ TEST_P(CanonDirectory, ReadsValuesFromTheTiffHeaderOffsetsAndKeysListElements) {
     EXPECT_EQ(d->Find(0xC209)->integers, std::vector<uint32_t>{0xBEEF});
 }
 
+// A settings list that does not start with its byte count is read from the wrong bytes (another
+// layout): the note shows nothing rather than garbage.
+TEST_P(CanonDirectory, ListNotStartingWithItsByteCountIgnoresTheNote) {
+    const auto d = Read([](const TiffBlockWriter& w) {
+        Entries e = CanonLists(w, 65535, 1, 0, 17, 1);
+        std::vector<uint16_t> shifted(25, 17);
+        e[0] = w.Short(0x0001, shifted);
+        return e;
+    });
+    EXPECT_TRUE(RowsOf(*d).empty());
+    EXPECT_EQ(parent_.IsoSpeed(), 0);
+}
+
 TEST_P(CanonDirectory, NotesShorterThanTheirDirectoryYieldNothing) {
     // Guards: a count claiming more entries than the note holds, in a note far into the block (so
     // measuring the count against the note's position plus its length would let it pass).
@@ -178,8 +191,8 @@ TEST_P(CanonDirectory, ReadsASelfReferringDirectoryOnce) {
         Read(Bytes(w.Bytes().begin() + start, w.Bytes().end()), static_cast<int32_t>(start + 12));
     ASSERT_NE(d->Find(0x0002), nullptr);
     EXPECT_EQ(d->Find(0x0002)->integers.size(), 3u);
-    EXPECT_EQ(d->Find(0xC101)->integers,
-              std::vector<uint32_t>{3});  // the entry's type, read as data
+    // Tag 1 read over the directory itself does not start with its byte count: not keyed.
+    EXPECT_EQ(d->Find(0xC101), nullptr);
 }
 
 // Guards: any damage to a note's bytes or offset reads as missing data, never outside the note
@@ -259,6 +272,11 @@ INSTANTIATE_TEST_SUITE_P(HandWorked, NikonNote3, ::testing::Combine(::testing::B
     NikonCase{"OutOfLineFromInnerHeader",
               [](const TiffBlockWriter& w) { return Entries{w.Ascii(0x0004, "FINE  "), w.Short(0x0013, {0, 640, 0})}; },
               std::nullopt, 640, "ISO 640"},
+    NikonCase{"IsoZeroSkipped",
+              [](const TiffBlockWriter& w) { return Entries{w.Short(0x0002, {0, 0}), w.Short(0x0013, {0, 800})}; },
+              std::nullopt, 800, "ISO 800"},
+    NikonCase{"OnlyIsoZero", [](const TiffBlockWriter& w) { return Entries{w.Short(0x0002, {0, 0})}; },
+              std::nullopt, 0, ""},
     NikonCase{"HighIso", [](const TiffBlockWriter& w) { return Entries{w.Short(0x0002, {0, 51200})}; },
               std::nullopt, 51200, "ISO 51200"},
     NikonCase{"StandardIsoWins", NikonIso, 200, 200, "ISO 200"},
