@@ -190,6 +190,8 @@ int RunDenoiseCommand(int argc, char** argv) {
         window.Explain("cannot save", WithDefaultExtension(out), doc.Job().saveError);
         return 1;
     }
+    if (!doc.Job().saveWarning.empty())
+        std::fprintf(stderr, "stillpix-cli denoise: warning: %s\n", doc.Job().saveWarning.c_str());
 
     const ProfileChoice& choice = doc.Job().profileChoice;
     const double seconds =

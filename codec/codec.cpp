@@ -76,7 +76,7 @@ bool Load(CodecSession& h, const std::filesystem::path& file, codec::ReadOptions
     }
     // Broken metadata costs only the metadata.
     std::string ignored;
-    codec::ReadMetadata(file, format == FileFormat::kJpeg, &h.exif, &h.iptc, ignored);
+    codec::ReadMetadata(file, format, &h.exif, &h.iptc, ignored);
     h.image = std::move(image);
     h.pixelProfile = h.image.icc;
     h.loaded = true;
@@ -119,6 +119,8 @@ void cUnload(CodecSession& h) { h.Clear(); }
 void cDestroySession(CodecHandle& h) { h.reset(); }
 
 const std::string& cGetLastError(const CodecSession& h) { return h.error; }
+
+const std::string& cGetLastWarning(const CodecSession& h) { return h.warning; }
 
 bool cSetJPEGParams(CodecSession& h, int quality) {
     if (quality < 0 || quality > 100) return Fail(h, "the JPEG quality must lie in 0..100");
@@ -324,7 +326,7 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     out.icc = std::move(image.icc);
     if (format == FileFormat::kTiff && out.icc.empty()) ReadTiffProfile(file, out.icc);
     if (exif != nullptr || iptc != nullptr)
-        codec::ReadMetadata(file, format == FileFormat::kJpeg, exif, iptc, message);
+        codec::ReadMetadata(file, format, exif, iptc, message);
     return true;
 }
 

@@ -39,6 +39,9 @@ CodecHandle cNewSession();
 void cUnload(CodecSession& h);
 void cDestroySession(CodecHandle& h);
 const std::string& cGetLastError(const CodecSession& h);
+// What the last successful save had to leave out (metadata beyond a JPEG segment's 64 KB); empty
+// when it wrote everything.
+const std::string& cGetLastWarning(const CodecSession& h);
 
 // Checks a JPEG quality of 0..100; the quality a save uses is cSave's code, which
 // callers set to the same value.
@@ -58,7 +61,10 @@ bool cLoadThumbnailEx(CodecSession& h, const std::filesystem::path& file, int wi
 struct ImageInfo {
     int width = 0;
     int height = 0;
-    int bitsPerPixel = 0;  // 8, 16, 24 or 48
+    // 8, 16, 24 or 48: of the decoded pixels, not of the file. A palette image decodes to 24
+    // bits (8 when every entry is grey) and alpha is put over white, so colour palettes and RGBA
+    // files report 24 (48 for 16-bit RGBA) and open as colour images rather than being refused.
+    int bitsPerPixel = 0;
     bool grey = false;
     int fileWidth = 0;  // of the file, before a thumbnail's reduction
     int fileHeight = 0;

@@ -1,5 +1,6 @@
-// cSave: the pixels go to a temporary sibling of the target, the blocks are added to it, and
-// only the complete file is renamed over the target.
+// cSave: the pixels and the blocks go to a temporary sibling of the target, and only the
+// complete file is renamed over the target. A TIFF file is first written by libtiff beside it and
+// then rebuilt with the EXIF directories.
 #include <new>
 
 #include "codec/codec.h"
@@ -36,14 +37,31 @@ bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat form
         h.saveIcc ? std::span<const uint8_t>(h.pixelProfile) : std::span<const uint8_t>();
     std::string error;
     bool ok = false;
+    h.warning.clear();
     try {
-        if (format == SaveFormat::kTiff)
-            ok = codec::WriteTiff(h.image, temp.Path(), h.keep16Save,
-                                  h.exif.Internals().order == Exiv2::bigEndian, icc, error);
-        else if (format == SaveFormat::kPng)
-            ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, error);
-        else ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, error);
-        ok = ok && codec::WriteMetadata(temp.Path(), h.exif, h.iptc, error);
+        codec::OutputMetadata meta;
+        ok = codec::PrepareMetadata(h.exif, h.iptc, format, h.image.width, h.image.height, meta,
+                                    error);
+        if (!ok) {
+        } else if (format == SaveFormat::kTiff) {
+            const bool plain = h.exif.Empty() && h.iptc.Empty();
+            TemporarySibling raw(file);
+            ok = raw.Ok() || (error = raw.Error(), false);
+            ok = ok && codec::WriteTiff(h.image, plain ? temp.Path() : raw.Path(), h.keep16Save,
+                                        h.exif.Internals().block.bigEndian, icc, error);
+            ok = ok &&
+                 (plain || codec::WriteTiffWithMetadata(raw.Path(), temp.Path(), h.exif, h.iptc,
+                                                        h.image.width, h.image.height, error));
+        } else if (format == SaveFormat::kPng) {
+            ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, &meta, error);
+        } else {
+            ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, &meta, error);
+        }
+        if (ok && !meta.dropped.empty()) {
+            h.warning = "left out of " + file.string() + " (a JPEG segment holds at most 64 KB):";
+            for (const std::string& what : meta.dropped) h.warning += " " + what + ",";
+            h.warning.pop_back();
+        }
     } catch (const std::bad_alloc&) {
         ok = false;
         error = "not enough memory to write " + file.string();

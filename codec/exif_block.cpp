@@ -1,161 +1,85 @@
-// The EXIF and IPTC handles over exiv2's containers: the formatter's getters and the puts of a
-// save. Every exiv2 call is guarded, since exiv2 reports trouble by throwing.
+// The EXIF and IPTC handles over the codec's own TIFF block: the formatter's getters read the
+// entries' raw bytes, the puts of a save change single entries and leave every other byte alone.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "codec/exif_layout.h"
 #include "codec/metadata_internal.h"
-#include "exif/byte_reader.h"
 
 namespace stillpix {
 namespace {
 
-constexpr uint16_t kExifPointerTag = 0x8769;
-constexpr uint16_t kMakerNoteTag = 0x927C;
+using codec::IfdEntry;
+using codec::IfdIndex;
+using codec::TiffBlock;
+
 // The convention of GetMakerNoteOffset: where the note would sit counted from a JPEG's start
 // marker, i.e. its offset from the TIFF header plus the 12 bytes in front of it.
 constexpr int64_t kJpegExifLead = 12;
 // "Exif\0\0" in front of the TIFF block of a JPEG segment.
 constexpr uint32_t kExifSegmentHeader = 6;
 
-const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const char* key) {
-    try {
-        const auto found = data.findKey(Exiv2::ExifKey(key));
-        if (found == data.end() || found->count() == 0) return nullptr;
-        return &*found;
-    } catch (...) {
-        return nullptr;
-    }
+const IfdEntry* Find(const ExifBlock::Impl& impl, IfdIndex ifd, uint16_t tag) {
+    const IfdEntry* e = impl.block.Find(ifd, tag);
+    return e != nullptr && !e->value.empty() ? e : nullptr;
 }
 
-bool Text(const ExifBlock::Impl& block, const char* key, std::string& out) {
-    const Exiv2::Exifdatum* datum = Find(block.data, key);
-    if (datum == nullptr) return false;
-    const Exiv2::TypeId type = datum->typeId();
-    if (type != Exiv2::asciiString && type != Exiv2::undefined && type != Exiv2::unsignedByte)
+bool Text(const ExifBlock::Impl& impl, IfdIndex ifd, uint16_t tag, std::string& out) {
+    const IfdEntry* e = Find(impl, ifd, tag);
+    if (e == nullptr ||
+        (e->type != codec::kAscii && e->type != codec::kUndefined && e->type != codec::kByte))
         return false;
-    try {
-        std::vector<Exiv2::byte> bytes(datum->size());
-        datum->copy(bytes.data(), block.order);
-        out.assign(bytes.begin(), bytes.end());
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-// A rational with a zero denominator is no number; unsigned ones keep all 32 bits.
-bool Number(const ExifBlock::Impl& block, const char* key, double& out) {
-    const Exiv2::Exifdatum* datum = Find(block.data, key);
-    if (datum == nullptr) return false;
-    try {
-        const Exiv2::Value& value = datum->value();
-        double result = 0.0;
-        if (const auto* u = dynamic_cast<const Exiv2::URationalValue*>(&value); u != nullptr) {
-            if (u->value_.empty() || u->value_[0].second == 0) return false;
-            result = double(u->value_[0].first) / double(u->value_[0].second);
-        } else if (const auto* s = dynamic_cast<const Exiv2::RationalValue*>(&value);
-                   s != nullptr) {
-            if (s->value_.empty() || s->value_[0].second == 0) return false;
-            result = double(s->value_[0].first) / double(s->value_[0].second);
-        } else {
-            switch (datum->typeId()) {
-                case Exiv2::unsignedShort:
-                case Exiv2::unsignedLong:
-                case Exiv2::signedShort:
-                case Exiv2::signedLong:
-                case Exiv2::tiffFloat:
-                case Exiv2::tiffDouble: result = value.toFloat(0); break;
-                default: return false;
-            }
-        }
-        if (!std::isfinite(result)) return false;
-        out = result;
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-bool Integer(const ExifBlock::Impl& block, const char* key, int32_t& out) {
-    const Exiv2::Exifdatum* datum = Find(block.data, key);
-    if (datum == nullptr) return false;
-    switch (datum->typeId()) {
-        case Exiv2::unsignedShort:
-        case Exiv2::unsignedLong:
-        case Exiv2::signedShort:
-        case Exiv2::signedLong:
-        case Exiv2::unsignedByte: break;
-        default: return false;
-    }
-    try {
-        const long value = datum->toLong(0);
-        out = static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-// Finds the maker note in a TIFF block: its bytes and their offset from the block's start.
-bool LocateMakerNote(std::span<const uint8_t> tiff, std::vector<uint8_t>& note, int64_t& offset) {
-    if (tiff.size() < 8) return false;
-    ByteReader reader(tiff, tiff[0] == 'M');
-    const auto findTag = [&](int64_t ifd, uint16_t tag, int64_t& entry) {
-        const int64_t count = reader.U16(ifd);
-        if (ifd <= 0 || !reader.Fits(ifd + 2, 12 * count)) return false;
-        for (int64_t i = 0; i < count; ++i)
-            if (reader.U16(ifd + 2 + 12 * i) == tag) {
-                entry = ifd + 2 + 12 * i;
-                return true;
-            }
-        return false;
-    };
-    int64_t entry = 0;
-    if (!findTag(reader.U32(4), kExifPointerTag, entry)) return false;
-    if (!findTag(reader.U32(entry + 8), kMakerNoteTag, entry)) return false;
-    const int64_t count = reader.U32(entry + 4);
-    const int64_t at = count <= 4 ? entry + 8 : int64_t{reader.U32(entry + 8)};
-    const auto bytes = reader.Bytes(at, count);
-    if (count == 0 || bytes.empty()) return false;
-    note.assign(bytes.begin(), bytes.end());
-    offset = at;
+    const auto end = std::find(e->value.begin(), e->value.end(), uint8_t{0});
+    out.assign(e->value.begin(), end);
     return true;
 }
 
-// Works out the maker note and the block size, once a change: the note as read from the file
-// when exiv2 kept its place, otherwise as exiv2 would now lay the block out.
-void KnowNote(const ExifBlock::Impl& block) {
-    if (block.noteKnown) return;
-    block.noteKnown = true;
-    block.hasNote = false;
-    block.note.clear();
-    block.tiffBytes = 0;
-    if (block.data.empty()) return;
-    try {
-        Exiv2::MemIo io;
-        Exiv2::IptcData noIptc;
-        Exiv2::XmpData noXmp;
-        Exiv2::TiffParser::encode(io, nullptr, 0, block.order, block.data, noIptc, noXmp);
-        block.tiffBytes = static_cast<uint32_t>(io.size());
-        const Exiv2::Exifdatum* raw = Find(block.data, "Exif.Photo.MakerNote");
-        const Exiv2::Exifdatum* place = Find(block.data, "Exif.MakerNote.Offset");
-        if (raw != nullptr && place != nullptr && raw->typeId() == Exiv2::undefined) {
-            block.note.resize(raw->size());
-            raw->copy(block.note.data(), block.order);
-            block.noteOffset = place->toLong(0);
-            block.hasNote = !block.note.empty();
-            return;
+// The first component as a number; a rational with a zero denominator is none.
+bool Number(const ExifBlock::Impl& impl, IfdIndex ifd, uint16_t tag, double& out) {
+    const IfdEntry* e = Find(impl, ifd, tag);
+    if (e == nullptr) return false;
+    const TiffBlock& b = impl.block;
+    const uint8_t* p = e->value.data();
+    double result = 0.0;
+    switch (e->type) {
+        case 1: result = p[0]; break;
+        case 3: result = b.U16(p); break;
+        case 4: result = b.U32(p); break;
+        case 8: result = static_cast<int16_t>(b.U16(p)); break;
+        case 9: result = static_cast<int32_t>(b.U32(p)); break;
+        case 5:
+        case 10: {
+            const uint32_t n = b.U32(p), d = b.U32(p + 4);
+            if (d == 0) return false;
+            result = e->type == 5 ? double(n) / double(d)
+                                  : double(static_cast<int32_t>(n)) / static_cast<int32_t>(d);
+            break;
         }
-        if (io.size() > 0) {
-            const std::span<const uint8_t> tiff(io.mmap(), io.size());
-            block.hasNote = LocateMakerNote(tiff, block.note, block.noteOffset);
+        case 11: {
+            const uint32_t bits = b.U32(p);
+            float f;
+            std::memcpy(&f, &bits, 4);
+            result = f;
+            break;
         }
-    } catch (...) {
-        block.hasNote = false;
-        block.note.clear();
+        default: return false;
     }
+    if (!std::isfinite(result)) return false;
+    out = result;
+    return true;
+}
+
+bool Integer(const ExifBlock::Impl& impl, IfdIndex ifd, uint16_t tag, int32_t& out) {
+    const IfdEntry* e = Find(impl, ifd, tag);
+    if (e == nullptr || e->type == 5 || e->type == 10 || e->type == 11 || e->type == 12)
+        return false;
+    double value = 0.0;
+    if (!Number(impl, ifd, tag, value)) return false;
+    out = static_cast<int32_t>(std::clamp<double>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+    return true;
 }
 
 }  // namespace
@@ -167,68 +91,73 @@ ExifBlock& ExifBlock::operator=(const ExifBlock& other) {
     if (this != &other) *impl_ = *other.impl_;
     return *this;
 }
-bool ExifBlock::Empty() const { return impl_->data.empty(); }
+bool ExifBlock::Empty() const {
+    return impl_->block.Empty() && impl_->xmp.empty() && impl_->comment.empty();
+}
 
-bool ExifBlock::GetMake(std::string& out) const { return Text(*impl_, "Exif.Image.Make", out); }
-bool ExifBlock::GetModel(std::string& out) const { return Text(*impl_, "Exif.Image.Model", out); }
-bool ExifBlock::GetSoftware(std::string& out) const {
-    return Text(*impl_, "Exif.Image.Software", out);
-}
-bool ExifBlock::GetISOSpeed(int32_t& out) const {
-    return Integer(*impl_, "Exif.Photo.ISOSpeedRatings", out);
-}
+using codec::kIfd0;
+using codec::kIfdExif;
+
+bool ExifBlock::GetMake(std::string& out) const { return Text(*impl_, kIfd0, 0x010F, out); }
+bool ExifBlock::GetModel(std::string& out) const { return Text(*impl_, kIfd0, 0x0110, out); }
+bool ExifBlock::GetSoftware(std::string& out) const { return Text(*impl_, kIfd0, 0x0131, out); }
+bool ExifBlock::GetISOSpeed(int32_t& out) const { return Integer(*impl_, kIfdExif, 0x8827, out); }
 bool ExifBlock::GetExposureTime(double& seconds) const {
-    return Number(*impl_, "Exif.Photo.ExposureTime", seconds);
+    return Number(*impl_, kIfdExif, 0x829A, seconds);
 }
 bool ExifBlock::GetShutterSpeed(double& apex) const {
-    return Number(*impl_, "Exif.Photo.ShutterSpeedValue", apex);
+    return Number(*impl_, kIfdExif, 0x9201, apex);
 }
 bool ExifBlock::GetApertureValue(double& apex) const {
-    return Number(*impl_, "Exif.Photo.ApertureValue", apex);
+    return Number(*impl_, kIfdExif, 0x9202, apex);
 }
-bool ExifBlock::GetFNumber(double& out) const { return Number(*impl_, "Exif.Photo.FNumber", out); }
+bool ExifBlock::GetFNumber(double& out) const { return Number(*impl_, kIfdExif, 0x829D, out); }
 bool ExifBlock::GetExposureBiasValue(double& thousandthsEv) const {
     double ev = 0.0;
-    if (!Number(*impl_, "Exif.Photo.ExposureBiasValue", ev)) return false;
+    if (!Number(*impl_, kIfdExif, 0x9204, ev)) return false;
     thousandthsEv = ev * 1000.0;
     return true;
 }
-bool ExifBlock::GetXResolution(double& out) const {
-    return Number(*impl_, "Exif.Image.XResolution", out);
-}
-bool ExifBlock::GetYResolution(double& out) const {
-    return Number(*impl_, "Exif.Image.YResolution", out);
-}
+bool ExifBlock::GetXResolution(double& out) const { return Number(*impl_, kIfd0, 0x011A, out); }
+bool ExifBlock::GetYResolution(double& out) const { return Number(*impl_, kIfd0, 0x011B, out); }
 bool ExifBlock::GetResolutionUnits(int32_t& out) const {
-    return Integer(*impl_, "Exif.Image.ResolutionUnit", out);
+    return Integer(*impl_, kIfd0, 0x0128, out);
 }
 bool ExifBlock::GetDigitalZoomRatio(double& out) const {
-    return Number(*impl_, "Exif.Photo.DigitalZoomRatio", out);
+    return Number(*impl_, kIfdExif, 0xA404, out);
 }
-bool ExifBlock::GetDateTime(std::string& out) const {
-    return Text(*impl_, "Exif.Image.DateTime", out);
-}
+bool ExifBlock::GetDateTime(std::string& out) const { return Text(*impl_, kIfd0, 0x0132, out); }
 bool ExifBlock::GetDateTimeOriginal(std::string& out) const {
-    return Text(*impl_, "Exif.Photo.DateTimeOriginal", out);
+    return Text(*impl_, kIfdExif, 0x9003, out);
 }
 bool ExifBlock::GetDateTimeDigitized(std::string& out) const {
-    return Text(*impl_, "Exif.Photo.DateTimeDigitized", out);
+    return Text(*impl_, kIfdExif, 0x9004, out);
 }
 bool ExifBlock::GetBigEndian(bool& motorolaOrder) const {
-    motorolaOrder = impl_->order == Exiv2::bigEndian;
+    motorolaOrder = impl_->block.bigEndian;
     return true;
 }
 bool ExifBlock::GetMakerNote(std::vector<uint8_t>& out) const {
-    KnowNote(*impl_);
-    if (!impl_->hasNote) return false;
-    out = impl_->note;
+    const IfdEntry* e = Find(*impl_, kIfdExif, codec::kTagMakerNote);
+    if (e == nullptr) return false;
+    out = e->value;
     return true;
 }
 bool ExifBlock::GetMakerNoteOffset(int32_t& out) const {
-    KnowNote(*impl_);
-    if (!impl_->hasNote || impl_->noteOffset < 0 || impl_->noteOffset > INT32_MAX - kJpegExifLead)
-        return false;
-    out = static_cast<int32_t>(impl_->noteOffset + kJpegExifLead);
+    const IfdEntry* e = Find(*impl_, kIfdExif, codec::kTagMakerNote);
+    if (e == nullptr) return false;
+    int64_t at = impl_->block.makerNoteOrigin;
+    if (at < 0) {
+        // A replaced note: where a save would put it.
+        codec::LayoutResult layout;
+        std::string ignored;
+        codec::LayoutOptions options;
+        options.keepBase = !impl_->fromTiffFile;
+        if (!codec::LayOut(impl_->block, options, layout, ignored)) return false;
+        at = layout.makerNoteAt;
+    }
+    if (at < 0 || at > INT32_MAX - kJpegExifLead) return false;
+    out = static_cast<int32_t>(at + kJpegExifLead);
     return true;
 }
 
@@ -239,7 +168,7 @@ IptcBlock& IptcBlock::operator=(const IptcBlock& other) {
     if (this != &other) *impl_ = *other.impl_;
     return *this;
 }
-bool IptcBlock::Empty() const { return impl_->data.empty(); }
+bool IptcBlock::Empty() const { return impl_->iim.empty() && impl_->photoshop.empty(); }
 
 ExifHandle cNewEXIF() { return std::make_unique<ExifBlock>(); }
 IptcHandle cNewIPTC() { return std::make_unique<IptcBlock>(); }
@@ -248,59 +177,52 @@ void cDestroyIPTC(IptcHandle& iptc) { iptc.reset(); }
 
 namespace {
 
-template <class Value>
-bool Put(ExifBlock& exif, const char* key, const Value& value) {
-    try {
-        exif.Internals().data[key] = value;
-        exif.Internals().Changed();
-        return true;
-    } catch (...) {
-        return false;
-    }
+// A dimension keeps the SHORT type a camera gave it while it fits.
+bool PutDimension(ExifBlock& exif, uint16_t tag, uint32_t value) {
+    TiffBlock& b = exif.Internals().block;
+    const IfdEntry* old = b.Find(kIfdExif, tag);
+    if (value <= 0xFFFF && (old == nullptr || old->type == codec::kShort))
+        return b.Set(kIfdExif, tag, codec::kShort, 1, b.Bytes16(static_cast<uint16_t>(value)));
+    return b.Set(kIfdExif, tag, codec::kLong, 1, b.Bytes32(value));
 }
 
 }  // namespace
 
 bool cEXIF_PutPixelXDimension(ExifBlock& exif, uint32_t width) {
-    return Put(exif, "Exif.Photo.PixelXDimension", width);
+    return PutDimension(exif, 0xA002, width);
 }
 bool cEXIF_PutPixelYDimension(ExifBlock& exif, uint32_t height) {
-    return Put(exif, "Exif.Photo.PixelYDimension", height);
+    return PutDimension(exif, 0xA003, height);
 }
 bool cEXIF_PutISOSpeed(ExifBlock& exif, int32_t iso) {
     if (iso < 0) return false;
-    return Put(exif, "Exif.Photo.ISOSpeedRatings", static_cast<uint16_t>(std::min(iso, 65535)));
+    int32_t present = 0;
+    // The camera's entry stays as it is when it already says so.
+    if (exif.GetISOSpeed(present) && present == std::min(iso, 65535)) return true;
+    TiffBlock& b = exif.Internals().block;
+    return b.Set(kIfdExif, 0x8827, codec::kShort, 1,
+                 b.Bytes16(static_cast<uint16_t>(std::min(iso, 65535))));
 }
 bool cEXIF_PutSoftware(ExifBlock& exif, const std::string& software) {
-    return Put(exif, "Exif.Image.Software", software);
+    std::vector<uint8_t> text(software.begin(), software.end());
+    text.push_back(0);
+    const auto count = static_cast<uint32_t>(text.size());
+    return exif.Internals().block.Set(kIfd0, 0x0131, codec::kAscii, count, std::move(text));
 }
 
 bool cEXIF_PutMakerNote(ExifBlock& exif, std::span<const uint8_t> bytes) {
-    ExifBlock::Impl& block = exif.Internals();
-    try {
-        // The decoded tags of the old note would be written back in place of the new bytes.
-        for (auto it = block.data.begin(); it != block.data.end();) {
-            const std::string group = it->groupName();
-            if (Exiv2::ExifTags::isMakerGroup(group) || group == "MakerNote" ||
-                it->key() == "Exif.Photo.MakerNote")
-                it = block.data.erase(it);
-            else ++it;
-        }
-        Exiv2::DataValue value(Exiv2::undefined);
-        value.read(bytes.data(), static_cast<long>(bytes.size()), block.order);
-        block.data.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &value);
-        block.Changed();
-        return true;
-    } catch (...) {
-        block.Changed();
+    TiffBlock& b = exif.Internals().block;
+    if (!b.Set(kIfdExif, codec::kTagMakerNote, codec::kUndefined,
+               static_cast<uint32_t>(bytes.size()),
+               std::vector<uint8_t>(bytes.begin(), bytes.end())))
         return false;
-    }
+    b.makerNoteOrigin = -1;
+    return true;
 }
 
 uint32_t cEXIF_GetJPEGBlockSize(const ExifBlock& exif) {
-    KnowNote(exif.Internals());
-    const uint32_t tiff = exif.Internals().tiffBytes;
-    return tiff == 0 ? 0 : tiff + kExifSegmentHeader;
+    const std::vector<uint8_t> tiff = codec::JpegExifBytes(exif);
+    return tiff.empty() ? 0 : static_cast<uint32_t>(tiff.size()) + kExifSegmentHeader;
 }
 
 }  // namespace stillpix

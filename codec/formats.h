@@ -38,10 +38,13 @@ bool ReadBmp(const std::filesystem::path& file, const ReadOptions& options, Deco
 
 // Writers take the display bitmap, or the 16-bit samples when `sixteen` (and the image has them).
 // `icc` is embedded when not empty.
+// `meta`, when given, is carried into the file (JPEG: APP1 EXIF and XMP, APP13, COM; PNG: eXIf,
+// iTXt XMP, the IPTC as ImageMagick's raw profile, the comment as tEXt).
+struct OutputMetadata;
 bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& file, int quality,
-               std::span<const uint8_t> icc, std::string& error);
+               std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error);
 bool WritePng(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
-              std::span<const uint8_t> icc, std::string& error);
+              std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error);
 bool WriteTiff(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
                bool bigEndian, std::span<const uint8_t> icc, std::string& error);
 

@@ -23,6 +23,7 @@ public:
     IptcBlock iptc;
     BitmapInfo bitmapInfo;
     std::string error;
+    std::string warning;  // of the last save: what it had to leave out
 
     // Forgets the image and everything that came with it; the options stay.
     void Clear() {

@@ -1,6 +1,7 @@
 // TIFF files through libtiff: RGB (24 or 48 bits) or grey (8 or 16), LZW with the horizontal
 // predictor, the ICC profile in its tag. The byte order follows the EXIF block that will be
-// added, so the metadata writer can keep the file's layout.
+// added, so the metadata writer can keep the block's bytes. No orientation tag: the source's
+// one, carried with the metadata, tells how to show the stored rows.
 #include <new>
 
 #include "codec/formats.h"
@@ -38,7 +39,6 @@ bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, boo
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels));
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, image.grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
     TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));

@@ -78,8 +78,9 @@ public:
     // JPEG of `jpegQuality`), `sixteenBit` writing 16-bit samples as 16 bits, with the embedded
     // profile restored and the EXIF (software rewritten) and IPTC blocks. The file is written under
     // a temporary name and replaces `path` only when complete: a failure leaves it untouched.
+    // `warning` names what a successful save had to leave out (metadata beyond a JPEG segment).
     bool Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
-              std::string* error = nullptr) const;
+              std::string* error = nullptr, std::string* warning = nullptr) const;
     // The packed bitmap (header, palette for 8 bits, bits) that goes on the clipboard.
     bool CopyToDib(std::vector<uint8_t>& out, std::string* error = nullptr) const;
 

@@ -40,7 +40,7 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
 }  // namespace
 
 bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
-                     std::string* error) const {
+                     std::string* error, std::string* warning) const {
     if (!Valid()) return Fail(error, "there is no image to save");
     try {
         Session s;
@@ -71,6 +71,7 @@ bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool si
         if (!cPutImageEXIF_Info(h, exif) || !cPutImageIPTC_Info(h, iptc) ||
             !cSaveAs(h, path, format, jpegQuality))
             return failed();
+        if (warning != nullptr) *warning = cGetLastWarning(h);
         return true;
     } catch (const std::bad_alloc&) {
         return Fail(error, "not enough memory to save the image");

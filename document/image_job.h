@@ -95,7 +95,8 @@ struct ImageJob {
 
     // The worker's report of its last save.
     std::atomic<SaveOutcome> saveOutcome{SaveOutcome::kNone};
-    std::string saveError;  // the codec's reason, valid with kFailed
+    std::string saveError;    // the codec's reason, valid with kFailed
+    std::string saveWarning;  // what a successful save left out, else empty
 };
 
 // What a run needs besides the job, fixed when it starts.

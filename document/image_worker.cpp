@@ -75,10 +75,11 @@ void Filter(JobRun& run) {
 
 void Save(JobRun& run) {
     ImageJob& job = *run.job;
-    std::string error;
-    const bool ok =
-        run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit, &error);
+    std::string error, warning;
+    const bool ok = run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit,
+                                    &error, &warning);
     job.saveError = ok ? std::string() : error;
+    job.saveWarning = warning;
     // A failed save leaves the image unsaved, so closing still asks.
     job.saved.store(ok);
     job.saveOutcome.store(ok ? SaveOutcome::kSaved : SaveOutcome::kFailed);

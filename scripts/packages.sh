@@ -3,7 +3,7 @@ stillpix_packages=(
     cmake ninja-build g++ make pkg-config clang-format
     libgtest-dev libbenchmark-dev
     qt6-base-dev
-    libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev liblcms2-dev libexiv2-dev
+    libjpeg62-turbo-dev libpng-dev zlib1g-dev libtiff-dev libgif-dev liblcms2-dev
     libimage-exiftool-perl imagemagick
     parallel jq python3
     xvfb xauth xdotool
