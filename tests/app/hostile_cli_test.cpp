@@ -98,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, HostileCli, ::testing::ValuesIn(kCases), [](con
 
 // A batch records the refusal as the file's failure and goes on with the next file.
 TEST(HostileCliInfo, BatchFailsTheFileWithTheFigures) {
+    if (kSanitizedBuild) GTEST_SKIP() << "no address-space limit under a sanitizer";
     const TempFolder folder;
     WriteFileBytes(folder / "huge.png", HugePng(12000));
     ASSERT_TRUE(Shell("/usr/bin/convert -size 64x48 xc:gray " + ShellQuoted(folder / "small.png")));
