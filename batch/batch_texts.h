@@ -15,6 +15,22 @@ inline constexpr char kTooManyFiles[] = "Too many files";
 inline constexpr char kAddFolderTitle[] = "Select Folder To Add To The Batch Queue:";
 inline constexpr char kAddFilesTitle[] = "Select Files";
 
+// Adding from the image browser.
+inline constexpr char kAddSubfoldersQuestion[] =
+    "The selected folder has one or more subfolders.\r\nDo you want to add them to the batch?";
+inline constexpr char kFolderAddedNotice[] =
+    "The folder '%s' has been added to the batch. It can be removed from the batch at any time by "
+    "selecting 'Exclude' from the Batch window.";
+inline constexpr char kFoldersAddedNotice[] =
+    "%d folders have been added to the batch. They can be removed from the batch at any time by "
+    "selecting 'Exclude' from the Batch window.";
+inline constexpr char kFileAddedNotice[] =
+    "The file '%s' has been added to the batch. It can be removed from the batch at any time by "
+    "selecting 'Exclude' from the Batch window.";
+inline constexpr char kFilesAddedNotice[] =
+    "%d files have been added to the batch. They can be removed from the batch at any time by "
+    "selecting 'Exclude' from the Batch window.";
+
 // Exclusion questions (Yes/No, question icon).
 inline constexpr char kExcludeAllQuestion[] = "Do you want to exclude all files from the batch?";
 inline constexpr char kExcludeFoldersQuestion[] =

@@ -36,6 +36,12 @@ CBrowserDialogBar::CBrowserDialogBar(const BrowserContext& context, QWidget* par
       context_(context) {
     setObjectName("browserPane");
     recentMenu_ = new QMenu(this);
+    if (context_.addToBatch) {
+        QToolButton* add = AddButton(kCommandAddToBatch);
+        add->setObjectName("addToBatch");
+        connect(add, &QToolButton::clicked, this,
+                [this] { AddToBatch(CurrentList()->hasFocus() && !SelectedRecords().empty()); });
+    }
     QToolButton* refresh = AddButton(kCommandRefresh);
     refresh->setObjectName("refresh");
     connect(refresh, &QToolButton::clicked, this, &CBrowserDialogBar::Refresh);
@@ -46,11 +52,13 @@ CBrowserDialogBar::CBrowserDialogBar(const BrowserContext& context, QWidget* par
     connect(Tree(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* node = Tree()->itemAt(at);
         QMenu menu;
+        QAction* add = context_.addToBatch ? menu.addAction(kItemAddToBatch) : nullptr;
+        if (add) menu.addSeparator();
         QAction* refresh = menu.addAction(kItemRefresh);
-        if (menu.exec(Tree()->viewport()->mapToGlobal(at)) == refresh) {
-            if (node) Tree()->setCurrentItem(node);
-            Refresh();
-        }
+        QAction* chosen = menu.exec(Tree()->viewport()->mapToGlobal(at));
+        if (chosen && node) Tree()->setCurrentItem(node);
+        if (chosen == refresh) Refresh();
+        else if (chosen && chosen == add) AddToBatch(false);
     });
     StartInView(ViewModeOf(context_.options->settings3.browserView));
     BuildTree();
@@ -187,15 +195,41 @@ void CBrowserDialogBar::OpenFile(const std::string& path) {
                           context_.options->settings3.recentLength);
 }
 
+void CBrowserDialogBar::AddToBatch(bool fromList) {
+    if (!context_.addToBatch) return;
+    BatchAddRequest request;
+    if (fromList) {
+        for (const IMAGETHUMBDATA* record : SelectedRecords())
+            request.files.push_back(record->path);
+    } else {
+        QTreeWidgetItem* node = Tree()->currentItem();
+        request.folder = PathOf(node);
+        if (request.folder.empty()) return;
+        Expand(node);  // the children must be listed for the subfolders
+        for (int i = 0; i < node->childCount(); ++i)
+            if (!PathOf(node->child(i)).empty())
+                request.subfolders.push_back(PathOf(node->child(i)));
+    }
+    if (request.files.empty() && request.folder.empty()) return;
+    context_.addToBatch(request);
+}
+
 void CBrowserDialogBar::ShowListContextMenu(const QPoint& global, IMAGETHUMBDATA* hit) {
     QMenu menu;
     QAction* open = menu.addAction(kItemOpenFile);
     open->setEnabled(hit != nullptr);
+    QAction* add = context_.addToBatch ? menu.addAction(kItemAddToBatch) : nullptr;
+    if (add) add->setEnabled(hit != nullptr);
     menu.addSeparator();
     QAction* refresh = menu.addAction(kItemRefresh);
     QAction* chosen = menu.exec(global);
     if (chosen == open && hit) OpenFile(hit->path);
-    else if (chosen == refresh) Refresh();
+    else if (chosen && chosen == add && hit) {
+        const int row = Model().RowOf(hit);
+        CurrentList()->selectionModel()->select(
+            Model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        AddToBatch(true);
+    } else if (chosen == refresh) Refresh();
 }
 
 }  // namespace stillpix

@@ -14,6 +14,14 @@
 
 namespace stillpix {
 
+// What "&Add To Batch" hands the batch pane: the selected files, or else the selected folder
+// with its direct subfolders (in tree order) for the subfolder question.
+struct BatchAddRequest {
+    std::vector<std::string> files;
+    std::string folder;
+    std::vector<std::string> subfolders;
+};
+
 struct BrowserContext {
     AppOptions* options = nullptr;               // browser view, recent list length
     SettingsStore* store = nullptr;              // the view and the recent folders are saved here
@@ -40,6 +48,8 @@ public:
     QMenu* RecentMenu() const { return recentMenu_; }
     // The selected tree node's folder; empty for the root.
     std::string SelectedFolder() const;
+    // "&Add To Batch": the list's selected files when `fromList`, else the tree's folder.
+    void AddToBatch(bool fromList);
     // Opens the file as the document and remembers its folder.
     void OpenFile(const std::string& path) override;
 

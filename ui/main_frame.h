@@ -27,6 +27,7 @@ class QToolBar;
 
 namespace stillpix {
 
+class CBatchDialogBar;
 class CBrowserDialogBar;
 class CNoiseCleanerView;
 class COptionsSheet;
@@ -59,6 +60,7 @@ public:
     void RestorePanes();
     CLeftPaneDialogBar* LeftPane() const { return pane_; }
     CBrowserDialogBar* Browser() const { return browser_; }
+    CBatchDialogBar* BatchPane() const { return batch_; }
     // Where later panes and the options command join: the View menu and the right dock area.
     QMenu* ViewMenu() const { return viewMenu_; }
     QToolBar* ToolBar() const { return toolBar_; }
@@ -142,7 +144,9 @@ private:
     CLeftPaneDialogBar* pane_ = nullptr;
     COptionsSheet* optionsSheet_ = nullptr;
     CBrowserDialogBar* browser_ = nullptr;
+    CBatchDialogBar* batch_ = nullptr;
     QAction* browserToggle_ = nullptr;
+    QAction* batchToggle_ = nullptr;
 
     QToolBar* toolBar_ = nullptr;
     QComboBox* presetList_ = nullptr;

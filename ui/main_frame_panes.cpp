@@ -1,11 +1,12 @@
-// CMainFrame's right-hand panes: the image browser docked on the right, its toolbar toggle and
-// View item, and the stored right-pane value.
+// CMainFrame's right-hand panes: the image browser and the batch pane docked on the right (the
+// two exclude each other), their toolbar toggles and View items, and the stored right-pane value.
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QToolBar>
 
 #include "browser/browser_dialog_bar.h"
+#include "ui/batch_dialog_bar.h"
 #include "ui/main_frame.h"
 #include "ui/options_sheet.h"
 #include "ui/toolbar_icons.h"
@@ -14,52 +15,68 @@
 namespace stillpix {
 
 void CMainFrame::CreateRightPanes() {
+    batch_ = new CBatchDialogBar(
+        BatchPaneContext{context_.options, context_.store, context_.presets}, this);
     browser_ = new CBrowserDialogBar(
-        BrowserContext{.options = context_.options,
-                       .store = context_.store,
-                       .recent = context_.recentFolders,
-                       .openDocument = [this](const std::string& path) { OpenFile(path); },
-                       .home = QDir::homePath().toStdString()},
+        BrowserContext{
+            .options = context_.options,
+            .store = context_.store,
+            .recent = context_.recentFolders,
+            .openDocument = [this](const std::string& path) { OpenFile(path); },
+            .home = QDir::homePath().toStdString(),
+            .addToBatch =
+                [this](const BatchAddRequest& request) { batch_->AddFromBrowser(request); }},
         this);
-    browser_->hide();
-    addDockWidget(Qt::RightDockWidgetArea, browser_);
+    connect(batch_, &CBatchDialogBar::openBatchRequested, this,
+            [this] { ToggleRightPane(batch_); });
+    connect(batch_, &CRightPaneDialogBar::openFileRequested, this,
+            [this](const QString& path) { OpenFile(path.toStdString()); });
     connect(optionsSheet_, &COptionsSheet::RecentFoldersCleared, browser_,
             &CBrowserDialogBar::RebuildRecentMenu);
 
-    browserToggle_ = NewAction("browser", kItemImageBrowser, kTipBrowser);
-    browserToggle_->setCheckable(true);
-    browserToggle_->setIcon(ToolbarIcon(ToolbarGlyph::kBrowser));
-    connect(browserToggle_, &QAction::triggered, this, [this] { ToggleRightPane(browser_); });
-    connect(browser_, &QDockWidget::visibilityChanged, browserToggle_,
-            [this] { browserToggle_->setChecked(browser_->isVisible()); });
-
-    // After "Preview" on the toolbar; before the options in the View menu.
     const QList<QAction*> tools = toolBar_->actions();
     const qsizetype preview = tools.indexOf(preview_);
     QAction* before = preview >= 0 && preview + 1 < tools.size() ? tools[preview + 1] : nullptr;
     toolBar_->insertSeparator(before);
-    toolBar_->insertAction(before, browserToggle_);
-    viewMenu_->insertAction(optionsCommand_, browserToggle_);
+    const auto dock = [&](QDockWidget* pane, QAction*& toggle, const char* name, const char* item,
+                          const char* tip, ToolbarGlyph glyph) {
+        pane->hide();
+        addDockWidget(Qt::RightDockWidgetArea, pane);
+        toggle = NewAction(name, item, tip);
+        toggle->setCheckable(true);
+        toggle->setIcon(ToolbarIcon(glyph));
+        connect(toggle, &QAction::triggered, this, [this, pane] { ToggleRightPane(pane); });
+        connect(pane, &QDockWidget::visibilityChanged, toggle,
+                [toggle, pane] { toggle->setChecked(pane->isVisible()); });
+        // After "Preview" on the toolbar; before the options in the View menu.
+        toolBar_->insertAction(before, toggle);
+        viewMenu_->insertAction(optionsCommand_, toggle);
+    };
+    dock(browser_, browserToggle_, "browser", kItemImageBrowser, kTipBrowser,
+         ToolbarGlyph::kBrowser);
+    dock(batch_, batchToggle_, "batch", kItemBatchProcessing, kTipBatch, ToolbarGlyph::kBatch);
     viewMenu_->insertSeparator(optionsCommand_);
 }
 
 void CMainFrame::ToggleRightPane(QDockWidget* pane) {
     const bool show = !pane->isVisible();
     // The two right-hand panes exclude each other.
-    for (QDockWidget* other : {static_cast<QDockWidget*>(browser_)})
-        if (other != pane && show) other->hide();
+    QDockWidget* other = pane == browser_ ? static_cast<QDockWidget*>(batch_) : browser_;
+    if (show) other->hide();
     pane->setVisible(show);
     StoreRightPanes();
 }
 
 void CMainFrame::StoreRightPanes() {
-    context_.options->settings2.rightPanes = browser_->isVisible() ? 1 : 0;
+    context_.options->settings2.rightPanes =
+        (browser_->isVisible() ? 1 : 0) + 2 * (batch_->isVisible() ? 1 : 0);
     WriteOptions();
     RequestIdlePass();
 }
 
 void CMainFrame::RestoreRightPanes() {
     browser_->setVisible(context_.options->settings2.rightPanes == 1);
+    batch_->setVisible(context_.options->settings2.rightPanes == 2);
 }
 
 }  // namespace stillpix
