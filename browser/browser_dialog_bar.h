@@ -28,6 +28,8 @@ struct BrowserContext {
     std::vector<std::string>* recent = nullptr;  // the application's recent folders
     std::function<void(const std::string&)> openDocument;  // opens a path as the document
     std::string home;                                      // the first folder under the tree's root
+    // "&Add To Batch" (the command is offered only with it).
+    std::function<void(const BatchAddRequest&)> addToBatch;
 };
 
 class CBrowserDialogBar : public CRightPaneDialogBar {
