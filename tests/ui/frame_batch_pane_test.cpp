@@ -39,8 +39,9 @@ TEST_F(BatchPaneTest, TheQueueShowsItsCountsAndExcludeAsksItsQuestions) {
     EXPECT_EQ(pane_->StatusLine()->text(), "No files in the queue");
     pane_->ExcludeFromTree();  // the empty root asks nothing
 
-    for (const char* name : {"a.png", "UPPER.JPG", "e.gif", ".hidden.png", ".png"})
+    for (const char* name : {"a.png", "UPPER.JPG", "e.gif"})
         WriteScene(File("shots") / name, 40, 30);
+    for (const char* name : {".hidden.png", ".png"}) WriteText(File("shots") / name, "x");
     FOLDERDATA* folder = pane_->AddFolderEntry(File("shots").string());
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(pane_->AddFolderEntry(File("shots").string()), nullptr);  // once, silently
