@@ -26,9 +26,12 @@ protected:
     }
     void MakePane() {
         pane_ = std::make_unique<CBrowserDialogBar>(
-            BrowserContext{&options_, &store_, &recent_,
+            BrowserContext{&options_,
+                           &store_,
+                           &recent_,
                            [this](const std::string& path) { opened_.push_back(path); },
-                           (folder_.Path() / "home").string()});
+                           (folder_.Path() / "home").string(),
+                           {}});
         pane_->resize(420, 700);
         pane_->show();
     }
