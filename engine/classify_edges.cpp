@@ -1,20 +1,16 @@
 // Edge classes of Y, Cr and Cb for one level: quincunx marking, removal of isolated marks and
-// small blobs, then rings around the edge cores.
+// small blobs, then rings around the edge cores. The plain loops: the bit-exact reference of
+// ClassifyLevel (classify_edges_fast.cpp), kept simple to read and to check.
 #include <cstdlib>
 
+#include "engine/classify_steps.h"
 #include "engine/pyramid_level.h"
 
 namespace stillpix {
 
 namespace {
 
-struct Offset {
-    int dx, dy;
-};
-// Diagonals at distance 2, then axes at distance 3.
-constexpr Offset kNeighbours[8] = {{-2, -2}, {2, 2},  {-2, 2}, {2, -2},
-                                   {0, 3},   {0, -3}, {3, 0},  {-3, 0}};
-constexpr int kFirstAxialNeighbour = 4;
+using namespace classify;
 
 template <class Sample>
 void MarkEdges(PyramidLevel<Sample>& level) {
@@ -68,25 +64,6 @@ void MarkEdges(PyramidLevel<Sample>& level) {
     }
 }
 
-// A provisional mark (3 strong, 4 weak) with too little company goes; otherwise its square
-// becomes edge core (1) or edge (2).
-void SettleMark(uint8_t* map, int w, int x, int y, int radius, int countCap, int keepAbove) {
-    const std::size_t p = std::size_t(y) * w + x;
-    const uint8_t cls = map[p];
-    if (cls != 3 && cls != 4) return;
-    int count = 0;
-    for (int j = -radius; j <= radius && count < countCap; ++j)
-        for (int i = -radius; i <= radius && count < countCap; ++i)
-            if (map[std::size_t(y + j) * w + (x + i)] > 1) ++count;
-    if (count <= keepAbove) {
-        map[p] = 0;
-        return;
-    }
-    const uint8_t settled = static_cast<uint8_t>(cls - 2);
-    for (int j = -radius; j <= radius; ++j)
-        for (int i = -radius; i <= radius; ++i) map[std::size_t(y + j) * w + (x + i)] = settled;
-}
-
 template <class Sample>
 void RemoveIsolatedMarks(PyramidLevel<Sample>& level) {
     const int w = level.width;
@@ -103,31 +80,6 @@ void RemoveIsolatedMarks(PyramidLevel<Sample>& level) {
             SettleMark(cr, w, x, y, 1, 2, 1);
             SettleMark(cb, w, x, y, 1, 2, 1);
         }
-    }
-}
-
-bool RingHasMark(const uint8_t* map, int w, int x, int y, int r) {
-    for (int i = -r; i <= r; ++i) {
-        if (map[std::size_t(y - r) * w + (x + i)] != 0 ||
-            map[std::size_t(y + r) * w + (x + i)] != 0)
-            return true;
-    }
-    for (int j = -r + 1; j <= r - 1; ++j) {
-        if (map[std::size_t(y + j) * w + (x - r)] != 0 ||
-            map[std::size_t(y + j) * w + (x + r)] != 0)
-            return true;
-    }
-    return false;
-}
-
-// A marked pixel whose marks end inside a ring before `limit` is a small blob: cleared.
-void ClearBlob(uint8_t* map, int w, int x, int y, int limit) {
-    if (map[std::size_t(y) * w + x] == 0) return;
-    for (int r = 2; r < limit; ++r) {
-        if (RingHasMark(map, w, x, y, r)) continue;
-        for (int j = -(r - 1); j <= r - 1; ++j)
-            for (int i = -(r - 1); i <= r - 1; ++i) map[std::size_t(y + j) * w + (x + i)] = 0;
-        return;
     }
 }
 
@@ -181,7 +133,7 @@ void AddRings(PyramidLevel<Sample>& level) {
 }  // namespace
 
 template <class Sample>
-void ClassifyLevel(PyramidLevel<Sample>& level) {
+void ClassifyLevelPlain(PyramidLevel<Sample>& level) {
     level.AllocateMaps();
     MarkEdges(level);
     RemoveIsolatedMarks(level);
@@ -189,7 +141,7 @@ void ClassifyLevel(PyramidLevel<Sample>& level) {
     AddRings(level);
 }
 
-template void ClassifyLevel(PyramidLevel<int16_t>&);
-template void ClassifyLevel(PyramidLevel<int32_t>&);
+template void ClassifyLevelPlain(PyramidLevel<int16_t>&);
+template void ClassifyLevelPlain(PyramidLevel<int32_t>&);
 
 }  // namespace stillpix

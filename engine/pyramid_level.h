@@ -120,7 +120,7 @@ void ForwardTransform(PyramidLevel<Sample>& level);
 template <class Sample>
 void InverseTransform(const PyramidLevel<Sample>& level);
 
-// Pyramid stages (pyramid.cpp, classify_edges.cpp, smooth_luma.cpp, smooth_chroma.cpp,
+// Pyramid stages (pyramid.cpp, classify_edges_fast.cpp, smooth_luma.cpp, smooth_chroma.cpp,
 // merge_bands.cpp, sharpen.cpp).
 template <class Sample>
 void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
@@ -129,6 +129,10 @@ template <class Sample>
 void ClassifyLevel(PyramidLevel<Sample>& level);
 template <class Sample>
 void SmoothLuma(PyramidLevel<Sample>& level, bool below);
+// The plain loops of ClassifyLevel (classify_edges.cpp): the bit-exact reference its fast
+// schedule is tested and measured against.
+template <class Sample>
+void ClassifyLevelPlain(PyramidLevel<Sample>& level);
 template <class Sample>
 void SmoothChroma(PyramidLevel<Sample>& level, bool below);
 template <class Sample>

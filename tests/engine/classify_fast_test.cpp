@@ -1,0 +1,120 @@
+// The fast classification against its plain twin, every map byte for byte, on random and
+// adversarial planes of both sample types, every level index and degree, colour and grey, tiny and
+// odd sizes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "engine/pyramid_level.h"
+
+namespace stillpix {
+namespace {
+
+enum class Fill { kNoise, kSparseSpikes, kExtremes, kFlat, kSteps };
+
+struct Case {
+    const char* name;
+    int width, height;
+    Fill fill;
+};
+
+constexpr Case kCases[] = {{"one pixel", 1, 1, Fill::kNoise},
+                           {"two by three", 2, 3, Fill::kNoise},
+                           {"narrower than the reach", 5, 40, Fill::kNoise},
+                           {"odd, noisy", 41, 37, Fill::kNoise},
+                           {"wide, noisy", 97, 23, Fill::kNoise},
+                           {"sparse spikes", 83, 71, Fill::kSparseSpikes},
+                           {"extremes", 45, 39, Fill::kExtremes},
+                           {"flat", 35, 33, Fill::kFlat},
+                           {"steps and stripes", 66, 50, Fill::kSteps}};
+
+template <class Sample>
+Sample Generate(Fill fill, int x, int y, int plane, std::mt19937& rng) {
+    // The 8-bit pipeline takes any i16; the 16-bit one its planes' own range.
+    const bool narrow = sizeof(Sample) == 2;
+    const int lo = narrow ? std::numeric_limits<int16_t>::min() : (plane == 0 ? 0 : -22472);
+    const int hi = narrow ? std::numeric_limits<int16_t>::max() : (plane == 0 ? 43983 : 22479);
+    switch (fill) {
+        case Fill::kNoise: return Sample(std::uniform_int_distribution<int>(lo / 4, hi / 4)(rng));
+        case Fill::kSparseSpikes:
+            return Sample(rng() % 23 == 0 ? hi : (rng() % 29 == 0 ? lo : 100 + int(rng() % 50)));
+        case Fill::kExtremes: return Sample(rng() % 2 ? lo : hi);
+        case Fill::kFlat: return Sample(hi / 3);
+        case Fill::kSteps: return Sample(((x / 7 + y / 5) % 3) * (hi / 3) + (x % 2) * 400);
+    }
+    return 0;
+}
+
+// Two identical levels (index, degree, colour mode) over one case's planes, with random thresholds
+// and a child for the bins except at the last level (index 3).
+template <class Sample>
+struct Twins {
+    FilterContext context{};
+    PyramidLevel<Sample> child;
+    PyramidLevel<Sample> level[2];
+
+    Twins(const Case& c, int index, int degree, bool grey) {
+        std::mt19937 rng(unsigned(c.width * 131 + c.height * 7 + index));
+        for (auto& channel : context.threshold[index])
+            for (auto& t : channel) {
+                const unsigned pick = rng() % 16;  // now and then none or a huge one
+                t = pick == 0   ? 0
+                    : pick == 1 ? 1 << 30
+                                : std::uniform_int_distribution<int32_t>(0, 1 << 16)(rng);
+            }
+        child.width = (c.width + 1) / 2, child.height = (c.height + 1) / 2;
+        child.AllocatePlanes(false);
+        for (std::size_t i = 0; i < child.Pixels(); ++i)
+            child.planes[kSrcY][i] = Sample(int(rng() % 30000) - 2000);
+        for (auto& l : level) {
+            l.width = c.width, l.height = c.height, l.index = index;
+            l.grey = grey, l.degree = degree, l.context = &context;
+            l.last = index == 3;
+            l.child = l.last ? nullptr : &child;
+            l.AllocatePlanes(true);
+        }
+        for (int p = 0; p < kPlaneCount; ++p)
+            for (int y = 0; y < c.height; ++y)
+                for (int x = 0; x < c.width; ++x) {
+                    const Sample v = Generate<Sample>(c.fill, x, y, p % 3, rng);
+                    for (auto& l : level) l.planes[p][y * c.width + x] = v;
+                }
+    }
+    bool MapsEqual(Map m) const {
+        return std::memcmp(level[0].maps[m], level[1].maps[m], level[0].Pixels()) == 0;
+    }
+};
+
+template <class Sample, class Check>
+void ForEveryLevel(Check check) {
+    for (const Case& c : kCases)
+        for (int index = 0; index < 4; ++index)
+            for (int degree = 0; degree < 3; ++degree)
+                for (bool grey : {false, true}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << c.name << (sizeof(Sample) == 2 ? ", i16" : ", i32")
+                                 << ", level " << index << ", degree " << degree
+                                 << (grey ? ", grey" : ", colour"));
+                    Twins<Sample> twins(c, index, degree, grey);
+                    check(twins);
+                }
+}
+
+template <class Sample>
+void ExpectClassifyTwinsEqual() {
+    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+        ClassifyLevel(t.level[0]);
+        ClassifyLevelPlain(t.level[1]);
+        for (int m = 0; m < kMapCount; ++m) EXPECT_TRUE(t.MapsEqual(Map(m))) << "map " << m;
+    });
+}
+
+TEST(FastStages, ClassifyLevelMatchesItsPlainTwin) {
+    ExpectClassifyTwinsEqual<int16_t>();
+    ExpectClassifyTwinsEqual<int32_t>();
+}
+
+}  // namespace
+}  // namespace stillpix
