@@ -1,6 +1,6 @@
 # Sourced by the scripts: installs the Debian packages the build and the tests need, once.
 stillpix_packages=(
-    cmake ninja-build g++ make pkg-config clang-format
+    cmake ninja-build g++ make pkg-config clang-format clang-tidy
     libgtest-dev libbenchmark-dev
     qt6-base-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev libtiff-dev libgif-dev liblcms2-dev
