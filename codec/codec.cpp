@@ -325,8 +325,7 @@ bool cGetImageFileInfoEx(const std::filesystem::path& file, ImageFileInfo& out, 
     out.fileSize = options.fileSize;
     out.icc = std::move(image.icc);
     if (format == FileFormat::kTiff && out.icc.empty()) ReadTiffProfile(file, out.icc);
-    if (exif != nullptr || iptc != nullptr)
-        codec::ReadMetadata(file, format, exif, iptc, message);
+    if (exif != nullptr || iptc != nullptr) codec::ReadMetadata(file, format, exif, iptc, message);
     return true;
 }
 
