@@ -179,7 +179,7 @@ void Draw(QPainter& p, ToolbarGlyph glyph) {
     }
 }
 
-// The naming specification's names where it has one; the pane toggles take the names the
+// The freedesktop icon names where there is one; the pane toggles take the names the
 // common themes give such pictures.
 const char* ThemeName(ToolbarGlyph glyph) {
     switch (glyph) {
