@@ -15,6 +15,7 @@ std::atomic<bool> otherThreadsOnly{false};
 std::thread::id armingThread;
 std::atomic<int> refused{0};
 
+#if !defined(__SANITIZE_THREAD__) && !defined(STILLPIX_NO_ALLOCATION_FAILURES)
 bool Refuse(std::size_t bytes) {
     const std::size_t limit = refuseFrom.load();
     if (limit == 0 || bytes < limit) return false;
@@ -41,6 +42,7 @@ void* AllocateOrNull(std::size_t bytes, std::size_t alignment) noexcept {
         return nullptr;
     }
 }
+#endif
 
 }  // namespace
 
@@ -57,6 +59,7 @@ int AllocationFailure::Refused() const { return refused.load(); }
 
 }  // namespace stillpix::test
 
+#if !defined(__SANITIZE_THREAD__) && !defined(STILLPIX_NO_ALLOCATION_FAILURES)
 using stillpix::test::Allocate;
 using stillpix::test::AllocateOrNull;
 constexpr std::size_t kPlain = alignof(std::max_align_t);
@@ -89,3 +92,4 @@ void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+#endif
