@@ -235,7 +235,7 @@ TEST_F(Runner, UncreatableDestinationFailsEveryFile) {
 // wide.jpg is too large for the memory left: 2 MiB refuses its tiles' planes on the engine's
 // workers, or (on every thread) its decoding. It fails alone and the run goes on.
 TEST_F(Runner, OutOfMemoryFailsTheFileAndTheRunGoesOn) {
-    if (!kAllocationFailuresWork) GTEST_SKIP() << "allocations cannot be refused here";
+    if (!test::kAllocationFailuresWork) GTEST_SKIP() << "allocations cannot be refused here";
     SetEngineThreads(2);
     for (const bool workersOnly : {true, false}) {
         {
