@@ -20,30 +20,25 @@ constexpr char kExifHeader[] = "Exif\0\0";
 constexpr char kXmpHeader[] = "http://ns.adobe.com/xap/1.0/";  // and its NUL
 constexpr char kPhotoshopHeader[] = "Photoshop 3.0";           // and its NUL
 
-class FileSource final : public ByteSource {
+// A file opened for reading, closed with this object.
+class FileSource {
 public:
     explicit FileSource(const std::filesystem::path& file)
-        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        if (fd_ >= 0) size_ = static_cast<uint64_t>(std::max<off_t>(::lseek(fd_, 0, SEEK_END), 0));
-    }
-    ~FileSource() override {
+        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)),
+          bytes_(fd_, fd_ >= 0
+                          ? static_cast<uint64_t>(std::max<off_t>(::lseek(fd_, 0, SEEK_END), 0))
+                          : 0) {}
+    ~FileSource() {
         if (fd_ >= 0) ::close(fd_);
     }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
     bool Ok() const { return fd_ >= 0; }
-    uint64_t Size() const override { return size_; }
-    bool Read(uint64_t at, std::size_t count, uint8_t* out) const override {
-        if (count > size_ || at > size_ - count) return false;
-        while (count > 0) {
-            const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(at));
-            if (n <= 0) return false;
-            out += n, at += static_cast<uint64_t>(n), count -= static_cast<std::size_t>(n);
-        }
-        return true;
-    }
+    const FdSource& Bytes() const { return bytes_; }
 
 private:
-    int fd_ = -1;
-    uint64_t size_ = 0;
+    int fd_;
+    FdSource bytes_;
 };
 
 struct Found {
@@ -60,7 +55,7 @@ bool StartsWith(const std::vector<uint8_t>& bytes, const char* text, std::size_t
 
 uint32_t Big32(const uint8_t* p) { return uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
-void ScanJpeg(const FileSource& f, Found& found) {
+void ScanJpeg(const ByteSource& f, Found& found) {
     uint64_t at = 2;
     std::vector<uint8_t> payload;
     for (std::size_t i = 0; i < kMaxSegments; ++i) {
@@ -180,7 +175,7 @@ void TextChunk(const std::string& type, const std::vector<uint8_t>& data, Found&
     }
 }
 
-void ScanPng(const FileSource& f, Found& found) {
+void ScanPng(const ByteSource& f, Found& found) {
     uint64_t at = 8;
     std::vector<uint8_t> data;
     for (std::size_t i = 0; i < 10 * kMaxSegments; ++i) {
@@ -236,13 +231,13 @@ bool ReadMetadata(const std::filesystem::path& file, FileFormat format, ExifBloc
     Found found;
     TiffBlock block;
     bool fromTiffFile = false;
-    if (format == FileFormat::kJpeg) ScanJpeg(source, found);
-    if (format == FileFormat::kPng) ScanPng(source, found);
+    if (format == FileFormat::kJpeg) ScanJpeg(source.Bytes(), found);
+    if (format == FileFormat::kPng) ScanPng(source.Bytes(), found);
     if (format == FileFormat::kTiff) {
         ParseLimits limits;
         limits.tiffFile = true;
         TiffFileExtras extras;
-        if (!ParseTiffBlock(source, limits, block, &extras)) {
+        if (!ParseTiffBlock(source.Bytes(), limits, block, &extras)) {
             error = "the file's TIFF directories cannot be read";
             return false;
         }

@@ -88,25 +88,6 @@ std::string AdjustXmp(std::string xmp, const TiffBlock& block, int width, int he
     return xmp;
 }
 
-class FileSource final : public ByteSource {
-public:
-    explicit FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-    uint64_t Size() const override { return size_; }
-    bool Read(uint64_t at, std::size_t count, uint8_t* out) const override {
-        if (count > size_ || at > size_ - count) return false;
-        while (count > 0) {
-            const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(at));
-            if (n <= 0) return false;
-            out += n, at += static_cast<uint64_t>(n), count -= static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-private:
-    int fd_;
-    uint64_t size_;
-};
-
 struct Fd {
     int fd = -1;
     ~Fd() {
@@ -175,7 +156,7 @@ bool WriteTiffWithMetadata(const std::filesystem::path& raw, const std::filesyst
         error = "cannot read back " + raw.string() + ": " + std::strerror(errno);
         return false;
     }
-    const FileSource source(in.fd, static_cast<uint64_t>(rawSize));
+    const FdSource source(in.fd, static_cast<uint64_t>(rawSize));
     ParseLimits limits;
     limits.tiffFile = true;
     limits.layoutTags = true;

@@ -3,6 +3,8 @@
 // read twice, so hostile blocks cost at most the value budget.
 #include "codec/tiff_block.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -111,6 +113,16 @@ int TypeSize(uint16_t type) {
 
 bool IsTiffLayoutTag(uint16_t tag) {
     return std::find(std::begin(kLayoutTags), std::end(kLayoutTags), tag) != std::end(kLayoutTags);
+}
+
+bool FdSource::Read(uint64_t at, std::size_t count, uint8_t* out) const {
+    if (count > size_ || at > size_ - count) return false;
+    while (count > 0) {
+        const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(at));
+        if (n <= 0) return false;
+        out += n, at += static_cast<uint64_t>(n), count -= static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 bool SpanSource::Read(uint64_t at, std::size_t count, uint8_t* out) const {

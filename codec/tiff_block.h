@@ -69,6 +69,18 @@ private:
     std::span<const uint8_t> bytes_;
 };
 
+// An open file's bytes, read where they are needed (pread); the descriptor stays the caller's.
+class FdSource final : public ByteSource {
+public:
+    FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    bool Read(uint64_t at, std::size_t count, uint8_t* out) const override;
+
+private:
+    int fd_;
+    uint64_t size_;
+};
+
 struct TiffBlock {
     bool bigEndian = false;
     std::vector<uint8_t> base;  // bytes kept at their offsets; empty for a block laid out anew
