@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/photo_jpeg.h"
 #include "codec/codec.h"
 #include "platform/qsettings_store.h"
 #include "settings/persisted_settings.h"
-#include "tests/support/camera_photo.h"
 #include "ui/left_pane_dialog_bar.h"
 #include "ui/main_frame.h"
 #include "ui/noise_cleaner_view.h"
@@ -58,24 +58,6 @@ bool Parse(int argc, char** argv, Arguments& out) {
         else return false;
     }
     return true;
-}
-
-// The camera-noise photograph as an upright JPEG of quality 92.
-bool WritePhotoJpeg(const std::string& path, int width, int height) {
-    const test::Photo photo = test::CameraPhoto(width, height);
-    const std::vector<uint8_t> topDown = test::PhotoBytes8(photo, 24);
-    const std::size_t stride = topDown.size() / height;
-    std::vector<uint8_t> bottomUp(topDown.size());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&bottomUp[(height - 1 - y) * stride], &topDown[y * stride], stride);
-    BitmapInfoHeader header;
-    header.width = width;
-    header.height = height;
-    header.bitCount = 24;
-    header.sizeImage = uint32_t(bottomUp.size());
-    CodecHandle h = cNewSession();
-    return h && cLoadDIBitmap(*h, header, bottomUp) && cSetJPEGParams(*h, 92) &&
-           cSave(*h, path, 92);
 }
 
 long PeakRssMegabytes() {
@@ -111,7 +93,7 @@ int Run(const Arguments& args) {
     clock.start();
     if (image.empty()) {
         image = root + "/photo.jpg";
-        if (!WritePhotoJpeg(image, args.width, args.height))
+        if (!bench::WritePhotoJpeg(image, args.width, args.height))
             return std::fprintf(stderr, "cannot write %s\n", image.c_str()), 1;
         std::printf("image: generated %dx%d camera-noise JPEG (quality 92) in %.1f s\n", args.width,
                     args.height, clock.elapsed() / 1000.0);
