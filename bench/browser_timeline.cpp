@@ -81,7 +81,7 @@ int JpegsIn(const fs::path& folder) {
 
 // The photographs as a camera leaves them: camera tags, a date, and the EXIF preview.
 bool WriteMaster(const fs::path& file, const Arguments& args, int index) {
-    static const char* const kModels[][2] = {{"Canon", "Canon EOS 5D Mark IV"},
+    static const std::string kModels[][2] = {{"Canon", "Canon EOS 5D Mark IV"},
                                              {"NIKON CORPORATION", "NIKON D750"},
                                              {"Canon", "Canon EOS R6"},
                                              {"NIKON CORPORATION", "NIKON Z 6"}};
