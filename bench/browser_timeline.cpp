@@ -95,8 +95,8 @@ bool WriteMaster(const fs::path& file, const Arguments& args, int index) {
         test::Shell("exiftool -q -overwrite_original -Make=" + ShellQuoted(model[0]) + " -Model=" +
                     ShellQuoted(model[1]) + " -ISO=" + std::to_string(100 << (index % 6)) +
                     " -FNumber=5.6 -ExposureTime=0.008 -DateTimeOriginal='2026:06:0" +
-                    std::to_string(1 + index % 9) + " 10:20:30' '-ThumbnailImage<=" +
-                    preview.string() + "' " + ShellQuoted(file));
+                    std::to_string(1 + index % 9) +
+                    " 10:20:30' '-ThumbnailImage<=" + preview.string() + "' " + ShellQuoted(file));
     fs::remove(preview);
     return ok;
 }
@@ -164,7 +164,7 @@ int Run(const fs::path& folder, const std::string& root) {
     BuildPresetTable(store, presets);
     AppOptions options = LoadSettings(store, root + "/profiles");
     options.settings.showOpenDialogAtStart = 0;
-    options.settings2.rightPanes = 1;    // the browser
+    options.settings2.rightPanes = 1;   // the browser
     options.settings3.browserView = 1;  // Medium
     LearnedProfileStore profiles(root + "/profiles");
     std::vector<std::string> recent;
@@ -213,10 +213,10 @@ int Run(const fs::path& folder, const std::string& root) {
         Step& step = steps[current];
         if (!step.startedAt) {
             std::fprintf(stderr, "%6.1f s  %s\n", now / 1000.0, step.name);
-            counts(step.thumbnailsBefore, step.infosBefore);
             step.startedAt = now;
             step.start();
             step.startCall = clock.elapsed() - now;
+            counts(step.thumbnailsBefore, step.infosBefore);  // after a relist: of the new list
         } else if (step.done()) {
             step.endedAt = clock.elapsed();
             counts(step.thumbnails, step.infos);
@@ -246,8 +246,8 @@ int Run(const fs::path& folder, const std::string& root) {
                 "infos", "block (ms)", "RSS (MB)");
     for (const Step& step : steps) {
         if (!step.endedAt) {
-            std::printf("%-40s %9s %9lld %7s %7s %9lld\n", step.name, "unfinished",
-                        step.startCall, "", "", step.longestBlock);
+            std::printf("%-40s %9s %9lld %7s %7s %9lld\n", step.name, "unfinished", step.startCall,
+                        "", "", step.longestBlock);
             continue;
         }
         std::printf("%-40s %9lld %9lld %7d %7d %9lld %8ld\n", step.name,
@@ -266,8 +266,7 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     stillpix::Arguments args;
     if (!stillpix::Parse(argc, argv, args)) {
-        std::fprintf(stderr,
-                     "usage: %s [--folder DIR] [--count N] [--size WxH] [--masters M]\n",
+        std::fprintf(stderr, "usage: %s [--folder DIR] [--count N] [--size WxH] [--masters M]\n",
                      argv[0]);
         return 2;
     }
@@ -282,9 +281,10 @@ int main(int argc, char** argv) {
         clock.start();
         if (!stillpix::MakeFolderApart(folder, args))
             return std::fprintf(stderr, "cannot make %s\n", folder.c_str()), 1;
-        std::printf("folder: generated %d files (%d distinct %dx%d JPEGs, quality 92, EXIF) in "
-                    "%.1f s\n",
-                    args.count, args.masters, args.width, args.height, clock.elapsed() / 1000.0);
+        std::printf(
+            "folder: generated %d files (%d distinct %dx%d JPEGs, quality 92, EXIF) in "
+            "%.1f s\n",
+            args.count, args.masters, args.width, args.height, clock.elapsed() / 1000.0);
     }
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

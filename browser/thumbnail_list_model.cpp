@@ -21,6 +21,7 @@ void ThumbnailListModel::Clear() {
     rows_.clear();
     rowOf_.clear();
     framed_.clear();
+    framedTypes_.clear();
     records_.clear();
     iconCache_.clear();
     endResetModel();
@@ -51,6 +52,7 @@ void ThumbnailListModel::SetThumbnailSize(int size, bool details) {
     if (!details) size_ = size;
     details_ = details;
     framed_.clear();
+    framedTypes_.clear();
     if (!rows_.empty())
         Q_EMIT dataChanged(index(0, 0), index(int(rows_.size()) - 1, 0), {Qt::DecorationRole});
 }
@@ -95,14 +97,21 @@ QIcon ThumbnailListModel::TypeIcon(const IMAGETHUMBDATA& record) const {
 }
 
 QPixmap ThumbnailListModel::Framed(const IMAGETHUMBDATA& record) const {
-    const auto found = framed_.find(&record);
-    if (found != framed_.end()) return found->second;
+    const bool loaded = record.thumbnailState == ThumbnailState::kLoaded;
+    // Items without a thumbnail share their type's framed icon: a listing of thousands of files
+    // then costs one cell per extension, not one per item (fitting the name column asks for many).
+    const QString extension =
+        loaded ? QString() : QFileInfo(QString::fromStdString(record.name)).suffix().toLower();
+    if (loaded) {
+        if (const auto found = framed_.find(&record); found != framed_.end()) return found->second;
+    } else if (const auto found = framedTypes_.find(extension); found != framedTypes_.end()) {
+        return *found;
+    }
     QPixmap cell(size_, size_);
     cell.fill(Qt::transparent);
     QPainter painter(&cell);
-    QImage picture = record.thumbnailState == ThumbnailState::kLoaded
-                         ? record.thumbnail
-                         : TypeIcon(record).pixmap(std::min(32, size_ - 4)).toImage();
+    QImage picture =
+        loaded ? record.thumbnail : TypeIcon(record).pixmap(std::min(32, size_ - 4)).toImage();
     if (picture.width() > size_ - 2 || picture.height() > size_ - 2)
         picture =
             picture.scaled(size_ - 2, size_ - 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -110,11 +119,10 @@ QPixmap ThumbnailListModel::Framed(const IMAGETHUMBDATA& record) const {
                       picture.width(), picture.height());
     painter.drawImage(shown, picture);
     painter.setPen(QApplication::palette().color(QPalette::Mid));
-    painter.drawRect(record.thumbnailState == ThumbnailState::kLoaded
-                         ? shown.adjusted(-1, -1, 0, 0)
-                         : QRect(0, 0, size_ - 1, size_ - 1));
+    painter.drawRect(loaded ? shown.adjusted(-1, -1, 0, 0) : QRect(0, 0, size_ - 1, size_ - 1));
     painter.end();
-    framed_[&record] = cell;
+    if (loaded) framed_[&record] = cell;
+    else framedTypes_.insert(extension, cell);
     return cell;
 }
 

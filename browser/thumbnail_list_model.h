@@ -58,8 +58,9 @@ private:
     int size_ = 96;
     bool details_ = false;
     QFileIconProvider iconProvider_;
-    mutable QHash<QString, QIcon> iconCache_;  // by lower-case extension
-    mutable std::unordered_map<const IMAGETHUMBDATA*, QPixmap> framed_;
+    mutable QHash<QString, QIcon> iconCache_;                            // by lower-case extension
+    mutable std::unordered_map<const IMAGETHUMBDATA*, QPixmap> framed_;  // loaded thumbnails
+    mutable QHash<QString, QPixmap> framedTypes_;  // type icons, by lower-case extension
 };
 
 }  // namespace stillpix

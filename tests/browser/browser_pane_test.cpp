@@ -133,6 +133,12 @@ TEST_F(BrowserTest, IconViewsLoadOnlyVisibleItemsAndDetailsLoadsThemAll) {
         loaded += record->thumbnailState == ThumbnailState::kLoaded ? 1 : 0;
     EXPECT_GT(loaded, 0);
     EXPECT_LT(loaded, 61);
+    // Items still without a thumbnail share one framed type icon, whatever the folder's size.
+    const auto decoration = [this](int row) {
+        const QModelIndex index = pane_->Model().index(row, 0);
+        return pane_->Model().data(index, Qt::DecorationRole).value<QPixmap>().cacheKey();
+    };
+    EXPECT_EQ(decoration(59), decoration(60));
     SaveScreenshotOf(pane_.get(), "browser_small");
     // Medium lists anew (another size); Details keeps the list and reads every item.
     pane_->SetViewMode(ViewMode::kMedium);
