@@ -1,7 +1,7 @@
 // Each stage of the 8-bit pipeline alone, at level 0 of one interior tile (632 x 632 with its
 // margins) of the camera-noise photograph, in the state the tile loop hands it over: MP/s of
 // level-0 pixels. Stages that work in place get their inputs back, untimed, before each run;
-// ClassifyPlain times the plain twin of the fast classification.
+// the ...Plain ones time the plain twins of the fast stages.
 #include <cstring>
 
 #include "bench/photo_fixture.h"
@@ -98,6 +98,9 @@ void BM_StageSmoothChroma(benchmark::State& state) {
 void BM_StageMerge(benchmark::State& state) {
     RunStage(state, true, [](PreparedTile& t) { MergeChildLevel(t.level1); });
 }
+void BM_StageMergePlain(benchmark::State& state) {
+    RunStage(state, true, [](PreparedTile& t) { MergeChildLevelPlain(t.level1); });
+}
 void BM_StageSharpen(benchmark::State& state) {
     RunStage(state, true, [](PreparedTile& t) { SharpenLevel(t.level0); });
 }
@@ -123,6 +126,7 @@ BENCHMARK(BM_StageSmoothLuma)->Apply(OverWallTime);
 BENCHMARK(BM_StageClassifyPlain)->Apply(OverWallTime);
 BENCHMARK(BM_StageSmoothChroma)->Apply(OverWallTime);
 BENCHMARK(BM_StageMerge)->Apply(OverWallTime);
+BENCHMARK(BM_StageMergePlain)->Apply(OverWallTime);
 BENCHMARK(BM_StageSharpen)->Apply(OverWallTime);
 BENCHMARK(BM_StageInverse)->Apply(OverWallTime);
 BENCHMARK(BM_StageMeasure)->Apply(OverWallTime);

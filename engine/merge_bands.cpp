@@ -1,5 +1,6 @@
 // Merging a processed child level back into its parent under the edge classes, the noise
-// thresholds and the band's suppression amounts.
+// thresholds and the band's suppression amounts. The plain loops: the bit-exact reference of
+// MergeChildLevel (merge_bands_fast.cpp), kept simple to read and to check.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -54,7 +55,7 @@ void UpsampleRow(const Sample* plane, int y, int childWidth, int childHeight, in
 }  // namespace
 
 template <class Sample>
-void MergeChildLevel(PyramidLevel<Sample>& child) {
+void MergeChildLevelPlain(PyramidLevel<Sample>& child) {
     PyramidLevel<Sample>& parent = *child.parent;
     const int c = child.index;
     const bool deepest = c >= 3;
@@ -97,7 +98,8 @@ void MergeChildLevel(PyramidLevel<Sample>& child) {
                 const int bin = PyramidLevel<Sample>::Bin(f[0]);
                 for (int k = 1; k < 3; ++k) {
                     const int32_t limit = context.Threshold(c, k, bin);
-                    d[k] = std::clamp(d[k], -limit, limit);
+                    // Spelled out: std::clamp leaves a negative limit undefined.
+                    d[k] = std::min(std::max(d[k], -limit), limit);
                 }
             }
             for (int k = 0; k < 3; ++k) {
@@ -111,7 +113,7 @@ void MergeChildLevel(PyramidLevel<Sample>& child) {
     }
 }
 
-template void MergeChildLevel(PyramidLevel<int16_t>&);
-template void MergeChildLevel(PyramidLevel<int32_t>&);
+template void MergeChildLevelPlain(PyramidLevel<int16_t>&);
+template void MergeChildLevelPlain(PyramidLevel<int32_t>&);
 
 }  // namespace stillpix

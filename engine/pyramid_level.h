@@ -121,7 +121,7 @@ template <class Sample>
 void InverseTransform(const PyramidLevel<Sample>& level);
 
 // Pyramid stages (pyramid.cpp, classify_edges_fast.cpp, smooth_luma.cpp, smooth_chroma.cpp,
-// merge_bands.cpp, sharpen.cpp).
+// merge_bands_fast.cpp, sharpen.cpp).
 template <class Sample>
 void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
                      bool withResults);
@@ -137,6 +137,9 @@ template <class Sample>
 void SmoothChroma(PyramidLevel<Sample>& level, bool below);
 template <class Sample>
 void MergeChildLevel(PyramidLevel<Sample>& child);
+// The plain loops of MergeChildLevel (merge_bands.cpp), its bit-exact reference.
+template <class Sample>
+void MergeChildLevelPlain(PyramidLevel<Sample>& child);
 template <class Sample>
 void SharpenLevel(PyramidLevel<Sample>& level);
 

@@ -4,12 +4,11 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QPushButton>
+#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
@@ -65,8 +64,6 @@ CBatchDialogBar::CBatchDialogBar(const BatchPaneContext& context, QWidget* paren
 
     QToolButton* add = AddButton(kCommandAdd, AddMenu());
     add->setObjectName("add");
-    // Alt+A, Alt+S and Alt+R reach the pane's commands from the keyboard.
-    add->setText("&" + add->text());
     QToolButton* exclude = AddButton(kCommandExclude);
     exclude->setObjectName("exclude");
     connect(exclude, &QToolButton::clicked, this, [this] {
@@ -74,38 +71,21 @@ CBatchDialogBar::CBatchDialogBar(const BatchPaneContext& context, QWidget* paren
         else ExcludeFromTree();
     });
     AddViewAndSortButtons();
+    QToolButton* edit = AddButton(kCommandEditSettings);
+    edit->setObjectName("editSettings");
+    connect(edit, &QToolButton::clicked, this, &CBatchDialogBar::EditSettings);
+    QToolButton* run = AddButton(kCommandRunBatch);
+    run->setObjectName("runBatch");
+    connect(run, &QToolButton::clicked, this, &CBatchDialogBar::RunBatch);
 
     statusLine_ = new QLabel(this);
     Column()->insertWidget(1, statusLine_);
     auto* group = new QGroupBox("Batch Settings", this);
     auto* groupColumn = new QVBoxLayout(group);
-    // A box that grows with its lines: the summary wraps in a narrow pane and never scrolls.
-    summary_ = new QLabel(group);
-    summary_->setTextFormat(Qt::PlainText);
-    summary_->setWordWrap(true);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    summary_->setFrameShape(QFrame::StyledPanel);
-    summary_->setFrameShadow(QFrame::Sunken);
-    summary_->setBackgroundRole(QPalette::Base);
-    summary_->setAutoFillBackground(true);
-    summary_->setMargin(4);
-    summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    summary_ = new QPlainTextEdit(group);
+    summary_->setReadOnly(true);
+    summary_->setMaximumHeight(summary_->fontMetrics().lineSpacing() * 4 + 14);
     groupColumn->addWidget(summary_);
-    // Under the summary they act on, not on the button bar, whose overflow would hide them in a
-    // narrow pane.
-    auto* commands = new QHBoxLayout;
-    const auto command = [&](const char* text, const QString& label, const char* name,
-                             std::function<void()> act) {
-        auto* button = new QPushButton(label, group);
-        button->setObjectName(name);
-        button->setToolTip(CommandTip(text));
-        button->setStatusTip(CommandStatus(text));
-        connect(button, &QPushButton::clicked, this, std::move(act));
-        commands->addWidget(button);
-    };
-    command(kCommandEditSettings, "Edit &Settings", "editSettings", [this] { EditSettings(); });
-    command(kCommandRunBatch, "&Run Batch", "runBatch", [this] { RunBatch(); });
-    groupColumn->addLayout(commands);
     Column()->addWidget(group);
 
     // Delete excludes where the focus is.
@@ -294,8 +274,9 @@ void CBatchDialogBar::EditSettings() {
 }
 
 void CBatchDialogBar::RebuildSettingsSummary() {
-    summary_->setText(QString::fromStdString(BatchSettingsSummary(settings_, *context_.presets))
-                          .replace("\r\n", "\n"));
+    summary_->setPlainText(
+        QString::fromStdString(BatchSettingsSummary(settings_, *context_.presets))
+            .replace("\r\n", "\n"));
 }
 
 bool CBatchDialogBar::RunBatch() {

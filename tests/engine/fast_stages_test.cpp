@@ -1,8 +1,9 @@
-// The fast classification against its plain twin, every map byte for byte, on random and
+// Each fast stage against its plain twin, every map and plane byte for byte, on random and
 // adversarial planes of both sample types, every level index and degree, colour and grey, tiny and
 // odd sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -47,8 +48,9 @@ Sample Generate(Fill fill, int x, int y, int plane, std::mt19937& rng) {
     return 0;
 }
 
-// Two identical levels (index, degree, colour mode) over one case's planes, with random thresholds
-// and a child for the bins except at the last level (index 3).
+// Two identical levels (index, degree, colour mode) over one case's planes and random class maps,
+// with random thresholds and suppression amounts (now and then far outside the usual range), and a
+// child (its source Y picks the bins except at the last level, index 3; the merge reads it all).
 template <class Sample>
 struct Twins {
     FilterContext context{};
@@ -57,23 +59,36 @@ struct Twins {
 
     Twins(const Case& c, int index, int degree, bool grey) {
         std::mt19937 rng(unsigned(c.width * 131 + c.height * 7 + index));
-        for (auto& channel : context.threshold[index])
-            for (auto& t : channel) {
-                const unsigned pick = rng() % 16;  // now and then none or a huge one
-                t = pick == 0   ? 0
-                    : pick == 1 ? 1 << 30
-                                : std::uniform_int_distribution<int32_t>(0, 1 << 16)(rng);
-            }
+        for (int band : {index, index + 1})
+            for (auto& channel : context.threshold[band])
+                for (auto& t : channel) {
+                    const unsigned pick =
+                        rng() % 16;  // now and then none, a huge or a negative one
+                    t = pick == 0   ? 0
+                        : pick == 1 ? 1 << 30
+                        : pick == 2 ? -int32_t(rng() % 5000)
+                                    : std::uniform_int_distribution<int32_t>(0, 1 << 16)(rng);
+                }
+        constexpr int16_t kAmounts[] = {0, 89, 102, 128, 300, -200, -8064, 8321, -32768, 32767};
         child.width = (c.width + 1) / 2, child.height = (c.height + 1) / 2;
-        child.AllocatePlanes(false);
+        child.index = index + 1, child.context = &context;
+        child.AllocatePlanes(true);
         for (std::size_t i = 0; i < child.Pixels(); ++i)
             child.planes[kSrcY][i] = Sample(int(rng() % 30000) - 2000);
+        for (int p = kSrcCr; p < kPlaneCount; ++p)
+            for (std::size_t i = 0; i < child.Pixels(); ++i)
+                child.planes[p][i] = Generate<Sample>(c.fill, int(i) % child.width,
+                                                      int(i) / child.width, p % 3, rng);
+        const int32_t amounts[3] = {kAmounts[rng() % 10], kAmounts[rng() % 10],
+                                    kAmounts[rng() % 10]};
         for (auto& l : level) {
             l.width = c.width, l.height = c.height, l.index = index;
             l.grey = grey, l.degree = degree, l.context = &context;
             l.last = index == 3;
             l.child = l.last ? nullptr : &child;
+            std::copy_n(amounts, 3, l.suppression);
             l.AllocatePlanes(true);
+            l.AllocateMaps();
         }
         for (int p = 0; p < kPlaneCount; ++p)
             for (int y = 0; y < c.height; ++y)
@@ -81,9 +96,19 @@ struct Twins {
                     const Sample v = Generate<Sample>(c.fill, x, y, p % 3, rng);
                     for (auto& l : level) l.planes[p][y * c.width + x] = v;
                 }
+        // Classes as the classification leaves them, and now and then any byte.
+        for (int m = kLumaClassMap; m < kMapCount; ++m)
+            for (std::size_t i = 0; i < level[0].Pixels(); ++i) {
+                const uint8_t v = uint8_t(rng() % 8 == 0 ? rng() : rng() % 5);
+                for (auto& l : level) l.maps[m][i] = v;
+            }
     }
     bool MapsEqual(Map m) const {
         return std::memcmp(level[0].maps[m], level[1].maps[m], level[0].Pixels()) == 0;
+    }
+    bool PlanesEqual(Plane p) const {
+        return std::memcmp(level[0].planes[p], level[1].planes[p],
+                           level[0].Pixels() * sizeof(Sample)) == 0;
     }
 };
 
@@ -114,6 +139,23 @@ void ExpectClassifyTwinsEqual() {
 TEST(FastStages, ClassifyLevelMatchesItsPlainTwin) {
     ExpectClassifyTwinsEqual<int16_t>();
     ExpectClassifyTwinsEqual<int32_t>();
+}
+
+// The child merged into each twin in turn: the merge reads the child and writes only its parent.
+template <class Sample>
+void ExpectMergeTwinsEqual() {
+    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+        t.child.parent = &t.level[0];
+        MergeChildLevel(t.child);
+        t.child.parent = &t.level[1];
+        MergeChildLevelPlain(t.child);
+        for (int p = kResY; p <= kResCb; ++p) EXPECT_TRUE(t.PlanesEqual(Plane(p))) << "plane " << p;
+    });
+}
+
+TEST(FastStages, MergeChildLevelMatchesItsPlainTwin) {
+    ExpectMergeTwinsEqual<int16_t>();
+    ExpectMergeTwinsEqual<int32_t>();
 }
 
 }  // namespace
