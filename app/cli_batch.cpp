@@ -21,7 +21,6 @@
 #include "batch/batch_queue.h"
 #include "batch/batch_runner.h"
 #include "batch/batch_settings_form.h"
-#include "batch/batch_texts.h"
 #include "batch/file_rules.h"
 #include "batch/run_report.h"
 #include "batch/run_shard.h"
@@ -208,13 +207,12 @@ public:
 
     bool ReportComplete() const { return reportComplete_; }
 
+    void FileStage(int, int, const std::string&, BatchFileStage stage) override { stage_ = stage; }
     void SetText(int selector, const std::string& text) override {
         switch (selector) {
             case kTextFile:
-                if (text.size() >= std::strlen(kBuildingProfileTail) &&
-                    text.compare(text.size() - std::strlen(kBuildingProfileTail), std::string::npos,
-                                 kBuildingProfileTail) == 0)
-                    pendingFile_ = text;  // printed with the count that follows
+                // A new file's label is printed with the count that follows it.
+                if (stage_ == BatchFileStage::kBuildingProfile) pendingFile_ = text;
                 else Line("  " + text);
                 break;
             case kTextCount: Line(text + ": " + pendingFile_); break;
@@ -264,6 +262,7 @@ private:
     int reportFd_;
     bool reportComplete_ = true;
     bool barShown_ = false;
+    BatchFileStage stage_ = BatchFileStage::kBuildingProfile;
     std::string pendingFile_;
     std::string elapsed_;
 };
@@ -297,11 +296,8 @@ int RunBatchCommand(int argc, char** argv) {
     BatchRunOptions options;
     options.presets = &context.presets;
     options.profiles = context.profiles.get();
-    const AppSettings2& learning = context.options.settings2;
-    options.profileOptions.selfLearning = learning.selfLearning != 0;
-    options.profileOptions.learnWhileBatch = learning.learnWhileBatch != 0;
-    options.profileOptions.skipBuildWhenSufficient = learning.batchSkipBuildWhenLearned != 0;
-    options.idlePriority = args.Flag("idle") || context.options.settings3.batchPriority > 0;
+    ApplyStoredBatchOptions(context.options, options);
+    options.idlePriority = options.idlePriority || args.Flag("idle");
     std::string summary = BatchSettingsSummary(settings, context.presets);
     for (std::size_t at; (at = summary.find("\r\n")) != std::string::npos;)
         summary.replace(at, 2, "\n");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_progress.h"
 #include "settings/batch_settings.h"
 
 namespace stillpix {
@@ -33,10 +34,21 @@ public:
     virtual void SetOverallPosition(int position) = 0;  // lower bar, 0..100
     // The run has ended (normally or stopped): the window closes itself.
     virtual void Done() = 0;
+    // A file enters a stage: file `number` (from 1) of `total`, its name. Sent with text 1, so
+    // that a front end follows the run without reading the label.
+    virtual void FileStage(int number, int total, const std::string& fileName,
+                           BatchFileStage stage) {
+        (void)number;
+        (void)total;
+        (void)fileName;
+        (void)stage;
+    }
     // False once the window has been closed; texts are then no longer sent.
     virtual bool IsWindow() const { return true; }
     // A file went to the processed or the failed list.
     virtual void FileFinished(const BatchFileResult& result) { (void)result; }
+    // The worker has left the run, window or not; the job's lists are final. The last call.
+    virtual void RunEnded() {}
 };
 
 enum BatchProgressText : int {

@@ -87,6 +87,12 @@ private:
     void Send(int selector, const std::string& text) const {
         if (WindowShown()) job_.progress->SetText(selector, text);
     }
+    // Text 1 and the stage notice of the file in hand.
+    void EnterStage(const std::string& name, BatchFileStage stage) const {
+        if (!WindowShown()) return;
+        job_.progress->FileStage(fileNumber_, total_, name, stage);
+        job_.progress->SetText(kTextFile, FileLabelText(name, stage));
+    }
 
     void Finish(BatchFileResult& result, std::chrono::steady_clock::time_point start) {
         (result.processed ? job_.processedList : job_.failedList).push_back(result.source);
@@ -110,8 +116,10 @@ private:
         const std::string& source = job_.fileList[static_cast<std::size_t>(i)];
         const std::string name = FileNameOf(source);
         std::error_code ec;
+        fileNumber_ = i + 1;
+        total_ = total;
         if (WindowShown() && std::filesystem::exists(source, ec)) {
-            Send(kTextFile, FileLabelText(name, BatchFileStage::kBuildingProfile));
+            EnterStage(name, BatchFileStage::kBuildingProfile);
             Send(kTextCount, CountLabelText(i + 1, total));
         }
 
@@ -178,7 +186,7 @@ private:
         result.profile = choice.measured ? ProfileSource::kMeasured : ProfileSource::kLearned;
         NoiseProfile profile = choice.profile;
 
-        Send(kTextFile, FileLabelText(FileNameOf(source), BatchFileStage::kFiltering));
+        EnterStage(FileNameOf(source), BatchFileStage::kFiltering);
         if (stop_.Requested()) return Outcome::kStopped;
         const bool filtered = image.Filter(tiles, profile, params, &watch_, WatchTile);
         if (stop_.Requested()) return Outcome::kStopped;
@@ -201,10 +209,21 @@ private:
     const BatchSettings settings_;  // one record for the whole run
     ProfileChoiceOptions profileOptions_;
     TileWatch watch_;
+    int fileNumber_ = 0;
+    int total_ = 0;
     int64_t elapsedMs_ = 0;
 };
 
 }  // namespace
+
+void ApplyStoredBatchOptions(const AppOptions& options, BatchRunOptions& run) {
+    ProfileChoiceOptions& profile = run.profileOptions;
+    profile.kind = ProfileRunKind::kBatchImage;
+    profile.selfLearning = options.settings2.selfLearning != 0;
+    profile.learnWhileBatch = options.settings2.learnWhileBatch != 0;
+    profile.skipBuildWhenSufficient = options.settings2.batchSkipBuildWhenLearned != 0;
+    run.idlePriority = options.settings3.batchPriority > 0;
+}
 
 bool RunBatchJob(BatchJob& job, const BatchRunOptions& options, const BatchStop& stop) {
     if (!job.settings || !options.presets || options.presets->count <= 0 || !options.profiles)

@@ -10,6 +10,7 @@
 #include "document/image_job.h"
 #include "engine/noise_filter_params.h"
 #include "settings/image_profile_choice.h"
+#include "settings/persisted_settings.h"
 #include "settings/preset_table.h"
 #include "settings/profile_store.h"
 
@@ -26,6 +27,12 @@ struct BatchRunOptions {
     // The upper bar; without one it goes to the job's BatchProgress.
     ProgressControl* imageProgress = nullptr;
 };
+
+// What a batch run takes from the stored options, for the command line and the window alike:
+// the profile stage of a batch image ("Enable Profile Self-Learning", learning while the batch
+// runs, no build when the learned profile suffices) and idle priority for the batch priority
+// "Low" (any value above 0).
+void ApplyStoredBatchOptions(const AppOptions& options, BatchRunOptions& run);
 
 // The stop words a run watches: a generation that must keep its starting value and a cancel
 // flag, both written by another thread.

@@ -119,6 +119,8 @@ QAbstractItemView* CRightPaneDialogBar::CurrentList() const {
 
 QToolButton* CRightPaneDialogBar::AddButton(const char* command, QMenu* menu) {
     auto* button = new QToolButton(buttonBar_);
+    // Sized by its words: the icon-only default gives a button too low for its text.
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setText(CommandTip(command));
     button->setToolTip(CommandTip(command));
     button->setStatusTip(CommandStatus(command));

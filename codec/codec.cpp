@@ -35,7 +35,7 @@ void DescribeBitmap(CodecSession& h) {
     info.header.width = image.width;
     info.header.height = image.height;
     info.header.bitCount = static_cast<uint16_t>(8 * image.Channels());
-    info.header.sizeImage = static_cast<uint32_t>(image.display.size());
+    info.header.sizeImage = static_cast<uint32_t>(image.Stride() * image.height);
     if (image.grey) {
         info.header.clrUsed = 256;
         for (int i = 0; i < 256; ++i) info.colors[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
@@ -95,7 +95,28 @@ void ReadTiffProfile(const std::filesystem::path& file, std::vector<uint8_t>& ic
         icc.assign(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + length);
 }
 
-bool RequireImage(const CodecSession& h) { return h.loaded && !h.image.display.empty(); }
+bool RequireImage(const CodecSession& h) { return h.HasPixels(); }
+
+// Lent pixels are copied before they are changed; 16-bit ones as cLoadImage16 takes them.
+bool OwnLentPixels(CodecSession& h) {
+    if (h.lentDisplay == nullptr) return true;
+    const codec::ImageRows lent = h.Rows();
+    DecodedImage image;
+    std::string error;
+    if (!image.Allocate(lent.width, lent.height, lent.grey, lent.has16, error))
+        return Fail(h, error);
+    if (lent.has16) {
+        std::memcpy(image.samples.data(), lent.samples, image.samples.size() * 2);
+        image.DisplayFromSamples();
+    } else {
+        std::memcpy(image.display.data(), lent.display, image.display.size());
+    }
+    h.image.display = std::move(image.display);
+    h.image.samples = std::move(image.samples);
+    h.lentDisplay = nullptr;
+    h.lentSamples = nullptr;
+    return true;
+}
 
 // Takes over handed-in pixels as the image to save; the blocks and profile start empty.
 bool Adopt(CodecSession& h, DecodedImage&& image) {
@@ -160,7 +181,7 @@ bool cGetImageInfo(const CodecSession& h, ImageInfo& out) {
 
 bool cGetBitsPtr(const CodecSession& h, const uint8_t*& bits) {
     if (!RequireImage(h)) return false;
-    bits = h.image.display.data();
+    bits = h.Rows().display;
     return true;
 }
 
@@ -173,29 +194,40 @@ bool cGetBITMAPINFOPtr(const CodecSession& h, const BitmapInfo*& info) {
 bool cGetDIB(const CodecSession& h, std::vector<uint8_t>& out) {
     if (!RequireImage(h)) return false;
     const std::size_t paletteBytes = h.image.grey ? sizeof h.bitmapInfo.colors : 0;
+    const std::size_t bitsBytes = h.image.Stride() * static_cast<std::size_t>(h.image.height);
     try {
-        out.resize(sizeof(BitmapInfoHeader) + paletteBytes + h.image.display.size());
+        out.resize(sizeof(BitmapInfoHeader) + paletteBytes + bitsBytes);
     } catch (const std::bad_alloc&) {
         return false;
     }
     std::memcpy(out.data(), &h.bitmapInfo.header, sizeof(BitmapInfoHeader));
     std::memcpy(out.data() + sizeof(BitmapInfoHeader), h.bitmapInfo.colors.data(), paletteBytes);
-    std::memcpy(out.data() + sizeof(BitmapInfoHeader) + paletteBytes, h.image.display.data(),
-                h.image.display.size());
+    std::memcpy(out.data() + sizeof(BitmapInfoHeader) + paletteBytes, h.Rows().display, bitsBytes);
     return true;
 }
 
 bool cGetImage16(const CodecSession& h, std::vector<uint8_t>& out) {
     if (!RequireImage(h) || !h.image.has16) return false;
+    const std::size_t count = std::size_t(h.image.width) * h.image.height * h.image.Channels();
+    const uint16_t* samples = h.Rows().samples;
     try {
-        out.resize(h.image.samples.size() * 2);
+        out.resize(count * 2);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (std::size_t i = 0; i < h.image.samples.size(); ++i) {
-        out[2 * i] = static_cast<uint8_t>(h.image.samples[i]);
-        out[2 * i + 1] = static_cast<uint8_t>(h.image.samples[i] >> 8);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[2 * i] = static_cast<uint8_t>(samples[i]);
+        out[2 * i + 1] = static_cast<uint8_t>(samples[i] >> 8);
     }
+    return true;
+}
+
+bool cTakeImage(CodecSession& h, std::vector<uint8_t>& display, std::vector<uint16_t>& samples) {
+    if (!RequireImage(h) || !OwnLentPixels(h)) return false;
+    display = std::move(h.image.display);
+    samples = std::move(h.image.samples);
+    h.image.display = {};
+    h.image.samples = {};
     return true;
 }
 
@@ -220,6 +252,7 @@ bool cLoadICCProfile(CodecSession& h, std::span<const uint8_t> profile) {
 
 bool cApplyICCProfile(CodecSession& h, std::span<const uint8_t> target) {
     if (!RequireImage(h)) return Fail(h, "no image to convert");
+    if (!OwnLentPixels(h)) return false;
     std::string error;
     if (!codec::ConvertPixels(h.image, h.pixelProfile, target, error)) return Fail(h, error);
     h.pixelProfile.assign(target.begin(), target.end());
@@ -282,6 +315,24 @@ bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, 
         image.samples[i] = static_cast<uint16_t>(samples[2 * i] | samples[2 * i + 1] << 8);
     image.DisplayFromSamples();
     return Adopt(h, std::move(image));
+}
+
+bool cLendImage(CodecSession& h, std::span<const uint8_t> display,
+                std::span<const uint16_t> samples, int width, int height, bool grey) {
+    std::string error;
+    if (!codec::CheckImageSize(width, height, UINT64_MAX, error)) return Fail(h, error);
+    DecodedImage image = DecodedImage::Header(width, height, grey, !samples.empty());
+    const std::size_t pixels = std::size_t(width) * static_cast<std::size_t>(height);
+    if (display.size() / image.Stride() < static_cast<std::size_t>(height) ||
+        (!samples.empty() && samples.size() / image.Channels() < pixels))
+        return Fail(h, "the lent pixels are too short for the image size");
+    h.Clear();
+    h.image = std::move(image);
+    h.lentDisplay = display.data();
+    h.lentSamples = samples.empty() ? nullptr : samples.data();
+    h.loaded = true;
+    DescribeBitmap(h);
+    return true;
 }
 
 bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out) {

@@ -79,6 +79,10 @@ bool cGetDIB(const CodecSession& h, std::vector<uint8_t>& out);
 // The 16-bit samples of a 48- or 16-bit image: width x height x bits-per-pixel / 8 bytes.
 bool cGetImage16(const CodecSession& h, std::vector<uint8_t>& out);
 
+// Moves the display bitmap and the 16-bit samples (empty for an 8-bit image) out of the handle,
+// which keeps its blocks and profile but no pixels.
+bool cTakeImage(CodecSession& h, std::vector<uint8_t>& display, std::vector<uint16_t>& samples);
+
 // The profile embedded in the loaded file; false when there is none.
 bool cGetImageICCProfile(const CodecSession& h, std::vector<uint8_t>& out);
 // The profile's description; false for bytes that are not a profile.
@@ -98,6 +102,13 @@ bool cLoadDIBitmap(CodecSession& h, const BitmapInfoHeader& header, std::span<co
 bool cLoadImage8(CodecSession& h, std::span<const uint8_t> grey, int width, int height);
 bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, int height,
                   bool grey);
+
+// Lends pixels for a save instead of handing them over: the display bitmap (bottom-up, padded
+// rows, 8-bit B, G, R or grey) and, for a 16-bit image, its samples (top-down, unpadded, host
+// order), whose high bytes the display must hold. They are read where they lie, so they must
+// stay alive and unchanged until the handle is unloaded or destroyed; a conversion copies them.
+bool cLendImage(CodecSession& h, std::span<const uint8_t> display,
+                std::span<const uint16_t> samples, int width, int height, bool grey);
 
 // The image's blocks (empty ones for an image without them), and the blocks a save writes.
 bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out);

@@ -20,7 +20,7 @@ bool cSave(CodecSession& h, const std::filesystem::path& file, int code) {
 bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat format,
              int jpegQuality) {
     h.error.clear();
-    if (!h.loaded || h.image.display.empty()) {
+    if (!h.HasPixels()) {
         h.error = "there is no image to save";
         return false;
     }
@@ -35,6 +35,7 @@ bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat form
     }
     const std::span<const uint8_t> icc =
         h.saveIcc ? std::span<const uint8_t>(h.pixelProfile) : std::span<const uint8_t>();
+    const codec::ImageRows rows = h.Rows();
     std::string error;
     bool ok = false;
     h.warning.clear();
@@ -47,15 +48,15 @@ bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat form
             const bool plain = h.exif.Empty() && h.iptc.Empty();
             TemporarySibling raw(file);
             ok = raw.Ok() || (error = raw.Error(), false);
-            ok = ok && codec::WriteTiff(h.image, plain ? temp.Path() : raw.Path(), h.keep16Save,
+            ok = ok && codec::WriteTiff(rows, plain ? temp.Path() : raw.Path(), h.keep16Save,
                                         h.exif.Internals().block.bigEndian, icc, error);
             ok = ok &&
                  (plain || codec::WriteTiffWithMetadata(raw.Path(), temp.Path(), h.exif, h.iptc,
                                                         h.image.width, h.image.height, error));
         } else if (format == SaveFormat::kPng) {
-            ok = codec::WritePng(h.image, temp.Path(), h.keep16Save, icc, &meta, error);
+            ok = codec::WritePng(rows, temp.Path(), h.keep16Save, icc, &meta, error);
         } else {
-            ok = codec::WriteJpeg(h.image, temp.Path(), jpegQuality, icc, &meta, error);
+            ok = codec::WriteJpeg(rows, temp.Path(), jpegQuality, icc, &meta, error);
         }
         if (ok && !meta.dropped.empty()) {
             h.warning = "left out of " + file.string() + " (a JPEG segment holds at most 64 KB):";

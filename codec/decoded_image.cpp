@@ -28,6 +28,8 @@ uint64_t PixelBytes(int64_t width, int64_t height, bool grey, bool with16) {
 
 std::size_t DecodedImage::Stride() const { return BitmapStride(width, 8 * Channels()); }
 
+std::size_t ImageRows::Stride() const { return BitmapStride(width, 8 * Channels()); }
+
 bool DecodedImage::Allocate(int w, int h, bool isGrey, bool with16, std::string& error) {
     if (!CheckImageSize(w, h, UINT64_MAX, error)) return false;
     if (const uint64_t needs = PixelBytes(w, h, isGrey, with16); needs > allocationLimit) {

@@ -17,6 +17,25 @@ constexpr int64_t kMaxPixels = int64_t{1} << 30;
 // (deflate and LZW peak near a thousand), so a header claiming more is lying.
 constexpr int64_t kMaxPixelsPerFileByte = 4096;
 
+// A picture's rows, read only, wherever its buffers live: what the writers read.
+struct ImageRows {
+    int width = 0;
+    int height = 0;
+    bool grey = false;
+    bool has16 = false;
+    const uint8_t* display = nullptr;   // bottom-up, rows padded to 4 bytes
+    const uint16_t* samples = nullptr;  // top-down, unpadded; null without 16-bit samples
+
+    int Channels() const { return grey ? 1 : 3; }
+    std::size_t Stride() const;
+    const uint8_t* DisplayRow(int y) const {
+        return display + static_cast<std::size_t>(height - 1 - y) * Stride();
+    }
+    const uint16_t* SampleRow(int y) const {
+        return samples + static_cast<std::size_t>(y) * width * Channels();
+    }
+};
+
 struct DecodedImage {
     int width = 0;
     int height = 0;
@@ -43,6 +62,10 @@ struct DecodedImage {
     }
     const uint16_t* SampleRow(int y) const {
         return samples.data() + static_cast<std::size_t>(y) * width * Channels();
+    }
+
+    ImageRows Rows() const {
+        return {width, height, grey, has16, display.data(), has16 ? samples.data() : nullptr};
     }
 
     // A picture's size and layout without its buffers, as a file's header gives them.

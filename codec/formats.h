@@ -41,11 +41,11 @@ bool ReadBmp(const std::filesystem::path& file, const ReadOptions& options, Deco
 // `meta`, when given, is carried into the file (JPEG: APP1 EXIF and XMP, APP13, COM; PNG: eXIf,
 // iTXt XMP, the IPTC as ImageMagick's raw profile, the comment as tEXt).
 struct OutputMetadata;
-bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& file, int quality,
+bool WriteJpeg(const ImageRows& image, const std::filesystem::path& file, int quality,
                std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error);
-bool WritePng(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
+bool WritePng(const ImageRows& image, const std::filesystem::path& file, bool sixteen,
               std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error);
-bool WriteTiff(const DecodedImage& image, const std::filesystem::path& file, bool sixteen,
+bool WriteTiff(const ImageRows& image, const std::filesystem::path& file, bool sixteen,
                bool bigEndian, std::span<const uint8_t> icc, std::string& error);
 
 }  // namespace stillpix::codec

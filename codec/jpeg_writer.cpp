@@ -70,7 +70,7 @@ std::vector<Segment> Segments(const OutputMetadata* meta) {
     return out;
 }
 
-bool Encode(JpegEncoder& e, std::FILE* file, const DecodedImage* image, int quality,
+bool Encode(JpegEncoder& e, std::FILE* file, const ImageRows* image, int quality,
             const uint8_t* icc, unsigned iccLength, const std::vector<Segment>* segments) {
     InstallJpegError(e.error, reinterpret_cast<j_common_ptr>(&e.info));
     if (setjmp(e.error.jump)) return false;
@@ -107,7 +107,7 @@ bool Encode(JpegEncoder& e, std::FILE* file, const DecodedImage* image, int qual
 
 }  // namespace
 
-bool WriteJpeg(const DecodedImage& image, const std::filesystem::path& path, int quality,
+bool WriteJpeg(const ImageRows& image, const std::filesystem::path& path, int quality,
                std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error) {
     if (image.width > 65500 || image.height > 65500) {
         error = "a JPEG file cannot hold an image of " + std::to_string(image.width) + " x " +

@@ -31,7 +31,7 @@ void OnError(png_structp png, png_const_charp message) {
 void OnWarning(png_structp, png_const_charp) {}
 
 // One top-down row in PNG order: R, G, B (or grey) samples, 16-bit ones most significant first.
-void SixteenBitRow(const DecodedImage& image, int y, uint8_t* out) {
+void SixteenBitRow(const ImageRows& image, int y, uint8_t* out) {
     const uint16_t* in = image.SampleRow(y);
     const int channels = image.Channels();
     for (int x = 0; x < image.width; ++x)
@@ -89,7 +89,7 @@ struct TextChunks {
 };
 
 // Runs libpng under a setjmp; holds only plain values.
-bool Encode(PngEncoder& e, std::FILE* file, const DecodedImage* image, bool sixteen,
+bool Encode(PngEncoder& e, std::FILE* file, const ImageRows* image, bool sixteen,
             const uint8_t* icc, png_uint_32 iccLength, uint8_t* row16, const OutputMetadata* meta,
             TextChunks* text) {
     if (setjmp(png_jmpbuf(e.png))) return false;
@@ -123,7 +123,7 @@ bool Encode(PngEncoder& e, std::FILE* file, const DecodedImage* image, bool sixt
 
 }  // namespace
 
-bool WritePng(const DecodedImage& image, const std::filesystem::path& path, bool sixteen,
+bool WritePng(const ImageRows& image, const std::filesystem::path& path, bool sixteen,
               std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error) {
     sixteen = sixteen && image.has16;
     FilePtr file = OpenFile(path, "wb");

@@ -24,6 +24,17 @@ public:
     BitmapInfo bitmapInfo;
     std::string error;
     std::string warning;  // of the last save: what it had to leave out
+    // Pixels lent by the caller (cLendImage), read where they lie; `image` then holds only the
+    // size and layout.
+    const uint8_t* lentDisplay = nullptr;
+    const uint16_t* lentSamples = nullptr;
+
+    codec::ImageRows Rows() const {
+        codec::ImageRows rows = image.Rows();
+        if (lentDisplay != nullptr) rows.display = lentDisplay, rows.samples = lentSamples;
+        return rows;
+    }
+    bool HasPixels() const { return loaded && (lentDisplay != nullptr || !image.display.empty()); }
 
     // Forgets the image and everything that came with it; the options stay.
     void Clear() {
@@ -34,6 +45,8 @@ public:
         iptc = IptcBlock();
         bitmapInfo = {};
         saveIcc = false;
+        lentDisplay = nullptr;
+        lentSamples = nullptr;
     }
 };
 

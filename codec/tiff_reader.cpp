@@ -9,24 +9,12 @@
 
 #include "codec/formats.h"
 #include "codec/tiff_handle.h"
+#include "codec/tiff_rows.h"
 
 namespace stillpix::codec {
 namespace {
 
 constexpr uint16_t kMaxSamplesPerPixel = 16;
-
-struct TiffLayout {
-    uint32_t width = 0, height = 0;
-    uint16_t bitsPerSample = 1, samplesPerPixel = 1, photometric = PHOTOMETRIC_MINISBLACK;
-    uint16_t planar = PLANARCONFIG_CONTIG, sampleFormat = SAMPLEFORMAT_UINT,
-             orientation = ORIENTATION_TOPLEFT;
-    uint16_t compression = COMPRESSION_NONE;
-    int colourChannels = 1;  // 1 grey, 3 RGB
-    int alphaChannel = -1;   // index of the alpha sample, or -1
-    bool premultiplied = false;
-    bool direct = false;  // read sample by sample
-    bool grey = false;
-};
 
 bool ReadLayout(TIFF* tif, TiffLayout& l, std::string& error) {
     if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) ||
@@ -198,36 +186,6 @@ private:
     std::vector<uint8_t> chunk_;
 };
 
-void ConvertRow(const uint8_t* in, const TiffLayout& l, DecodedImage& image, int y) {
-    const bool sixteen = l.bitsPerSample == 16;
-    const uint32_t maxValue = sixteen ? 65535 : 255;
-    const bool invert = l.photometric == PHOTOMETRIC_MINISWHITE;
-    uint16_t* out16 = image.has16 ? image.SampleRow(y) : nullptr;
-    uint8_t* out8 = image.DisplayRow(y);
-    const int shift = sixteen ? 8 : 0;
-    for (int x = 0; x < image.width; ++x) {
-        auto sample = [&](int channel) -> uint32_t {
-            const std::size_t index = std::size_t(x) * l.samplesPerPixel + channel;
-            if (!sixteen) return in[index];
-            uint16_t v;
-            std::memcpy(&v, in + 2 * index, 2);  // libtiff has put it in host order
-            return v;
-        };
-        uint32_t c[3];
-        for (int i = 0; i < l.colourChannels; ++i) c[i] = invert ? maxValue - sample(i) : sample(i);
-        if (l.alphaChannel >= 0) {
-            const uint32_t a = sample(l.alphaChannel);
-            for (int i = 0; i < l.colourChannels; ++i)
-                c[i] = OverWhite(c[i], a, maxValue, l.premultiplied);
-        }
-        for (int i = 0; i < l.colourChannels; ++i) {
-            const uint32_t v = c[l.colourChannels == 3 ? 2 - i : 0];
-            if (out16 != nullptr) out16[x * l.colourChannels + i] = static_cast<uint16_t>(v);
-            out8[x * l.colourChannels + i] = static_cast<uint8_t>(v >> shift);
-        }
-    }
-}
-
 bool ReadDirect(TIFF* tif, const TiffLayout& l, DecodedImage& image, std::string& error) {
     BandReader reader(tif, l);
     if (!reader.Allocate(error)) return false;
@@ -235,7 +193,8 @@ bool ReadDirect(TIFF* tif, const TiffLayout& l, DecodedImage& image, std::string
         if (!reader.Read(top, error)) return false;
         const uint32_t rows = std::min(reader.BandHeight(), l.height - top);
         for (uint32_t r = 0; r < rows; ++r)
-            ConvertRow(reader.Band() + r * reader.RowBytes(), l, image, static_cast<int>(top + r));
+            ConvertTiffRow(reader.Band() + r * reader.RowBytes(), l, image,
+                           static_cast<int>(top + r));
     }
     return true;
 }

@@ -9,7 +9,7 @@
 
 namespace stillpix::codec {
 
-bool WriteTiff(const DecodedImage& image, const std::filesystem::path& path, bool sixteen,
+bool WriteTiff(const ImageRows& image, const std::filesystem::path& path, bool sixteen,
                bool bigEndian, std::span<const uint8_t> icc, std::string& error) {
     sixteen = sixteen && image.has16;
     const int channels = image.Channels();

@@ -59,27 +59,22 @@ void CBitmapEx::RestoreDisplayFromUnprocessed() {
         std::memcpy(display_.bits.data(), unprocessed_->display_.bits.data(), display_.bits.size());
 }
 
-// The display bitmap, the samples and the copy from a loaded handle; the blocks and the
-// formatter are set by the caller.
+// The display bitmap and the samples, moved out of a loaded handle (which keeps its blocks); the
+// blocks and the formatter are set by the caller.
 static bool TakePixels(CodecSession& h, const ImageInfo& info, DisplayBitmap& display,
                        std::vector<uint16_t>& samples, std::string* error) {
-    const uint8_t* bits = nullptr;
     const BitmapInfo* bitmapInfo = nullptr;
-    if (!cGetBitsPtr(h, bits) || !cGetBITMAPINFOPtr(h, bitmapInfo))
-        return Fail(error, cGetLastError(h));
+    std::vector<uint16_t> taken;
+    if (!cGetBITMAPINFOPtr(h, bitmapInfo)) return Fail(error, cGetLastError(h));
     display.info = *bitmapInfo;
+    if (!cTakeImage(h, display.bits, taken)) return Fail(error, cGetLastError(h));
     display.width = info.width;
     display.height = info.height;
-    display.bitCount = bitmapInfo->header.bitCount;
+    display.bitCount = display.info.header.bitCount;
     display.stride = static_cast<int>(BitmapStride(info.width, display.bitCount));
-    display.bits.assign(bits, bits + std::size_t(display.stride) * info.height);
     display.valid = true;
-    if (info.bitsPerPixel == 48 || (info.bitsPerPixel == 16 && info.grey)) {
-        std::vector<uint8_t> bytes;
-        if (!cGetImage16(h, bytes)) return Fail(error, cGetLastError(h));
-        samples.resize(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    }
+    if (info.bitsPerPixel == 48 || (info.bitsPerPixel == 16 && info.grey))
+        samples = std::move(taken);
     return true;
 }
 

@@ -18,23 +18,17 @@ constexpr uint32_t kMaxExifBlockBytes = 0x20000;
 using document_internal::Fail;
 using document_internal::Session;
 
+// The image's own buffers are lent, not copied: the handle lives only for this call.
 bool HandOver(CodecSession& h, const CBitmapEx& image) {
     const DisplayBitmap& display = image.Display();
     const int bpp = image.BitsPerPixel();
-    if (bpp == 48 || bpp == 16) {
-        const auto& samples = image.Samples16();
-        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(samples.data()),
-                                             samples.size() * 2);
-        return cLoadImage16(h, bytes, display.width, display.height, bpp == 16);
-    }
-    if (bpp == 8) {
-        std::vector<uint8_t> grey(std::size_t(display.width) * display.height);
-        for (int y = 0; y < display.height; ++y)
-            std::memcpy(grey.data() + std::size_t(y) * display.width, display.Row(y),
-                        std::size_t(display.width));
-        return cLoadImage8(h, grey, display.width, display.height);
-    }
-    return cLoadDIBitmap(h, display.info.header, display.bits);
+    if (display.bitCount != 8 && display.bitCount != 24)
+        return cLoadDIBitmap(h, display.info.header, display.bits);
+    const std::span<const uint16_t> samples = bpp == 48 || bpp == 16
+                                                  ? std::span<const uint16_t>(image.Samples16())
+                                                  : std::span<const uint16_t>();
+    return cLendImage(h, display.bits, samples, display.width, display.height,
+                      display.bitCount == 8);
 }
 
 }  // namespace

@@ -75,9 +75,6 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     settings.profileOptions.alwaysBuildImageProfile =
         options.settings2.alwaysBuildImageProfile != 0;
     settings.profileOptions.buildRequested = buildRequested_;
-    settings.profileOptions.skipBuildWhenSufficient =
-        options.settings2.batchSkipBuildWhenLearned != 0;
-    settings.profileOptions.learnWhileBatch = options.settings2.learnWhileBatch != 0;
     settings.store = context_.profiles;
     settings.useIndividualProfile = useIndividualProfile_;
     settings.jpegQuality = options.settings.jpegQuality;

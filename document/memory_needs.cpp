@@ -23,14 +23,14 @@ uint64_t MemoryToProcess(const ImageFileInfo& info, bool keep16, bool unprocesse
     const uint64_t display = BitmapStride(static_cast<int>(width), 8 * channels) * height;
     const bool sixteen = keep16 && info.bitsPerPixel >= 16 * channels;
     const uint64_t samples = sixteen ? width * height * channels * 2 : 0;
-    // Held at the peak of the load: the codec's decode, the image, the unprocessed copy, and the
-    // samples once more while they are taken over. A save hands the image to a fresh codec
-    // session (one more display bitmap and sample set, or an unpadded grey copy).
-    const uint64_t copies = unprocessedCopy ? 3 : 2;
-    const uint64_t load = copies * display + (copies + (sixteen ? 1 : 0)) * samples;
-    const uint64_t save = copies * (display + samples) + (info.grey && !sixteen ? display : 0);
+    // The image and its unprocessed copy: the codec's decode is taken over, not copied, and a
+    // save lends the image to the codec. The largest buffer a writer adds is the JPEG encoder's
+    // coefficients, two bytes a sample, held whole for its optimised Huffman tables.
+    const uint64_t copies = unprocessedCopy ? 2 : 1;
+    const uint64_t coefficients = width * height * channels * 2;
+    const uint64_t save = copies * (display + samples) + coefficients;
     const uint64_t engine = kEngineBytesPerThread * static_cast<uint64_t>(EngineThreads());
-    return (load > save ? load : save) + engine + kBaseBytes;
+    return save + engine + kBaseBytes;
 }
 
 bool ImageFitsInMemory(const ImageFileInfo& info, bool keep16, bool unprocessedCopy,

@@ -4,11 +4,12 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
@@ -64,6 +65,8 @@ CBatchDialogBar::CBatchDialogBar(const BatchPaneContext& context, QWidget* paren
 
     QToolButton* add = AddButton(kCommandAdd, AddMenu());
     add->setObjectName("add");
+    // Alt+A, Alt+S and Alt+R reach the pane's commands from the keyboard.
+    add->setText("&" + add->text());
     QToolButton* exclude = AddButton(kCommandExclude);
     exclude->setObjectName("exclude");
     connect(exclude, &QToolButton::clicked, this, [this] {
@@ -71,21 +74,38 @@ CBatchDialogBar::CBatchDialogBar(const BatchPaneContext& context, QWidget* paren
         else ExcludeFromTree();
     });
     AddViewAndSortButtons();
-    QToolButton* edit = AddButton(kCommandEditSettings);
-    edit->setObjectName("editSettings");
-    connect(edit, &QToolButton::clicked, this, &CBatchDialogBar::EditSettings);
-    QToolButton* run = AddButton(kCommandRunBatch);
-    run->setObjectName("runBatch");
-    connect(run, &QToolButton::clicked, this, &CBatchDialogBar::RunBatch);
 
     statusLine_ = new QLabel(this);
     Column()->insertWidget(1, statusLine_);
     auto* group = new QGroupBox("Batch Settings", this);
     auto* groupColumn = new QVBoxLayout(group);
-    summary_ = new QPlainTextEdit(group);
-    summary_->setReadOnly(true);
-    summary_->setMaximumHeight(summary_->fontMetrics().lineSpacing() * 4 + 14);
+    // A box that grows with its lines: the summary wraps in a narrow pane and never scrolls.
+    summary_ = new QLabel(group);
+    summary_->setTextFormat(Qt::PlainText);
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setFrameShape(QFrame::StyledPanel);
+    summary_->setFrameShadow(QFrame::Sunken);
+    summary_->setBackgroundRole(QPalette::Base);
+    summary_->setAutoFillBackground(true);
+    summary_->setMargin(4);
+    summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     groupColumn->addWidget(summary_);
+    // Under the summary they act on, not on the button bar, whose overflow would hide them in a
+    // narrow pane.
+    auto* commands = new QHBoxLayout;
+    const auto command = [&](const char* text, const QString& label, const char* name,
+                             std::function<void()> act) {
+        auto* button = new QPushButton(label, group);
+        button->setObjectName(name);
+        button->setToolTip(CommandTip(text));
+        button->setStatusTip(CommandStatus(text));
+        connect(button, &QPushButton::clicked, this, std::move(act));
+        commands->addWidget(button);
+    };
+    command(kCommandEditSettings, "Edit &Settings", "editSettings", [this] { EditSettings(); });
+    command(kCommandRunBatch, "&Run Batch", "runBatch", [this] { RunBatch(); });
+    groupColumn->addLayout(commands);
     Column()->addWidget(group);
 
     // Delete excludes where the focus is.
@@ -274,9 +294,8 @@ void CBatchDialogBar::EditSettings() {
 }
 
 void CBatchDialogBar::RebuildSettingsSummary() {
-    summary_->setPlainText(
-        QString::fromStdString(BatchSettingsSummary(settings_, *context_.presets))
-            .replace("\r\n", "\n"));
+    summary_->setText(QString::fromStdString(BatchSettingsSummary(settings_, *context_.presets))
+                          .replace("\r\n", "\n"));
 }
 
 bool CBatchDialogBar::RunBatch() {

@@ -19,7 +19,6 @@
 #include "ui/message_box.h"
 
 class QLabel;
-class QPlainTextEdit;
 
 namespace stillpix {
 
@@ -61,7 +60,7 @@ public:
     QString TreeLabel(const FOLDERDATA* node) const;
     QString TreeTooltip(const FOLDERDATA* node) const;
     QLabel* StatusLine() const { return statusLine_; }
-    QPlainTextEdit* SettingsSummary() const { return summary_; }
+    QLabel* SettingsSummary() const { return summary_; }
 
     void SetMessagePrompter(MessagePrompter ask) { ask_ = std::move(ask); }
     void SetFolderChooser(std::function<QString(const QString& start)> choose) {
@@ -99,7 +98,7 @@ private:
     std::function<bool(BatchSettings&)> edit_;
     std::unordered_map<const FOLDERDATA*, QTreeWidgetItem*> items_;
     QLabel* statusLine_;
-    QPlainTextEdit* summary_;
+    QLabel* summary_;
 };
 
 }  // namespace stillpix

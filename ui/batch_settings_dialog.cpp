@@ -88,8 +88,8 @@ CBatchSettingsDialog::CBatchSettingsDialog(const BatchSettings& settings,
     for (const char* depth : kTiffDepthNames) tiffDepth_->addItem(depth);
     format->addWidget(tiffDepthLabel_, 3, 1);
     format->addWidget(tiffDepth_, 3, 2);
+    // One line: a wrapped label in a grid is given too little height and loses its end.
     tiffNote_ = new QLabel(kTiffDepthNote, this);
-    tiffNote_->setWordWrap(true);
     format->addWidget(tiffNote_, 4, 0, 1, 4);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

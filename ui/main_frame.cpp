@@ -13,7 +13,9 @@
 #include <QToolButton>
 #include <utility>
 
+#include "batch/batch_run.h"
 #include "document/document_texts.h"
+#include "ui/batch_progress_dialog.h"
 #include "ui/noise_cleaner_view.h"
 #include "ui/options_sheet.h"
 #include "ui/preset_pictures.h"
@@ -97,6 +99,8 @@ CMainFrame::~CMainFrame() {
     // Hidden while still whole: hiding tells this window's slots that the panes went, and a
     // window destroyed while shown would tell them after its members are gone.
     hide();
+    // A batch window still open stops its run through the document, which is still whole.
+    delete batchWindow_.data();
     // The worker reports to the bridge and moves the status bar: it stops before they go.
     opener_.reset();
     doc_.reset();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <filesystem>
@@ -28,6 +29,9 @@ class QToolBar;
 namespace stillpix {
 
 class CBatchDialogBar;
+class CBatchProgressDialog;
+class BatchProgressDialogModel;
+struct BatchJob;
 class CBrowserDialogBar;
 class CNoiseCleanerView;
 class COptionsSheet;
@@ -106,6 +110,10 @@ private:
     void ToggleRightPane(QDockWidget* pane);
     void StoreRightPanes();
     void RestoreRightPanes();
+    // RunBatchMessage: the progress window over the run, then the list's statuses and the
+    // summary once the worker has left the run.
+    void OnRunBatch(BatchJob* job);
+    void EndOfBatch();
     QAction* NewAction(const char* name, const QString& text, const char* iconText);
 
     std::optional<std::filesystem::path> ChooseSavePathFor(const std::string& suggested);
@@ -147,6 +155,8 @@ private:
     CBatchDialogBar* batch_ = nullptr;
     QAction* browserToggle_ = nullptr;
     QAction* batchToggle_ = nullptr;
+    std::unique_ptr<BatchProgressDialogModel> batchRun_;
+    QPointer<CBatchProgressDialog> batchWindow_;
 
     QToolBar* toolBar_ = nullptr;
     QComboBox* presetList_ = nullptr;

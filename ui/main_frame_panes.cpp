@@ -5,9 +5,12 @@
 #include <QMenu>
 #include <QToolBar>
 
+#include "batch/batch_run.h"
 #include "browser/browser_dialog_bar.h"
 #include "ui/batch_dialog_bar.h"
+#include "ui/batch_progress_dialog.h"
 #include "ui/main_frame.h"
+#include "ui/noise_cleaner_view.h"
 #include "ui/options_sheet.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_texts.h"
@@ -27,6 +30,9 @@ void CMainFrame::CreateRightPanes() {
             .addToBatch =
                 [this](const BatchAddRequest& request) { batch_->AddFromBrowser(request); }},
         this);
+    // RunBatchMessage: posted, so the pane's command has returned when the run starts.
+    connect(batch_, &CBatchDialogBar::runBatchRequested, this, &CMainFrame::OnRunBatch,
+            Qt::QueuedConnection);
     connect(batch_, &CBatchDialogBar::openBatchRequested, this,
             [this] { ToggleRightPane(batch_); });
     connect(batch_, &CRightPaneDialogBar::openFileRequested, this,
@@ -77,6 +83,31 @@ void CMainFrame::StoreRightPanes() {
 void CMainFrame::RestoreRightPanes() {
     browser_->setVisible(context_.options->settings2.rightPanes == 1);
     batch_->setVisible(context_.options->settings2.rightPanes == 2);
+}
+
+void CMainFrame::OnRunBatch(BatchJob* job) {
+    if (batchWindow_ && batchWindow_->isVisible()) return;  // modal: one run at a time
+    if (!batchRun_)
+        batchRun_ =
+            std::make_unique<BatchProgressDialogModel>([this](std::function<void()> notice) {
+                QMetaObject::invokeMethod(this, std::move(notice), Qt::QueuedConnection);
+            });
+    BatchRunOptions options;
+    options.presets = context_.presets;
+    ApplyStoredBatchOptions(*context_.options, options);
+    batchRun_->Open(*doc_, *job, options);
+    // Later, not inside the closing window's own call.
+    batchRun_->onFinished = [this] { QTimer::singleShot(0, this, &CMainFrame::EndOfBatch); };
+    batchWindow_ = new CBatchProgressDialog(*batchRun_, this);
+    batchWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    batchWindow_->show();
+}
+
+void CMainFrame::EndOfBatch() {
+    batch_->RefreshList();
+    view_->viewport()->update();
+    RequestIdlePass();
+    CBatchSummaryDialog::Show(this, batchRun_->ElapsedText(), batchRun_->Counts());
 }
 
 }  // namespace stillpix

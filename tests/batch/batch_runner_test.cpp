@@ -38,6 +38,10 @@ public:
         if (onImagePosition) onImagePosition(position);
     }
     void SetOverallPosition(int position) override { overall.push_back(position); }
+    void FileStage(int number, int total, const std::string& name, BatchFileStage stage) override {
+        stages.push_back(std::to_string(number) + "/" + std::to_string(total) + " " + name +
+                         (stage == BatchFileStage::kFiltering ? " filtering" : " profile"));
+    }
     void Done() override { ++doneCalls; }
     void FileFinished(const BatchFileResult& result) override {
         if (!result.processed)
@@ -47,6 +51,7 @@ public:
     std::mutex mutex_;
     std::vector<std::pair<int, std::string>> texts;
     std::vector<int> overall;
+    std::vector<std::string> stages;
     std::vector<std::string> reasons;
     int doneCalls = 0;
     bool idleSeen = false;
@@ -151,6 +156,11 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     // The sources are untouched.
     EXPECT_EQ(test::ReadFileBytes(Src("a.jpg")), test::ReadFileBytes(sources_->Path() / "a.jpg"));
 
+    // The stages: bad.jpg starts and fails to load, missing.jpg does not start.
+    ASSERT_EQ(recorder_.stages.size(), 13u);
+    EXPECT_EQ(std::vector<std::string>(recorder_.stages.begin(), recorder_.stages.begin() + 4),
+              (std::vector<std::string>{"1/8 a.jpg profile", "1/8 a.jpg filtering",
+                                        "2/8 bad.jpg profile", "3/8 t16.tif profile"}));
     // Texts of the first file, in order; the missing file sent none.
     ASSERT_GE(recorder_.texts.size(), 5u);
     EXPECT_EQ(recorder_.texts[0],
@@ -347,7 +357,7 @@ TEST_F(Runner, RunsOnTheProcessingWorker) {
     run.progress = &bar;
     run.settings.store = &profiles_;
     ProcessingWorker worker;
-    ASSERT_TRUE(worker.Start(run, BatchWorkerRoutine(presets_, false)));
+    ASSERT_TRUE(worker.Start(run, BatchWorkerRoutine(options_)));
     worker.Join();
     EXPECT_FALSE(image.workerRunning.load());
     EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("grey.png")});

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
@@ -130,7 +129,7 @@ TEST_F(BatchPaneTest, TheSettingsDialogEnablesByItsChoicesAndOkReachesTheSummary
         return true;
     });
     pane_->EditSettings();
-    EXPECT_EQ(pane_->SettingsSummary()->toPlainText(),
+    EXPECT_EQ(pane_->SettingsSummary()->text(),
               "Noise Filter: Default\nDestination: /srv/out\nOutput File: Original + "
               "\"_abcdefghijklmnopqrs\"\nFormat: JPEG (77%)");
     EXPECT_STREQ(LoadBatchSettings(store_, options_.settings).destinationPath, "/srv/out");

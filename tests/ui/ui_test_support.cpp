@@ -13,6 +13,7 @@
 
 #include "tests/document/document_fixture.h"
 #include "tests/support/qt_application.h"
+#include "ui/batch_progress_dialog.h"
 #include "ui/progress_dialog.h"
 
 namespace stillpix::test {
@@ -44,7 +45,8 @@ DialogScript::DialogScript() {
 void DialogScript::Poll() {
     QWidget* dialog = QApplication::activeModalWidget();
     if (!dialog || dialog->property("answered").toBool() || !dialog->isVisible()) return;
-    const bool progress = qobject_cast<CProgressDialog*>(dialog) != nullptr;
+    const bool progress = qobject_cast<CProgressDialog*>(dialog) != nullptr ||
+                          qobject_cast<CBatchProgressDialog*>(dialog) != nullptr;
     if (progress && !progressStep_) return;
     if (!progress && steps_.empty()) return;
     dialog->setProperty("answered", true);

@@ -31,8 +31,8 @@ void WriteLargeScene(const std::filesystem::path& file, int width, int height);
 // The widget grabbed into <build>/screenshots/<name>.png.
 void SaveScreenshot(QWidget* widget, const QString& name);
 
-// Answers modal dialogs in order; the progress window is left alone unless a step is given
-// for it. Each step gets the dialog; its window title is recorded.
+// Answers modal dialogs in order; the progress windows are left alone unless a step is given
+// for them. Each step gets the dialog; its window title is recorded.
 class DialogScript {
 public:
     using Step = std::function<void(QWidget*)>;

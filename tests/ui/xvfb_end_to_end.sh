@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under Xvfb, driven by xdotool: start stillpix on a noisy camera JPEG, wait for
 # its noise profile, Ctrl+Enter, wait for the summary, Ctrl+S into a temporary folder, and check
-# the file: it decodes, keeps the camera's EXIF and is less noisy than the input.
+# the file: it decodes, keeps the camera's EXIF and is less noisy than the input. Then the
+# options sheet, and a batch over a folder.
 # Run as: xvfb-run -a tests/ui/xvfb_end_to_end.sh STILLPIX [SCREENSHOT_FOLDER]
 set -euo pipefail
 stillpix=$1
@@ -72,4 +73,45 @@ shot end_to_end_options
 xdotool key --clearmodifiers Tab space Return
 wait_for "the options sheet to close" bash -c '! xdotool search --onlyvisible --name "^Options$"'
 [ "$(startup_box)" != "$was" ] || fail "the options sheet did not keep the changed box"
-echo "end to end: saved, EXIF kept, RMSE against the clean scene $before -> $after, options kept"
+
+# A batch: the folder queued from the batch pane (Alt+A, "Add Folder"), run (Alt+R) to its
+# summary; the written files decode at their sources' sizes, the broken one is counted failed.
+mkdir "$work/batch"
+for name in one two three; do
+    convert -size 320x240 plasma:wheat-steelblue -attenuate 0.5 +noise Gaussian "$work/batch/$name.jpg"
+done
+printf '\xff\xd8\xff\xe0broken' >"$work/batch/broken.jpg"
+xdotool windowfocus --sync "$frame" key --clearmodifiers alt+v
+sleep 0.3
+xdotool key --clearmodifiers b
+sleep 0.5
+xdotool key --clearmodifiers alt+a
+sleep 0.3
+xdotool key --clearmodifiers Down Return
+wait_for "the folder dialog" window "^Select Folder To Add To The Batch Queue:$"
+sleep 0.3
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 5 "$work/batch"
+xdotool key --clearmodifiers Return
+sleep 0.5
+# A completion list may take the first Return.
+window "^Select Folder To Add To The Batch Queue:$" >/dev/null 2>&1 && xdotool key --clearmodifiers Return
+wait_for "the folder dialog to close" bash -c \
+    '! xdotool search --onlyvisible --name "^Select Folder To Add To The Batch Queue:$"'
+xdotool windowfocus --sync "$frame" key --clearmodifiers alt+r
+wait_for "the question to run" window "^Stillpix Professional Edition$"
+shot end_to_end_batch_question
+xdotool key --clearmodifiers Return
+wait_for "the batch summary" window "^Batch Processing Summary$"
+shot end_to_end_batch_summary
+xdotool key --clearmodifiers Return
+wait_for "the batch summary to close" bash -c \
+    '! xdotool search --onlyvisible --name "^Batch Processing Summary$"'
+shot end_to_end_batch_statuses
+for name in one two three; do
+    written=$work/batch/Filtered/${name}_filtered.jpg
+    [ "$(identify -format '%m %wx%h' "$written" 2>/dev/null)" = "JPEG 320x240" ] ||
+        fail "the batch did not write $written whole"
+done
+[ ! -e "$work/batch/Filtered/broken_filtered.jpg" ] || fail "the broken file was written"
+echo "end to end: saved, EXIF kept, RMSE against the clean scene $before -> $after, options kept, batch of 3 written"
