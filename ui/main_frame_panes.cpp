@@ -86,7 +86,7 @@ void CMainFrame::RestoreRightPanes() {
 }
 
 void CMainFrame::OnRunBatch(BatchJob* job) {
-    if (batchWindow_ && batchWindow_->isVisible()) return;  // modal: one run at a time
+    if (!batch_->isEnabled()) return;  // one run at a time
     if (!batchRun_)
         batchRun_ =
             std::make_unique<BatchProgressDialogModel>([this](std::function<void()> notice) {
@@ -98,12 +98,16 @@ void CMainFrame::OnRunBatch(BatchJob* job) {
     batchRun_->Open(*doc_, *job, options);
     // Later, not inside the closing window's own call.
     batchRun_->onFinished = [this] { QTimer::singleShot(0, this, &CMainFrame::EndOfBatch); };
+    // Until the worker has left the run, which may outlast the window after a cancel: another
+    // Run Batch would clear the lists that it still writes.
+    batch_->setEnabled(false);
     batchWindow_ = new CBatchProgressDialog(*batchRun_, this);
     batchWindow_->setAttribute(Qt::WA_DeleteOnClose);
     batchWindow_->show();
 }
 
 void CMainFrame::EndOfBatch() {
+    batch_->setEnabled(true);
     batch_->RefreshList();
     view_->viewport()->update();
     RequestIdlePass();

@@ -46,6 +46,7 @@ protected:
         });
         EXPECT_TRUE(pane_->RunBatch());
         EXPECT_TRUE(WaitFor([&] { return script.Done() && !QApplication::activeModalWidget(); }));
+        EXPECT_TRUE(pane_->isEnabled());
         return counts;
     }
     std::filesystem::path Written(const std::string& name) const {
@@ -77,6 +78,9 @@ TEST_F(BatchRunTest, CancelAsksAndLeavesWhatWasNotWrittenPending) {
             if (window->ImageBar()->value() == 0) return;
             poll->stop();
             SaveScreenshot(window, "batch_progress_window");
+            // No second run while this one lasts.
+            EXPECT_FALSE(
+                static_cast<CMainFrame*>(window->parentWidget())->BatchPane()->isEnabled());
             EXPECT_EQ(window->Label(2)->text(), "Please wait while processing image 1 of 3");
             window->CancelButton()->click();
         });
