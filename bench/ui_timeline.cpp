@@ -1,6 +1,7 @@
 // stillpix-ui-timeline: the real main window on a generated 24-megapixel noisy JPEG, used as a
 // person uses it: open until the profile is built, Go until the summary shows, save, then a
-// slider change until the visible region is previewed. For each step it prints the time taken
+// slider change until the visible region is previewed, then a batch of three copies of the photo
+// until its summary shows. For each step it prints the time taken
 // and the longest time the window's thread could not run its event loop (a 10-ms timer notes how
 // late it fires), and at the end the peak memory. A measurement, not a test: run it alone.
 //
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@
 #include "codec/codec.h"
 #include "platform/qsettings_store.h"
 #include "settings/persisted_settings.h"
+#include "ui/batch_dialog_bar.h"
 #include "ui/left_pane_dialog_bar.h"
 #include "ui/main_frame.h"
 #include "ui/noise_cleaner_view.h"
@@ -102,6 +105,11 @@ int Run(const Arguments& args) {
     }
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
 
+    const std::string batchFolder = root + "/batch";
+    std::filesystem::create_directory(batchFolder);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        std::filesystem::copy_file(image, batchFolder + "/" + name);
+
     QSettingsStore store(root + "/settings.conf");
     PresetTable presets;
     BuildPresetTable(store, presets);
@@ -118,7 +126,7 @@ int Run(const Arguments& args) {
     const std::string saved = root + "/photo_filtered.jpg";
 
     bool goReturned = false, saveReturned = false, saveOk = false;
-    qint64 decodedAt = 0, previewRunAt = 0, summaryAt = 0;
+    qint64 decodedAt = 0, previewRunAt = 0, summaryAt = 0, batchSummaryAt = 0;
     QSlider* slider = frame.LeftPane()->FilterSection()->Slider(1);
     std::vector<Step> steps;
     steps.push_back({"open -> profile built", [&] { frame.OpenFile(image); },
@@ -159,6 +167,24 @@ int Run(const Arguments& args) {
                          return !doc.Job().resetTilesFirst.load() && !doc.WorkerRunning() &&
                                 doc.Job().countdown.load() == 0 &&
                                 TilesLeftUnder(doc, frame.View().VisibleRect()) == 0;
+                     }});
+
+    steps.push_back({"batch of 3 photos -> summary shown",
+                     [&] {
+                         CBatchDialogBar* pane = frame.BatchPane();
+                         pane->SetMessagePrompter(
+                             [](const UserMessage&) { return MessageAnswer::kYes; });
+                         pane->AddFolderEntry(batchFolder);
+                         QTimer::singleShot(0, &frame, [pane] { pane->RunBatch(); });
+                     },
+                     [&] {
+                         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                         if (!batchSummaryAt && dialog &&
+                             dialog->windowTitle() == QLatin1String("Batch Processing Summary")) {
+                             batchSummaryAt = clock.elapsed();
+                             dialog->accept();
+                         }
+                         return batchSummaryAt != 0;
                      }});
 
     // The sampler: each tick notes how long the loop went without running it.
@@ -221,9 +247,13 @@ int Run(const Arguments& args) {
         std::printf("  of which the countdown (slider -> preview run starts): %lld ms\n",
                     previewRunAt - steps[3].startedAt);
     std::printf("save %s: %s\n", saveOk ? "written" : "FAILED", saved.c_str());
+    const BatchJob& batch = frame.BatchPane()->Job();
+    std::printf("batch: %zu processed, %zu failed\n", batch.processedList.size(),
+                batch.failedList.size());
     std::printf("longest block over the whole run: %lld ms\n", longestOverall);
     std::printf("peak RSS: %ld MB\n", PeakRssMegabytes());
-    const bool complete = current == steps.size() && saveOk && shown;
+    const bool complete =
+        current == steps.size() && saveOk && shown && batch.processedList.size() == 3;
     return complete ? 0 : 1;
 }
 
