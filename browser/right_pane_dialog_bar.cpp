@@ -1,6 +1,7 @@
 #include "browser/right_pane_dialog_bar.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QActionGroup>
 #include <QHeaderView>
@@ -104,13 +105,14 @@ CRightPaneDialogBar::CRightPaneDialogBar(const QString& title, std::vector<ListC
     setWidget(body);
 
     idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, [this] {
-        if (!IdleStep()) idle_.stop();
-    });
+    connect(&idle_, &QTimer::timeout, this, &CRightPaneDialogBar::IdlePass);
     ShowView();
 }
 
-CRightPaneDialogBar::~CRightPaneDialogBar() = default;
+CRightPaneDialogBar::~CRightPaneDialogBar() {
+    // A decode under way ends by itself; its hand-back dies with this object.
+    if (decoder_.joinable()) decoder_.join();
+}
 
 QAbstractItemView* CRightPaneDialogBar::CurrentList() const {
     return mode_ == ViewMode::kDetails ? static_cast<QAbstractItemView*>(detailsList_)
@@ -242,7 +244,7 @@ void CRightPaneDialogBar::OpenFile(const std::string& path) {
 }
 
 void CRightPaneDialogBar::WakeLoader() {
-    if (!idle_.isActive()) idle_.start();
+    if (!idle_.isActive() && !decoding_) idle_.start();
 }
 
 void CRightPaneDialogBar::UpdateInfoBox() {
@@ -253,36 +255,71 @@ void CRightPaneDialogBar::UpdateInfoBox() {
     if (infoBox_->toPlainText() != text) infoBox_->setPlainText(text);
 }
 
-bool CRightPaneDialogBar::IdleStep() {
+IMAGETHUMBDATA* CRightPaneDialogBar::NextItem() const {
     const bool details = mode_ == ViewMode::kDetails;
     const auto needsWork = [details](const IMAGETHUMBDATA& record) {
         return (!details && record.thumbnailState == ThumbnailState::kNone) || !record.infoLoaded;
     };
     QAbstractItemView* list = CurrentList();
     const QRect client = list->viewport()->rect();
-    IMAGETHUMBDATA* chosen = nullptr;
     if (list->isVisible()) {
         for (const auto& record : model_->Records()) {
             if (!needsWork(*record)) continue;
             const QModelIndex index = model_->index(model_->RowOf(record.get()), 0);
-            if (list->visualRect(index).intersects(client)) {
-                chosen = record.get();
-                break;
-            }
+            if (list->visualRect(index).intersects(client)) return record.get();
         }
     }
-    if (!chosen && details)
+    if (details)
         for (const auto& record : model_->Records())
-            if (needsWork(*record)) {
-                chosen = record.get();
-                break;
-            }
+            if (needsWork(*record)) return record.get();
+    return nullptr;
+}
+
+bool CRightPaneDialogBar::IdleStep() {
+    IMAGETHUMBDATA* chosen = NextItem();
     if (chosen) {
-        LoadItem(*chosen, thumbnailSize_, details);
+        LoadItem(*chosen, thumbnailSize_, mode_ == ViewMode::kDetails);
         model_->RecordChanged(chosen);
     }
     UpdateInfoBox();
     return chosen != nullptr;
+}
+
+void CRightPaneDialogBar::IdlePass() {
+    const bool details = mode_ == ViewMode::kDetails;
+    IMAGETHUMBDATA* item = NextItem();
+    if (!item) {
+        idle_.stop();
+    } else if (NextReading(*item, details) != ReadingKind::kThumbnail) {  // quick: read here
+        LoadItem(*item, thumbnailSize_, details);
+        model_->RecordChanged(item);
+    } else {
+        idle_.stop();
+        decoding_ = true;
+        if (decoder_.joinable()) decoder_.join();  // it has handed back already
+        decoder_ = std::thread([this, item, generation = model_->Generation(), path = item->path,
+                                size = thumbnailSize_] {
+            auto reading =
+                std::make_shared<ItemReading>(ReadItem(path, size, ReadingKind::kThumbnail));
+            QMetaObject::invokeMethod(
+                this,
+                [this, item, generation, reading] { TakeDecoded(item, generation, *reading); },
+                Qt::QueuedConnection);
+        });
+    }
+    UpdateInfoBox();
+}
+
+void CRightPaneDialogBar::TakeDecoded(IMAGETHUMBDATA* item, uint64_t generation,
+                                      const ItemReading& reading) {
+    decoding_ = false;
+    // A list refreshed meanwhile has dropped the item.
+    if (generation == model_->Generation()) {
+        ApplyReading(*item, reading);
+        model_->RecordChanged(item);
+    }
+    UpdateInfoBox();
+    WakeLoader();
 }
 
 }  // namespace stillpix

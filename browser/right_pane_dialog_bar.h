@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "browser/folder_listing.h"
@@ -29,6 +30,8 @@ class QVBoxLayout;
 
 namespace stillpix {
 
+struct ItemReading;
+
 class CRightPaneDialogBar : public QDockWidget {
     Q_OBJECT
 public:
@@ -45,9 +48,11 @@ public:
 
     // Empties the list and lists the selected tree node's files anew.
     virtual void RefreshList();
-    // One pass of the idle loader: at most one item. False when no item needed work.
+    // One pass of the idle loader, decoding in place: at most one item. False when no item
+    // needed work. (The event loop's passes hand a thumbnail's decode to a thread instead.)
     bool IdleStep();
-    bool LoaderRunning() const { return idle_.isActive(); }
+    // Passes are due or a thumbnail is being decoded.
+    bool LoaderRunning() const { return idle_.isActive() || decoding_; }
 
     QTreeWidget* Tree() const { return tree_; }
     QListView* IconList() const { return iconList_; }
@@ -91,6 +96,12 @@ protected:
 private:
     void ShowView();
     void ApplyColumnWidths();
+    // The first item that needs work: a visible one, or in Details any.
+    IMAGETHUMBDATA* NextItem() const;
+    // The event loop's pass. A thumbnail decodes on a thread of its own, one at a time, so the
+    // window runs on meanwhile; the passes pause until it is handed back.
+    void IdlePass();
+    void TakeDecoded(IMAGETHUMBDATA* item, uint64_t generation, const ItemReading& reading);
 
     ViewMode mode_ = ViewMode::kMedium;
     int thumbnailSize_ = 96;
@@ -107,6 +118,8 @@ private:
     QPlainTextEdit* infoBox_;
     QMenu* viewsMenu_ = nullptr;
     QTimer idle_;
+    bool decoding_ = false;
+    std::thread decoder_;
 };
 
 // The pane's button text and tooltip from "status text\ntooltip".

@@ -18,6 +18,7 @@ int ThumbnailListModel::ColumnOf(ListColumn column) const {
 
 void ThumbnailListModel::Clear() {
     beginResetModel();
+    ++generation_;
     rows_.clear();
     rowOf_.clear();
     framed_.clear();

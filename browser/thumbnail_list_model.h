@@ -27,6 +27,8 @@ public:
 
     // Drops every record with its thumbnail and the icon cache.
     void Clear();
+    // Raised by each Clear: work begun on a record of an earlier list is stale.
+    uint64_t Generation() const { return generation_; }
     // Appends a record as the last row.
     IMAGETHUMBDATA& Append(std::unique_ptr<IMAGETHUMBDATA> record);
     // The records in insertion order (the idle loader's order), and by row.
@@ -55,6 +57,7 @@ private:
     std::vector<std::unique_ptr<IMAGETHUMBDATA>> records_;
     std::vector<IMAGETHUMBDATA*> rows_;
     std::unordered_map<const IMAGETHUMBDATA*, int> rowOf_;
+    uint64_t generation_ = 0;
     int size_ = 96;
     bool details_ = false;
     QFileIconProvider iconProvider_;

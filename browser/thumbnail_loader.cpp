@@ -23,10 +23,10 @@ void TakeExif(IMAGETHUMBDATA& item, const ExifBlock& exif) {
     if (!texts.dateCreated.empty()) item.dateText = texts.dateCreated;
 }
 
-bool LoadThumbnail(IMAGETHUMBDATA& item, int size, ExifBlock& exif) {
+bool LoadThumbnail(const std::string& path, int size, ItemReading& out) {
     CodecHandle h = cNewSession();
     if (!h || !cSet16BitComponentOptions(*h, false, false) ||
-        !cLoadThumbnailEx(*h, item.path, size, size))
+        !cLoadThumbnailEx(*h, path, size, size))
         return false;
     ImageInfo info;
     const uint8_t* bits = nullptr;
@@ -35,10 +35,11 @@ bool LoadThumbnail(IMAGETHUMBDATA& item, int size, ExifBlock& exif) {
         return false;
     QImage picture = ImageFromDisplayBitmap(bits, info.width, info.height, header->header.bitCount);
     if (picture.isNull()) return false;
-    item.thumbnail = std::move(picture);
-    item.width = info.fileWidth;
-    item.height = info.fileHeight;
-    cGetImageEXIF_Info(*h, exif);
+    out.thumbnail = std::move(picture);
+    out.dimensionsRead = true;
+    out.width = info.fileWidth;
+    out.height = info.fileHeight;
+    cGetImageEXIF_Info(*h, out.exif);
     return true;
 }
 
@@ -59,26 +60,54 @@ QImage ImageFromDisplayBitmap(const uint8_t* bits, int width, int height, int bi
     return image;
 }
 
-void LoadItem(IMAGETHUMBDATA& item, int thumbnailSize, bool details) {
+ReadingKind NextReading(const IMAGETHUMBDATA& item, bool details) {
+    if (details) return ReadingKind::kInformation;
+    return item.thumbnailState == ThumbnailState::kNone ? ReadingKind::kThumbnail
+                                                        : ReadingKind::kSizeOnly;
+}
+
+ItemReading ReadItem(const std::string& path, int thumbnailSize, ReadingKind kind) {
+    ItemReading reading;
     std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(item.path, ec);
+    const uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec) {
-        item.fileSize = size;
-        item.sizeText = SizeText(size);
+        reading.sized = true;
+        reading.fileSize = size;
     }
-    ExifBlock exif;
-    if (!details && item.thumbnailState == ThumbnailState::kNone) {
-        item.thumbnailState = ThumbnailState::kFailed;
-        if (LoadThumbnail(item, thumbnailSize, exif)) item.thumbnailState = ThumbnailState::kLoaded;
-    } else if (details) {
+    if (kind == ReadingKind::kThumbnail) {
+        reading.thumbnailTried = true;
+        LoadThumbnail(path, thumbnailSize, reading);  // fills the reading only when it succeeds
+    } else if (kind == ReadingKind::kInformation) {
         ImageFileInfo info;
-        if (cGetImageFileInfoEx(item.path, info, &exif, nullptr)) {
-            item.width = info.width;
-            item.height = info.height;
+        if (cGetImageFileInfoEx(path, info, &reading.exif, nullptr)) {
+            reading.dimensionsRead = true;
+            reading.width = info.width;
+            reading.height = info.height;
         }
     }
-    TakeExif(item, exif);
+    return reading;
+}
+
+void ApplyReading(IMAGETHUMBDATA& item, const ItemReading& reading) {
+    if (reading.sized) {
+        item.fileSize = reading.fileSize;
+        item.sizeText = SizeText(reading.fileSize);
+    }
+    if (reading.thumbnailTried) {
+        item.thumbnailState =
+            reading.thumbnail.isNull() ? ThumbnailState::kFailed : ThumbnailState::kLoaded;
+        item.thumbnail = reading.thumbnail;
+    }
+    if (reading.dimensionsRead) {
+        item.width = reading.width;
+        item.height = reading.height;
+    }
+    TakeExif(item, reading.exif);
     item.infoLoaded = true;
+}
+
+void LoadItem(IMAGETHUMBDATA& item, int thumbnailSize, bool details) {
+    ApplyReading(item, ReadItem(item.path, thumbnailSize, NextReading(item, details)));
 }
 
 }  // namespace stillpix

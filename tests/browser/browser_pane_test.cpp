@@ -3,6 +3,8 @@
 // every item in Details, sorting, the walk to a folder, and opening a file with its recent folder.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -151,6 +153,42 @@ TEST_F(BrowserTest, IconViewsLoadOnlyVisibleItemsAndDetailsLoadsThemAll) {
     LoadAll();
     for (const auto& record : pane_->Model().Records()) EXPECT_TRUE(record->infoLoaded);
     EXPECT_EQ(pane_->InfoBox()->toPlainText(), "61 images");
+}
+
+TEST_F(BrowserTest, TheEventLoopsLoaderDecodesOnAThreadAndFillsWhatThePlainPassesFill) {
+    WriteScene(photos_ / "scene.jpg", 300, 200);
+    TagAsCamera(photos_ / "scene.jpg", 400);
+    for (int i = 0; i < 30; ++i)
+        std::filesystem::copy_file(photos_ / "scene.jpg",
+                                   photos_ / ("p" + std::to_string(100 + i) + ".jpg"));
+    WriteText(photos_ / "bad.jpg", std::string("\xff\xd8\xff\xe0 broken", 12));
+    options_.settings3.browserView = 0;  // Small
+    MakePane();
+    ASSERT_TRUE(pane_->NavigateTo(photos_.string()));
+    // A decode under way when the list is refreshed is dropped with that list.
+    QCoreApplication::processEvents();
+    pane_->RefreshList();
+    QElapsedTimer waited;
+    waited.start();
+    while (pane_->LoaderRunning() && waited.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(pane_->LoaderRunning());
+    using Fields = std::tuple<std::string, ThumbnailState, QImage, int, std::string, std::string,
+                              bool, std::string>;
+    const auto fields = [this] {
+        std::vector<Fields> all;
+        for (const auto& r : pane_->Model().Records())
+            all.emplace_back(r->name, r->thumbnailState, r->thumbnail, r->width, r->model,
+                             r->isoText, r->infoLoaded, r->sizeText);
+        return all;
+    };
+    const std::vector<Fields> threaded = fields();
+    int loaded = 0;
+    for (const Fields& f : threaded) loaded += std::get<1>(f) == ThumbnailState::kLoaded ? 1 : 0;
+    EXPECT_GT(loaded, 0);
+    pane_->RefreshList();
+    LoadAll();
+    EXPECT_EQ(fields(), threaded);
 }
 
 TEST_F(BrowserTest, OpeningFromTheListRemembersTheFolderAndTheWalkIgnoresLetterCase) {
