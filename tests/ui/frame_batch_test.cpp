@@ -63,6 +63,8 @@ TEST_F(BatchRunTest, ARunWritesTheFilesAndShowsTheirStatusesAndTheSummary) {
     EXPECT_EQ(Statuses(), (QStringList{"a.png Pending", "c.png Pending"}));
     EXPECT_EQ(Run(), (QStringList{"2", "1", "0"}));
     EXPECT_EQ(Statuses(), (QStringList{"a.png Processed", "c.png Processed"}));
+    pane_->SetViewMode(ViewMode::kDetails);
+    SaveScreenshot(pane_, "batch_pane_after_run");
     EXPECT_EQ(Identify(Written("a"), "%m %wx%h"), "PNG 90x60");
 }
 
