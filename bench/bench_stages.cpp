@@ -83,6 +83,13 @@ void BM_StageDownsample(benchmark::State& state) {
         benchmark::DoNotOptimize(child.planeStore.get());
     });
 }
+void BM_StageDownsamplePlain(benchmark::State& state) {
+    RunStage(state, false, [](PreparedTile& t) {
+        PyramidLevel<int16_t> child;
+        DownsampleLevelPlain(t.level0, child, true);
+        benchmark::DoNotOptimize(child.planeStore.get());
+    });
+}
 void BM_StageClassify(benchmark::State& state) {
     RunStage(state, true, [](PreparedTile& t) { ClassifyLevel(t.level0); });
 }
@@ -107,6 +114,9 @@ void BM_StageSharpen(benchmark::State& state) {
 void BM_StageInverse(benchmark::State& state) {
     RunStage(state, false, [](PreparedTile& t) { InverseTransform(t.level0); });
 }
+void BM_StageInversePlain(benchmark::State& state) {
+    RunStage(state, false, [](PreparedTile& t) { InverseTransformPlain(t.level0); });
+}
 void BM_StageMeasure(benchmark::State& state) {
     RunStage(state, false, [](PreparedTile& t) {
         static ProfileAccumulator accumulator;
@@ -121,6 +131,7 @@ void BM_StageMeasure(benchmark::State& state) {
 
 BENCHMARK(BM_StageForward)->Apply(OverWallTime);
 BENCHMARK(BM_StageDownsample)->Apply(OverWallTime);
+BENCHMARK(BM_StageDownsamplePlain)->Apply(OverWallTime);
 BENCHMARK(BM_StageClassify)->Apply(OverWallTime);
 BENCHMARK(BM_StageSmoothLuma)->Apply(OverWallTime);
 BENCHMARK(BM_StageClassifyPlain)->Apply(OverWallTime);
@@ -129,6 +140,7 @@ BENCHMARK(BM_StageMerge)->Apply(OverWallTime);
 BENCHMARK(BM_StageMergePlain)->Apply(OverWallTime);
 BENCHMARK(BM_StageSharpen)->Apply(OverWallTime);
 BENCHMARK(BM_StageInverse)->Apply(OverWallTime);
+BENCHMARK(BM_StageInversePlain)->Apply(OverWallTime);
 BENCHMARK(BM_StageMeasure)->Apply(OverWallTime);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Forward and inverse colour transforms between a tile buffer (B, G, R[, X] or grey samples,
-// 8 or 16 bits) and level 0's Y, Cr, Cb planes.
+// 8 or 16 bits) and level 0's Y, Cr, Cb planes. The inverse here is the plain loop, the bit-exact
+// reference of InverseTransform (inverse_transform_fast.cpp).
 #include <algorithm>
 #include <cstdint>
 
@@ -65,7 +66,7 @@ void ForwardTransform(PyramidLevel<Sample>& level) {
 }
 
 template <class Sample>
-void InverseTransform(const PyramidLevel<Sample>& level) {
+void InverseTransformPlain(const PyramidLevel<Sample>& level) {
     constexpr int kSampleBytes = sizeof(Sample) == 2 ? 1 : 2;
     const int bpp = level.bytesPerPixel;
     const std::size_t n = level.Pixels();
@@ -89,7 +90,7 @@ void InverseTransform(const PyramidLevel<Sample>& level) {
 
 template void ForwardTransform(PyramidLevel<int16_t>&);
 template void ForwardTransform(PyramidLevel<int32_t>&);
-template void InverseTransform(const PyramidLevel<int16_t>&);
-template void InverseTransform(const PyramidLevel<int32_t>&);
+template void InverseTransformPlain(const PyramidLevel<int16_t>&);
+template void InverseTransformPlain(const PyramidLevel<int32_t>&);
 
 }  // namespace stillpix

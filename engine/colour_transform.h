@@ -2,6 +2,7 @@
 // 8-bit Y spans 0..21906, 16-bit Y 0..43983; chrominance is signed.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -26,6 +27,15 @@ inline int32_t InverseChannel8(int32_t s) {
     int32_t v = t / 100;
     if (t - 100 * v > 50) ++v;
     return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
+
+// InverseChannel8 without divisions, for loops the compiler runs several pixels at a time. For
+// S >= 0 the two truncating steps are floor((S + 49000) / 100000); for S < 0 they give 0 or less,
+// clamped to 0. The sum is held below 256 x 100000, shifted right by 5 (exact inside a floor) and
+// divided by 3125 in single precision, which keeps every integer part below 2^20 exact.
+inline int32_t InverseChannel8Fast(int32_t s) {
+    const int32_t a = std::min(std::max(s, 0) + 49000, 256 * 100000 - 1);
+    return static_cast<int32_t>(static_cast<float>(a >> 5) / 3125.0f);
 }
 
 // Plane values of the 8-bit pipeline are i16, so the sums stay far inside 32 bits.

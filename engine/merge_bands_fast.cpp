@@ -4,26 +4,15 @@
 // selects instead of branches, and the 8-bit pipeline runs four pixels at a time in 32-bit lanes.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <vector>
 
+#include "engine/lanes.h"
 #include "engine/pyramid_level.h"
 
 namespace stillpix {
 
 namespace {
-
-using Lanes = int32_t __attribute__((vector_size(16)));
-constexpr int kLanes = 4;
-
-// One text for the per-pixel step, run on plain integers (one pixel) or on Lanes (four pixels):
-// comparisons give a bool or a lane mask.
-template <class V>
-inline V Select(bool pick, V a, V b) {
-    return pick ? a : b;
-}
-inline Lanes Select(Lanes mask, Lanes a, Lanes b) { return (a & mask) | (b & ~mask); }
 
 // The difference to the processed lower band that a pixel of luma class `cls` (0..7) takes.
 template <bool Deepest, class V>
@@ -107,18 +96,6 @@ inline void MergePixels(const MergeRow<Sample>& row, int x, Load load, Store sto
         const V value = Blend(f, load(row.s[k] + x), fu, su, d, V{} + row.keep[k]);
         store(row.f[k] + x, SaturateToSample<Sample>(value));
     }
-}
-
-template <class From>
-inline Lanes LoadLanes(const From* p) {
-    From v __attribute__((vector_size(sizeof(From) * kLanes)));
-    std::memcpy(&v, p, sizeof v);
-    return __builtin_convertvector(v, Lanes);
-}
-
-inline void StoreLanes(int16_t* p, Lanes v) {
-    const auto narrow = __builtin_convertvector(v, int16_t __attribute__((vector_size(8))));
-    std::memcpy(p, &narrow, sizeof narrow);
 }
 
 // Wide: the plain integer type of the one-pixel step. Vectorised: four pixels at a time in 32-bit

@@ -1,4 +1,5 @@
-// The recursive pyramid driver and the 3 x 3 box downsampling between levels.
+// The recursive pyramid driver, and the plain loops of the 3 x 3 box downsampling between levels
+// (the bit-exact reference of DownsampleLevel, downsample_fast.cpp).
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -7,25 +8,9 @@
 
 namespace stillpix {
 
-namespace {
-
-int HalfUp(int size) { return size / 2 + (size % 2 != 0 ? 1 : 0); }
-
 template <class Sample>
-inline Sample BoxMean(typename Pipeline<Sample>::Wide sum, int n) {
-    if constexpr (Pipeline<Sample>::kRoundedDownsample) {
-        const auto q = (sum * 128) / n;
-        return NarrowSample<Sample>((q >> 7) + ((q & 127) > 64 ? 1 : 0));
-    } else {
-        return NarrowSample<Sample>(sum / n);
-    }
-}
-
-}  // namespace
-
-template <class Sample>
-void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
-                     bool withResults) {
+void DownsampleLevelPlain(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
+                          bool withResults) {
     using Wide = typename Pipeline<Sample>::Wide;
     child.width = HalfUp(parent.width);
     child.height = HalfUp(parent.height);
@@ -124,8 +109,8 @@ void RunPyramidLevel(PyramidLevel<Sample>& level, const FilterContext& context, 
     }
 }
 
-template void DownsampleLevel(const PyramidLevel<int16_t>&, PyramidLevel<int16_t>&, bool);
-template void DownsampleLevel(const PyramidLevel<int32_t>&, PyramidLevel<int32_t>&, bool);
+template void DownsampleLevelPlain(const PyramidLevel<int16_t>&, PyramidLevel<int16_t>&, bool);
+template void DownsampleLevelPlain(const PyramidLevel<int32_t>&, PyramidLevel<int32_t>&, bool);
 template void RunPyramidLevel(PyramidLevel<int16_t>&, const FilterContext&, int, TileMeasurement*);
 template void RunPyramidLevel(PyramidLevel<int32_t>&, const FilterContext&, int, TileMeasurement*);
 

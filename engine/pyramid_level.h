@@ -43,6 +43,20 @@ inline Sample NarrowSample(Value v) {
     return static_cast<Sample>(v < kLo ? kLo : (v > kHi ? kHi : v));
 }
 
+// Level sizes: the integer part of half, plus 1 when a fraction remains.
+inline int HalfUp(int size) { return size / 2 + (size % 2 != 0 ? 1 : 0); }
+
+// The mean of n box values: 8-bit to nearest with exact halves down, 16-bit truncated.
+template <class Sample>
+inline Sample BoxMean(typename Pipeline<Sample>::Wide sum, int n) {
+    if constexpr (Pipeline<Sample>::kRoundedDownsample) {
+        const auto q = (sum * 128) / n;
+        return NarrowSample<Sample>((q >> 7) + ((q & 127) > 64 ? 1 : 0));
+    } else {
+        return NarrowSample<Sample>(sum / n);
+    }
+}
+
 enum Plane { kSrcY, kSrcCr, kSrcCb, kResY, kResCr, kResCb, kPlaneCount };
 enum Map {
     kDirectionMap,
@@ -119,12 +133,19 @@ template <class Sample>
 void ForwardTransform(PyramidLevel<Sample>& level);
 template <class Sample>
 void InverseTransform(const PyramidLevel<Sample>& level);
+// The plain loop of InverseTransform, its bit-exact reference.
+template <class Sample>
+void InverseTransformPlain(const PyramidLevel<Sample>& level);
 
-// Pyramid stages (pyramid.cpp, classify_edges_fast.cpp, smooth_luma.cpp, smooth_chroma.cpp,
+// Pyramid stages (downsample_fast.cpp, classify_edges_fast.cpp, smooth_luma.cpp, smooth_chroma.cpp,
 // merge_bands_fast.cpp, sharpen.cpp).
 template <class Sample>
 void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
                      bool withResults);
+// The plain loops of DownsampleLevel (pyramid.cpp), its bit-exact reference.
+template <class Sample>
+void DownsampleLevelPlain(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
+                          bool withResults);
 template <class Sample>
 void ClassifyLevel(PyramidLevel<Sample>& level);
 template <class Sample>

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
+#include "engine/colour_transform.h"
 #include "engine/pyramid_level.h"
 
 namespace stillpix {
@@ -156,6 +158,57 @@ void ExpectMergeTwinsEqual() {
 TEST(FastStages, MergeChildLevelMatchesItsPlainTwin) {
     ExpectMergeTwinsEqual<int16_t>();
     ExpectMergeTwinsEqual<int32_t>();
+}
+
+template <class Sample>
+void ExpectDownsampleTwinsEqual() {
+    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+        for (bool withResults : {false, true}) {
+            PyramidLevel<Sample> fast, plain;
+            DownsampleLevel(t.level[0], fast, withResults);
+            DownsampleLevelPlain(t.level[1], plain, withResults);
+            const std::size_t bytes = fast.Pixels() * (withResults ? 6 : 3) * sizeof(Sample);
+            EXPECT_EQ(std::memcmp(fast.planeStore.get(), plain.planeStore.get(), bytes), 0);
+        }
+    });
+}
+
+TEST(FastStages, DownsampleLevelMatchesItsPlainTwin) {
+    ExpectDownsampleTwinsEqual<int16_t>();
+    ExpectDownsampleTwinsEqual<int32_t>();
+}
+
+// Every sample layout of the pipeline; the byte after B, G, R of a 4-sample layout stays as it was.
+template <class Sample>
+void ExpectInverseTwinsEqual() {
+    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+        const int sampleBytes = sizeof(Sample) == 2 ? 1 : 2;
+        for (int samples : t.level[0].grey ? std::vector{1} : std::vector{3, 4}) {
+            std::vector<uint8_t> buffers[2];
+            for (int k = 0; k < 2; ++k) {
+                buffers[k].assign(t.level[k].Pixels() * samples * sampleBytes, 0x5A);
+                t.level[k].bytesPerPixel = samples * sampleBytes;
+                t.level[k].tileBuffer = buffers[k].data();
+            }
+            InverseTransform(t.level[0]);
+            InverseTransformPlain(t.level[1]);
+            EXPECT_EQ(buffers[0], buffers[1]) << samples << " samples";
+        }
+    });
+}
+
+TEST(FastStages, InverseTransformMatchesItsPlainTwin) {
+    ExpectInverseTwinsEqual<int16_t>();
+    ExpectInverseTwinsEqual<int32_t>();
+}
+
+// Every sum up to where both clamp, then a sparse sweep of all that i16 planes can give.
+TEST(FastStages, InverseChannelMatchesItsTwoStepRounding) {
+    auto check = [](int32_t s) { return InverseChannel8Fast(s) == InverseChannel8(s); };
+    for (int32_t s = -200000; s <= 25700000; ++s)
+        if (!check(s)) FAIL() << "S = " << s;
+    for (int32_t s = -110000000; s <= 110000000; s += 997)
+        if (!check(s)) FAIL() << "S = " << s;
 }
 
 }  // namespace
