@@ -2,6 +2,7 @@
 // profile (learned or measured), full run, save with the metadata, under the user's options.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -27,6 +28,8 @@ constexpr const char* kUsage =
     "  -o OUT              default: IN without its extension, the \"Default suffix\" option, .jpg\n"
     "  --quality Q         JPEG quality 0..100 (default: the \"JPEG Quality\" option)\n"
     "  --tiff-depth 24|48  bits per pixel of a TIFF of a 16-bit image (default: the option)\n"
+    "  --tiff-compression deflate|lzw|none\n"
+    "                      how a TIFF is compressed (default: the option, Deflate)\n"
     "  --icc apply|keep    convert an embedded ICC profile to sRGB while filtering, or filter\n"
     "                      the pixels as they are (default: the option; \"Ask\" applies)\n"
     "  --learn, --no-learn use and extend the learned profiles, or not (default: the option)\n";
@@ -131,6 +134,13 @@ bool ApplyRunOptions(const CliArgs& args, AppOptions& options, std::string& erro
         if (*depth != "24" && *depth != "48") return error = "--tiff-depth expects 24 or 48", false;
         options.settings2.tiffDepth = *depth == "48" ? kTiffDepth48 : kTiffDepth24;
     }
+    if (const auto compression = args.Value("tiff-compression")) {
+        const std::string names[] = {"deflate", "lzw", "none"};  // in code order
+        const auto found = std::find(std::begin(names), std::end(names), *compression);
+        if (found == std::end(names))
+            return error = "--tiff-compression expects deflate, lzw or none", false;
+        options.settings2.tiffCompression = static_cast<int32_t>(found - std::begin(names));
+    }
     // There is nobody to ask: "Ask what to do" applies the profile.
     if (options.settings2.iccHandling == static_cast<int32_t>(IccMode::kAsk))
         options.settings2.iccHandling = static_cast<int32_t>(IccMode::kApplyOnOpen);
@@ -150,7 +160,8 @@ int RunDenoiseCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
     std::vector<std::string> valueOptions = kFilterChoiceOptions;
-    valueOptions.insert(valueOptions.end(), {"o", "quality", "tiff-depth", "icc", "threads"});
+    valueOptions.insert(valueOptions.end(),
+                        {"o", "quality", "tiff-depth", "tiff-compression", "icc", "threads"});
     if (!args.Parse(argc, argv, valueOptions, error)) return Usage(error);
     if (args.Flag("help")) {
         PrintUsage(stdout);

@@ -54,8 +54,8 @@ bool BatchImage::Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilte
 }
 
 bool BatchImage::Save(const std::string& path, int jpegQuality, bool sixteenBits,
-                      std::string& error) {
-    return impl_->bitmap.Save(path, jpegQuality, sixteenBits, &error);
+                      TiffCompression tiffCompression, std::string& error) {
+    return impl_->bitmap.Save(path, jpegQuality, sixteenBits, tiffCompression, &error);
 }
 
 }  // namespace stillpix

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "codec/codec.h"
 #include "engine/engine.h"
 #include "exif/image_descriptor.h"
 #include "settings/image_profile_choice.h"
@@ -30,7 +31,8 @@ public:
     bool Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params,
                 void* callerData, TileCallback tileCallback);
     // Writes the image (format by the name's extension) through a temporary file.
-    bool Save(const std::string& path, int jpegQuality, bool sixteenBits, std::string& error);
+    bool Save(const std::string& path, int jpegQuality, bool sixteenBits,
+              TiffCompression tiffCompression, std::string& error);
 
 private:
     struct Impl;

@@ -10,6 +10,7 @@
 #include "batch/batch_progress.h"
 #include "batch/file_rules.h"
 #include "batch/worker_priority.h"
+#include "document/save_names.h"
 
 namespace stillpix {
 namespace {
@@ -199,8 +200,10 @@ private:
             return Outcome::kFailed;
         }
         // Past the last stop test a written file is recorded, so no result goes unlisted.
-        return image.Save(plan.path, plan.jpegQuality, plan.sixteenBits, error) ? Outcome::kWritten
-                                                                                : Outcome::kFailed;
+        return image.Save(plan.path, plan.jpegQuality, plan.sixteenBits, options_.tiffCompression,
+                          error)
+                   ? Outcome::kWritten
+                   : Outcome::kFailed;
     }
 
     BatchJob& job_;
@@ -223,6 +226,7 @@ void ApplyStoredBatchOptions(const AppOptions& options, BatchRunOptions& run) {
     profile.learnWhileBatch = options.settings2.learnWhileBatch != 0;
     profile.skipBuildWhenSufficient = options.settings2.batchSkipBuildWhenLearned != 0;
     run.idlePriority = options.settings3.batchPriority > 0;
+    run.tiffCompression = TiffCompressionOption(options.settings2.tiffCompression);
 }
 
 bool RunBatchJob(BatchJob& job, const BatchRunOptions& options, const BatchStop& stop) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "batch/batch_job.h"
+#include "codec/codec.h"
 #include "document/image_job.h"
 #include "engine/noise_filter_params.h"
 #include "settings/image_profile_choice.h"
@@ -21,7 +22,8 @@ struct BatchRunOptions {
     LearnedProfileStore* profiles = nullptr;
     // "Enable Profile Self-Learning", the batch learning and the skip-when-sufficient options.
     ProfileChoiceOptions profileOptions;
-    bool idlePriority = false;          // batch process priority "Low"
+    bool idlePriority = false;                                    // batch process priority "Low"
+    TiffCompression tiffCompression = TiffCompression::kDeflate;  // the option of that name
     bool documentHasImage = false;      // "Use Current" takes currentParams, else filter 0
     NoiseFilterParams currentParams{};  // the document's filter as the run started
     // The upper bar; without one it goes to the job's BatchProgress.

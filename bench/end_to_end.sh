@@ -10,7 +10,7 @@ runs=${2:-3}
 thread_args=()
 [[ -n ${3:-} ]] && thread_args=(--threads "$3")
 # The compression the program's TIFF writer uses by default: the floor writes with it too.
-tiff_compression=${TIFF_COMPRESSION:-lzw}
+tiff_compression=${TIFF_COMPRESSION:-deflate}
 
 cli=$(realpath "$build/app/stillpix-cli")
 floor=$(realpath "$build/bench/stillpix-io-floor")

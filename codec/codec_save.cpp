@@ -49,7 +49,8 @@ bool cSaveAs(CodecSession& h, const std::filesystem::path& file, SaveFormat form
             TemporarySibling raw(file);
             ok = raw.Ok() || (error = raw.Error(), false);
             ok = ok && codec::WriteTiff(rows, plain ? temp.Path() : raw.Path(), h.keep16Save,
-                                        h.exif.Internals().block.bigEndian, icc, error);
+                                        h.tiffCompression, h.exif.Internals().block.bigEndian, icc,
+                                        error);
             ok = ok &&
                  (plain || codec::WriteTiffWithMetadata(raw.Path(), temp.Path(), h.exif, h.iptc,
                                                         h.image.width, h.image.height, error));

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "codec/codec.h"
 #include "codec/decoded_image.h"
 
 namespace stillpix::codec {
@@ -46,6 +47,7 @@ bool WriteJpeg(const ImageRows& image, const std::filesystem::path& file, int qu
 bool WritePng(const ImageRows& image, const std::filesystem::path& file, bool sixteen,
               std::span<const uint8_t> icc, const OutputMetadata* meta, std::string& error);
 bool WriteTiff(const ImageRows& image, const std::filesystem::path& file, bool sixteen,
-               bool bigEndian, std::span<const uint8_t> icc, std::string& error);
+               TiffCompression compression, bool bigEndian, std::span<const uint8_t> icc,
+               std::string& error);
 
 }  // namespace stillpix::codec

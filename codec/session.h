@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "codec/bitmap_info.h"
+#include "codec/codec.h"
 #include "codec/decoded_image.h"
 #include "codec/metadata.h"
 
@@ -15,6 +16,7 @@ public:
     bool keep16Load = false;
     bool keep16Save = false;
     bool saveIcc = false;
+    TiffCompression tiffCompression = TiffCompression::kDeflate;
 
     bool loaded = false;
     codec::DecodedImage image;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codec/bitmap_info.h"
+#include "codec/codec.h"
 #include "codec/metadata.h"
 #include "document/user_message.h"
 #include "exif/exif_formatter.h"
@@ -75,12 +76,14 @@ public:
                         std::string* error = nullptr);
 
     // Encodes to `path`, the format by the name (".tif"/".tiff" TIFF, ".png" PNG, anything else
-    // JPEG of `jpegQuality`), `sixteenBit` writing 16-bit samples as 16 bits, with the embedded
+    // JPEG of `jpegQuality`), `sixteenBit` writing 16-bit samples as 16 bits, a TIFF compressed by
+    // `tiffCompression`, with the embedded
     // profile restored and the EXIF (software rewritten) and IPTC blocks. The file is written under
     // a temporary name and replaces `path` only when complete: a failure leaves it untouched.
     // `warning` names what a successful save had to leave out (metadata beyond a JPEG segment).
     bool Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
-              std::string* error = nullptr, std::string* warning = nullptr) const;
+              TiffCompression tiffCompression, std::string* error = nullptr,
+              std::string* warning = nullptr) const;
     // The packed bitmap (header, palette for 8 bits, bits) that goes on the clipboard.
     bool CopyToDib(std::vector<uint8_t>& out, std::string* error = nullptr) const;
 

@@ -34,7 +34,8 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
 }  // namespace
 
 bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
-                     std::string* error, std::string* warning) const {
+                     TiffCompression tiffCompression, std::string* error,
+                     std::string* warning) const {
     if (!Valid()) return Fail(error, "there is no image to save");
     try {
         Session s;
@@ -51,7 +52,7 @@ bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool si
                 return failed();
             if (!cLoadICCProfile(h, icc_) || !cSaveICCProfileEnabled(h, true)) return failed();
         }
-        if (!cSetJPEGParams(h, jpegQuality)) return failed();
+        if (!cSetJPEGParams(h, jpegQuality) || !cSetTIFFParams(h, tiffCompression)) return failed();
 
         // The document's blocks stay as they were loaded; the file gets the rewritten copy.
         ExifBlock exif = exif_ ? *exif_ : ExifBlock();

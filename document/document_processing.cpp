@@ -5,6 +5,7 @@
 #include "document/document_texts.h"
 #include "document/noise_cleaner_doc.h"
 #include "document/progress_dialog_model.h"
+#include "document/save_names.h"
 
 namespace stillpix {
 
@@ -79,6 +80,7 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     settings.useIndividualProfile = useIndividualProfile_;
     settings.jpegQuality = options.settings.jpegQuality;
     settings.save16Bit = options.settings2.tiffDepth == kTiffDepth48;
+    settings.tiffCompression = TiffCompressionOption(options.settings2.tiffCompression);
     settings.events = context_.events;
     return run;
 }

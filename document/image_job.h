@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "codec/codec.h"
 #include "engine/engine.h"
 #include "settings/image_profile_choice.h"
 
@@ -108,6 +109,7 @@ struct RunSettings {
     bool useIndividualProfile = false;  // "Turn off self-learning for this image"
     int jpegQuality = 90;               // of the save after a full run
     bool save16Bit = true;
+    TiffCompression tiffCompression = TiffCompression::kDeflate;
     JobEvents* events = nullptr;
 };
 

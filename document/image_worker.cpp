@@ -77,7 +77,7 @@ void Save(JobRun& run) {
     ImageJob& job = *run.job;
     std::string error, warning;
     const bool ok = run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit,
-                                    &error, &warning);
+                                    run.settings.tiffCompression, &error, &warning);
     job.saveError = ok ? std::string() : error;
     job.saveWarning = warning;
     // A failed save leaves the image unsaved, so closing still asks.

@@ -1,5 +1,7 @@
 #include "document/save_names.h"
 
+#include "settings/app_settings.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -66,6 +68,11 @@ int SaveFormatCode(const std::string& path, int jpegQuality) {
         case SaveFormat::kJpeg: break;
     }
     return jpegQuality;
+}
+
+TiffCompression TiffCompressionOption(int32_t code) {
+    if (code == kTiffLzw) return TiffCompression::kLzw;
+    return code == kTiffNone ? TiffCompression::kNone : TiffCompression::kDeflate;
 }
 
 std::string WithDefaultExtension(const std::string& path) {

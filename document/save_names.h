@@ -28,6 +28,8 @@ SaveFormat SaveFormatForName(const std::string& path);
 // The codec's format code for `path`: 18 for ".tiff"/".tif", 11 for ".png" (any case), else
 // `jpegQuality`.
 int SaveFormatCode(const std::string& path, int jpegQuality);
+// The TIFF compression of the option's stored code (kTiffDeflate...).
+TiffCompression TiffCompressionOption(int32_t code);
 // ".jpg" appended when the file name holds no dot.
 std::string WithDefaultExtension(const std::string& path);
 // The name field after the user picked another type: the name's title, a dot and the type's

@@ -35,7 +35,7 @@ const IntField<AppSettings> kSettingsFields[] = {
     FIELD(AppSettings, reserved92, 0, 0),
 };
 const IntField<AppSettings2> kSettings2Fields[] = {
-    FIELD(AppSettings2, reserved4, 0, 0),
+    FIELD_OR(AppSettings2, tiffCompression, kTiffDeflate, kTiffNone, kTiffDeflate),
     FIELD_OR(AppSettings2, tiffDepth, kTiffDepth24, kTiffDepth48, kTiffDepth24),
     FIELD(AppSettings2, leftPaneVisible, 0, 1),
     FIELD(AppSettings2, rightPanes, 0, 3),

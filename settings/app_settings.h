@@ -42,9 +42,14 @@ static_assert(offsetof(AppSettings, reserved92) == 92);
 constexpr int32_t kTiffDepth24 = 0;  // "24(8) bpp"
 constexpr int32_t kTiffDepth48 = 1;  // "48(16) bpp*"
 
+// TIFF compression codes of "Settings2". The field was reserved (0) before, so 0 is the default.
+constexpr int32_t kTiffDeflate = 0;  // "Deflate"
+constexpr int32_t kTiffLzw = 1;      // "LZW"
+constexpr int32_t kTiffNone = 2;     // "None"
+
 struct AppSettings2 {  // "Settings2"
     int32_t checksum = 0;
-    int32_t reserved4 = 0;
+    int32_t tiffCompression = kTiffDeflate;
     int32_t tiffDepth = kTiffDepth48;
     int32_t leftPaneVisible = 0;            // 0/1
     int32_t rightPanes = 0;                 // bit 0 image browser, bit 1 batch pane
@@ -57,6 +62,7 @@ struct AppSettings2 {  // "Settings2"
     int32_t iccHandling = 0;                // 0 ask, 1 apply on open, 2 do not apply
 };
 static_assert(sizeof(AppSettings2) == 48);
+static_assert(offsetof(AppSettings2, tiffCompression) == 4);
 static_assert(offsetof(AppSettings2, selfLearning) == 24);
 static_assert(offsetof(AppSettings2, iccHandling) == 44);
 

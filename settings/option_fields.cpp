@@ -30,6 +30,8 @@ const OptionField kFields[] = {
     {"Default suffix", P::kGeneral, K::kSuffix, nullptr},
     {"JPEG Quality", P::kGeneral, K::kSlider, FIELD_OF(settings.jpegQuality), 0, 100},
     {"Tiff bit rate", P::kGeneral, K::kChoice, FIELD_OF(settings2.tiffDepth), 0, 1, kTiffChoices},
+    {"Tiff compression", P::kGeneral, K::kChoice, FIELD_OF(settings2.tiffCompression), 0, 2,
+     kTiffCompressionChoices},
 
     {"Update Preview Window when filter parameters changed", P::kNoiseFilter, K::kCheck,
      FIELD_OF(settings.autoPreview)},

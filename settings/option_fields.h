@@ -42,6 +42,7 @@ struct OptionField {
 inline constexpr const char* kZoomChoices[] = {"400%", "200%", "100%", "50%", "25%", "Best Fit"};
 inline constexpr const char* kIccChoices[] = {"Ask what to do", "Apply on open", "Do not apply"};
 inline constexpr const char* kTiffChoices[] = {"24(8) bpp", "48(16) bpp*"};
+inline constexpr const char* kTiffCompressionChoices[] = {"Deflate", "LZW", "None"};
 inline constexpr const char* kPriorityChoices[] = {"Normal", "Low"};
 
 // Every control that edits an option, page by page in the order the pages show them.

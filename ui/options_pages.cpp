@@ -28,6 +28,7 @@ COptionsGeneralPage::COptionsGeneralPage(const OptionsContext* context, QWidget*
     AddControl(save, "JPEG Quality");
     AddControl(save, "Tiff bit rate");
     AddNote(save, kTiffNote);
+    AddControl(save, "Tiff compression");
     layout->addStretch();
     ApplyEnablingRules();
 }

@@ -103,6 +103,26 @@ TEST_F(JpegRoundTrip, QualityGovernsSizeAndSixteenBitsAreReduced) {
     EXPECT_EQ(info.bitsPerPixel, 24);
 }
 
+using TiffCompressions = CodecTest;
+
+TEST_F(TiffCompressions, EveryChoiceGivesTheSamplesBackAndNamesItself) {
+    const std::pair<TiffCompression, const char*> choices[] = {
+        {TiffCompression::kDeflate, "Adobe Deflate"},
+        {TiffCompression::kLzw, "LZW"},
+        {TiffCompression::kNone, "Uncompressed"}};
+    for (bool sixteen : {false, true})
+        for (const auto& [compression, name] : choices) {
+            const Picture picture = NoisePicture(37, 23, false, sixteen, 3);
+            CodecHandle h = HandOver(picture);
+            const auto file =
+                File(std::to_string(int(compression)) + (sixteen ? "-16" : "-8") + ".tif");
+            ASSERT_TRUE(cSetTIFFParams(*h, compression) && cSave(*h, file, kSaveCodeTiff));
+            EXPECT_EQ(ExifTool(file, "Compression"), name);
+            EXPECT_EQ(ReadBack(*LoadFile(file)).samples, picture.samples) << name;
+            EXPECT_EQ(MagickPixels(file, false, sixteen ? 16 : 8), InRgbOrder(picture)) << name;
+        }
+}
+
 using HandOver16 = CodecTest;
 
 TEST_F(HandOver16, SixteenBitSavesAsEightBitsWhenAsked) {

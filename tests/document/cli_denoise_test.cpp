@@ -16,7 +16,7 @@ struct DenoiseCase {
     const char* depthOption;
     const char* out;
     const char* extra;
-    const char* formatAndDepth;  // ImageMagick's %m:%z of the result
+    const char* formatDepthAndCompression;  // ImageMagick's %m:%z:%C of the result
 };
 
 class CliDenoise : public DocumentTest, public ::testing::WithParamInterface<DenoiseCase> {};
@@ -33,7 +33,7 @@ TEST_P(CliDenoise, LowersTheErrorAndKeepsTheMetadata) {
         Cli(ShellQuoted(noisy) + " -o " + ShellQuoted(out) + " " + c.extra, &status);
     ASSERT_EQ(status, 0) << log;
     EXPECT_NE(log.find("denoised"), std::string::npos) << log;
-    EXPECT_EQ(Identify(out, "%m:%z"), c.formatAndDepth);
+    EXPECT_EQ(Identify(out, "%m:%z:%C"), c.formatDepthAndCompression);
     const double before = Rmse(clean, noisy), after = Rmse(clean, out);
     EXPECT_LT(after, before * 0.6) << before << " -> " << after;
     EXPECT_EQ(ExifTool(out, {"EXIF:Make", "EXIF:ISO", "EXIF:Software", "IPTC:Keywords",
@@ -43,9 +43,11 @@ TEST_P(CliDenoise, LowersTheErrorAndKeepsTheMetadata) {
 
 INSTANTIATE_TEST_SUITE_P(EightAndSixteenBits, CliDenoise,
                          ::testing::Values(DenoiseCase{"noisy.jpg", "-depth 8", "out.jpg",
-                                                       "--quality 97", "JPEG:8"},
+                                                       "--quality 97", "JPEG:8:JPEG"},
                                            DenoiseCase{"noisy.tif", "-depth 16", "out.tif",
-                                                       "--tiff-depth 48 --no-learn", "TIFF:16"}));
+                                                       "--tiff-depth 48 --no-learn "
+                                                       "--tiff-compression lzw",
+                                                       "TIFF:16:LZW"}));
 
 TEST_F(DocumentTest, DenoiseNamesTheResultAfterTheSourceAndLearns) {
     const auto in = File("shot.png");
@@ -85,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"{}/fine.png --quality 101", 2,
                                   "--quality expects a whole number from 0 to 100"},
                       FailureCase{"{}/fine.png --icc maybe", 2, "--icc expects apply or keep"},
+                      FailureCase{"{}/fine.png --tiff-compression zip", 2,
+                                  "--tiff-compression expects deflate, lzw or none"},
                       FailureCase{"{}/fine.png --preset Nonesuch", 2, "no preset \"Nonesuch\""},
                       FailureCase{"{}/fine.png --sharpness 2", 2, "unknown option --sharpness"}));
 

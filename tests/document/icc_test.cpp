@@ -54,7 +54,7 @@ TEST_P(IccModes, AskConvertOrKeepAndSaveBackIntoTheProfile) {
             std::max(shownDiff, std::abs(image.Display().Row(0)[3 * x + 2] - original[3 * x]));
     EXPECT_EQ(shownDiff > 4, c.converted) << shownDiff;
     const auto saved = File("saved.png");
-    ASSERT_TRUE(image.Save(saved, 90, true));
+    ASSERT_TRUE(image.Save(saved, 90, true, TiffCompression::kDeflate));
     EXPECT_EQ(ExifTool(saved, "ICC_Profile:ProfileDescription"), "Wide Test RGB");
     const auto back = RawRgb(saved);
     ASSERT_EQ(back.size(), original.size());

@@ -72,7 +72,9 @@ TEST_P(SaveFormats, WritesTheFormatDepthQualityAndMetadata) {
     ASSERT_TRUE(doc_->HasImage());
     const auto target = File(c.target);
     std::string error;
-    ASSERT_TRUE(doc_->Image()->Save(target, c.quality, c.sixteen, &error)) << error;
+    ASSERT_TRUE(
+        doc_->Image()->Save(target, c.quality, c.sixteen, TiffCompression::kDeflate, &error))
+        << error;
     EXPECT_EQ(Identify(target, "%m:%z"), std::string(c.format) + ":" + std::to_string(c.depth));
     if (std::string(c.format) == "JPEG") {
         EXPECT_EQ(Identify(target, "%Q"), std::to_string(c.quality));

@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FallbackCase{"NegativeZoomIsBestFit", 1, 12, -800, 0},
                       FallbackCase{"TiffDepthOtherThanOneIs24Bits", 2, 8, 2, 0},
                       FallbackCase{"NegativeTiffDepthIs24Bits", 2, 8, -1, 0},
+                      FallbackCase{"UnknownTiffCompressionIsDeflate", 2, 4, 3, 0},
                       FallbackCase{"PaneSectionsOtherwiseNone", 2, 20, 9, 0},
                       FallbackCase{"BatchViewOtherwiseMedium", 3, 8, 4, 1},
                       FallbackCase{"BrowserViewOtherwiseMedium", 3, 12, -1, 1},

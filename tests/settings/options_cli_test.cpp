@@ -21,10 +21,10 @@ TEST(OptionsCli, ListsGetsAndSetsByTheControlsNames) {
     std::filesystem::remove(UserSettingsFile());
     const test::CliRun list = RunCli({"options"});
     ASSERT_EQ(list.status, 0) << list.err;
-    for (const char* line :
-         {"[General]\n", "Image default zoom value = Best Fit\n", "JPEG Quality = 90\n",
-          "[Batch and Browser]\n", "Default Filter Settings = Default\n",
-          "Tiff bit rate = 48(16) bpp*\n", "Recently used folder list = 5\n"})
+    for (const char* line : {"[General]\n", "Image default zoom value = Best Fit\n",
+                             "JPEG Quality = 90\n", "[Batch and Browser]\n",
+                             "Default Filter Settings = Default\n", "Tiff bit rate = 48(16) bpp*\n",
+                             "Tiff compression = Deflate\n", "Recently used folder list = 5\n"})
         EXPECT_NE(list.out.find(line), std::string::npos) << line << list.out;
 
     struct Case {

@@ -42,6 +42,7 @@ TEST_F(OptionsRules, EveryNumberControlShowsAndStoresItsOwnField) {
         {"Append default suffix to the original name", 1, 20, 0, 0, 1, 1},
         {"JPEG Quality", 1, 48, 77, 77, 101, 100},
         {"Tiff bit rate", 2, 8, 1, 1, 0, 0},
+        {"Tiff compression", 2, 4, 2, 2, 5, 2},
         {"Update Preview Window when filter parameters changed", 1, 52, 1, 1, 0, 0},
         {"Preview Window update delay (seconds)", 1, 60, 4, 4, 0, 1},
         {"Show Automatic Preview Information when turning the preview ON on the toolbar",

@@ -109,6 +109,7 @@ TEST_F(OptionsSheetTest, EveryControlShowsItsFieldAndWritesItBackAlone) {
         {"Default suffix", "_x", "_x", "_abcdefghijklmnopqrstuvwx", "_abcdefghijklmnopqrs"},
         {"JPEG Quality", "77", "77", "55", "55"},
         {"Tiff bit rate", "0", "24(8) bpp", "48(16) bpp*", "1"},
+        {"Tiff compression", "2", "None", "LZW", "1"},
         {"Update Preview Window when filter parameters changed", "1", "on", "off", "0"},
         {"Preview Window update delay (seconds)", "4", "4", "7", "7"},
         {"Show Automatic Preview Information when turning the preview ON on the toolbar",
