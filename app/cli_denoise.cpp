@@ -184,7 +184,9 @@ int RunDenoiseCommand(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     CliWindow window;
     // No store: the run's option changes are not written back.
-    CNoiseCleanerDoc doc({&options, nullptr, user.profiles.get(), &window}, window);
+    DocumentContext context{&options, nullptr, user.profiles.get(), &window};
+    context.viewless = true;
+    CNoiseCleanerDoc doc(context, window);
     window.doc_ = &doc;
     const std::string in = args.Positional()[0];
     if (!doc.OnOpenDocument(in) || !doc.HasImage()) {
@@ -197,6 +199,7 @@ int RunDenoiseCommand(int argc, char** argv) {
         std::fprintf(stderr, "stillpix-cli denoise: %s could not be processed\n", in.c_str());
         return 1;
     }
+    doc.ReleaseUnprocessedCopy();
     if (!doc.SaveDocument(out)) {
         window.Explain("cannot save", WithDefaultExtension(out), doc.Job().saveError);
         return 1;

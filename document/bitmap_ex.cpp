@@ -46,8 +46,16 @@ void CBitmapEx::Clear() {
     formatter_ = std::make_unique<CExifFormatter>();
 }
 
-void CBitmapEx::CopyPixelsFrom(const CBitmapEx& other) {
-    display_ = other.display_;
+void CBitmapEx::CopyPixelsFrom(const CBitmapEx& other, bool withDisplay) {
+    if (withDisplay) {
+        display_ = other.display_;
+    } else {
+        display_.info = other.display_.info;
+        display_.width = other.display_.width;
+        display_.height = other.display_.height;
+        display_.stride = other.display_.stride;
+        display_.bitCount = other.display_.bitCount;
+    }
     bitsPerPixel_ = other.bitsPerPixel_;
     bitsPerPixelText_ = other.bitsPerPixelText_;
     grey_ = other.grey_;
@@ -55,8 +63,19 @@ void CBitmapEx::CopyPixelsFrom(const CBitmapEx& other) {
 }
 
 void CBitmapEx::RestoreDisplayFromUnprocessed() {
-    if (unprocessed_ && unprocessed_->display_.bits.size() == display_.bits.size())
-        std::memcpy(display_.bits.data(), unprocessed_->display_.bits.data(), display_.bits.size());
+    if (!unprocessed_) return;
+    const CBitmapEx& copy = *unprocessed_;
+    if (copy.display_.bits.size() == display_.bits.size()) {
+        std::memcpy(display_.bits.data(), copy.display_.bits.data(), display_.bits.size());
+    } else if (copy.display_.bits.empty() && Has16() &&
+               copy.samples16_.size() == samples16_.size()) {
+        const std::size_t row = samples16_.size() / static_cast<std::size_t>(display_.height);
+        for (int y = 0; y < display_.height; ++y) {
+            const uint16_t* in = copy.samples16_.data() + row * y;
+            uint8_t* out = display_.Row(y);
+            for (std::size_t i = 0; i < row; ++i) out[i] = static_cast<uint8_t>(in[i] >> 8);
+        }
+    }
 }
 
 // The display bitmap and the samples, moved out of a loaded handle (which keeps its blocks); the
@@ -146,7 +165,7 @@ bool CBitmapEx::Load(const std::filesystem::path& path, const LoadOptions& optio
         }
         if (options.keepUnprocessedCopy) {
             unprocessed_ = std::make_unique<CBitmapEx>();
-            unprocessed_->CopyPixelsFrom(*this);
+            unprocessed_->CopyPixelsFrom(*this, options.copyDisplayOf16Bit || !Has16());
         }
         return true;
     } catch (const std::bad_alloc&) {
@@ -179,7 +198,7 @@ bool CBitmapEx::LoadFromBitmap(const BitmapInfoHeader& header, const std::vector
         // A pasted image has no file, so neither a colour profile nor a colour depth row.
         formatter_->Set(*exif_, info.width, info.height);
         unprocessed_ = std::make_unique<CBitmapEx>();
-        unprocessed_->CopyPixelsFrom(*this);
+        unprocessed_->CopyPixelsFrom(*this, true);
         return true;
     } catch (const std::bad_alloc&) {
         Clear();

@@ -26,6 +26,10 @@ using IccPrompt = std::function<IccAnswer(const std::string& profileName)>;
 
 struct LoadOptions {
     bool keepUnprocessedCopy = true;
+    // The copy of a 16-bit image keeps its display bitmap too. Only a view of the original needs
+    // it: filtering reads the samples, and a measurement before any filtering the image's own
+    // bitmap (a command line run leaves it out).
+    bool copyDisplayOf16Bit = true;
     bool keep16 = true;  // keep the 16-bit samples of 16-bit files
     IccMode iccMode = IccMode::kAsk;
     // Without a prompt, kAsk leaves the pixels as they are.
@@ -114,12 +118,15 @@ public:
     const IptcBlock* Iptc() const { return iptc_.get(); }
     const CExifFormatter& Formatter() const { return *formatter_; }
 
-    // The unprocessed copy's display pixels over this image's (the 16-bit samples stay).
+    // The unprocessed copy's display pixels over this image's (the 16-bit samples stay); a copy
+    // without its display bitmap gives the high bytes of its samples.
     void RestoreDisplayFromUnprocessed();
+    // Drops the unprocessed copy: nothing can show the original or filter again after it.
+    void ReleaseUnprocessed() { unprocessed_.reset(); }
 
 private:
     void Clear();
-    void CopyPixelsFrom(const CBitmapEx& other);
+    void CopyPixelsFrom(const CBitmapEx& other, bool withDisplay);
 
     DisplayBitmap display_;
     int bitsPerPixel_ = 0;

@@ -142,6 +142,13 @@ bool CNoiseCleanerDoc::Go() {
     return true;
 }
 
+void CNoiseCleanerDoc::ReleaseUnprocessedCopy() {
+    if (!image_ || job_.workerRunning.load()) return;
+    for (int i = 0; i < job_.tiles.count; ++i)
+        if (!job_.tiles.tiles[i].filtered) return;
+    image_->ReleaseUnprocessed();
+}
+
 void CNoiseCleanerDoc::Undo() {
     MarkAllTilesUnprocessed();
     job_.processed.store(false);

@@ -38,7 +38,9 @@ bool EveryTileFiltered(const TileGrid& grid) {
 
 void BuildProfile(JobRun& run) {
     ImageJob& job = *run.job;
-    const CBitmapEx& source = run.image->Unprocessed() ? *run.image->Unprocessed() : *run.image;
+    // A copy without its display bitmap (LoadOptions) is measured on the image's own.
+    const CBitmapEx* copy = run.image->Unprocessed();
+    const CBitmapEx& source = copy && copy->Display().valid ? *copy : *run.image;
     const DisplayBitmap& display = source.Display();
     const ProfileImageView view{display.bits.data(), display.width, display.height, display.stride,
                                 display.bitCount};

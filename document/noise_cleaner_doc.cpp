@@ -71,6 +71,7 @@ bool CNoiseCleanerDoc::StartOpenStep(const std::filesystem::path& path) {
 
 LoadOptions CNoiseCleanerDoc::OpenLoadOptions() {
     LoadOptions options;
+    options.copyDisplayOf16Bit = !context_.viewless;
     options.iccMode = static_cast<IccMode>(context_.options->settings2.iccHandling);
     options.askIcc = [this](const std::string& name) {
         return window_.AskIcc(

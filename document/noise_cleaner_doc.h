@@ -29,6 +29,9 @@ struct DocumentContext {
     JobEvents* events = nullptr;              // worker-thread notices for the window; may be null
     // Files decode on a thread of their own (needs `events`): see BeginOpenDocument.
     bool openInBackground = false;
+    // No view shows the original (a command line run): a 16-bit image's unprocessed copy keeps
+    // only the samples that filtering reads.
+    bool viewless = false;
 };
 
 enum class CloseAction {
@@ -118,6 +121,10 @@ public:
     bool OnPreviewTimer(const TileRect& visible);
     // Go: the full run under the progress dialog, then the summary. True when the dialog ended OK.
     bool Go();
+    // For a run that only saves the result and ends (a command line run): frees the unprocessed
+    // copy once every tile is filtered, so that the save does not hold it too. Nothing can show
+    // the original, undo or filter again afterwards.
+    void ReleaseUnprocessedCopy();
     bool CanUndo() const { return job_.processed.load(); }
     void Undo();
 

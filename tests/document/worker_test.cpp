@@ -189,6 +189,35 @@ TEST_F(WorkerTest, GoShowsTheSummaryAndUndoShowsTheOriginalAgain) {
     EXPECT_EQ(doc_->IdleStatusText(), kStatusGo);
 }
 
+// A command line run's document: the copy of a 16-bit image without its display bitmap filters
+// to the same pixels, Undo still shows the original, and the copy can go before the save.
+TEST_F(DocumentTest, AViewlessDocumentFiltersSixteenBitsAlikeAndSavesWithoutItsCopy) {
+    options_.settings2.selfLearning = 0;  // both documents measure the same profile
+    const auto source = File("deep.tif");
+    WriteScene(source, 700, 500, "-attenuate 0.5 +noise Gaussian -depth 16");
+    OpenAndProfile(source);
+    ASSERT_TRUE(doc_->Go());
+    const CBitmapEx& usual = *doc_->Image();
+
+    DocumentContext context{&options_, nullptr, &profiles_, &events_};
+    context.viewless = true;
+    CNoiseCleanerDoc viewless(context, window_);
+    window_.doc = &viewless;
+    ASSERT_TRUE(viewless.OnOpenDocument(source));
+    EXPECT_TRUE(viewless.Image()->Unprocessed()->Display().bits.empty());
+    ASSERT_TRUE(viewless.Go());
+    EXPECT_EQ(viewless.Image()->Samples16(), usual.Samples16());
+    EXPECT_EQ(viewless.Image()->Display().bits, usual.Display().bits);
+    viewless.Undo();
+    EXPECT_EQ(viewless.Image()->Display().bits, usual.Unprocessed()->Display().bits);
+    ASSERT_TRUE(viewless.Go());
+    viewless.ReleaseUnprocessedCopy();
+    EXPECT_EQ(viewless.Image()->Unprocessed(), nullptr);
+    ASSERT_TRUE(viewless.SaveDocument(File("out.tif")));
+    EXPECT_EQ(Identify(File("out.tif"), "%m:%z"), "TIFF:16");
+    window_.doc = doc_.get();
+}
+
 TEST_F(WorkerTest, AFileAskedForDuringARunOpensOnceTheRunHasStopped) {
     options_.settings.autoPreview = 1;
     doc_->Job().processed.store(true);
