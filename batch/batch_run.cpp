@@ -8,6 +8,8 @@ namespace stillpix {
 BatchRunStart StartBatchRun(CNoiseCleanerDoc& doc, BatchJob& job, BatchProgress& window,
                             ProgressControl& imageBar, const BatchRunOptions& options) {
     ImageJob& image = doc.Job();
+    // An image that arrives during the run would reset its tiles and so stop the run.
+    if (doc.Opening()) return BatchRunStart::kWaiting;
     if (image.workerRunning.load()) {
         // One run at a time. A preview is cheap to redo; a new image's profile is not.
         if (!image.profileJob.load()) doc.StopPendingWork();

@@ -18,9 +18,9 @@ enum class BatchRunStart { kStarted, kWaiting, kFailed };
 // Starts `job` on the document's worker: the job becomes the document's batch, *cancel
 // requested* is cleared and *full run* set (the document's own stop requests are then ignored),
 // `imageBar` is the run's upper bar, `window` the job's progress window, and the worker runs
-// with `options` (idle priority included). While another run is on the worker nothing starts
-// (kWaiting): a preview run is asked to stop, a profile run finishes; try again later. kFailed
-// when no thread can be started.
+// with `options` (idle priority included). While an image is being opened or another run is on
+// the worker nothing starts (kWaiting): a preview run is asked to stop, an open and a profile
+// run finish; try again later. kFailed when no thread can be started.
 BatchRunStart StartBatchRun(CNoiseCleanerDoc& doc, BatchJob& job, BatchProgress& window,
                             ProgressControl& imageBar, const BatchRunOptions& options);
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <thread>
 
 #include "batch/batch_queue.h"
 #include "batch/batch_run.h"
@@ -143,6 +144,30 @@ TEST_F(WindowRun, CancelKeepsFinishedResultsWholeAndLeavesTheRestPending) {
     EXPECT_EQ(model_.Counts().skipped, 3);
     EXPECT_EQ(test::FolderNames(folder_.Path() / "F"), std::vector<std::string>{"a.png"});
     EXPECT_EQ(test::Identify(folder_.Path() / "F/a.png", "%wx%h"), "160x120");
+}
+
+class OpenEvents final : public JobEvents {
+public:
+    void OpenDecoded() override { decoded = true; }
+    std::atomic<bool> decoded{false};
+};
+
+// An image that arrived during the run would reset its tiles, which stops the run.
+TEST_F(WindowRun, StartsOnlyOnceAnOpenUnderWayHasEnded) {
+    OpenEvents events;
+    CNoiseCleanerDoc doc(DocumentContext{&options_, &store_, &profiles_, &events, true}, window_);
+    ASSERT_TRUE(doc.BeginOpenDocument(Src("a.png")));
+    job_.Prepare(settings_, {Src("c.png")});
+    model_.Open(doc, job_, runOptions_);
+    EXPECT_EQ(model_.Tick(), BatchProgressDialogModel::Step::kWait);
+    for (int i = 0; i < 1000 && !events.decoded; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(doc.FinishOpen());
+    EXPECT_EQ(model_.Tick(), BatchProgressDialogModel::Step::kRunning);
+    ASSERT_TRUE(queue_.Pump([&] { return done_; }));
+    model_.Close();
+    ASSERT_TRUE(queue_.Pump([&] { return model_.Finished(); }));
+    EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("c.png")});
 }
 
 TEST(StoredBatchOptions, ReachTheRunAsTheOptionsSay) {
