@@ -106,21 +106,31 @@ corpus() {
     du -sh "$c"/* | sort -k2
 }
 
+smoke_one() {
+    local t=$1 runs=$2 out=$3
+    mkdir -p "$out/$t"
+    # New inputs go to the scratch folder first in the list, never into the committed corpus.
+    "$build/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=30 $(options "$t") \
+        -artifact_prefix="$out/$t-" -print_final_stats=0 "$out/$t" $(corpora "$t") 2>"$out/$t.log" || {
+        echo "fuzz_$t failed:" >&2
+        tail -50 "$out/$t.log" >&2
+        return 1
+    }
+    echo "fuzz_$t: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$out/$t.log" | tail -1)"
+}
+
+# $jobs targets at a time.
 smoke() {
-    local runs=${1:-2000} out
+    local runs=${1:-2000} out t pid failed=0 pids=()
     out=$(mktemp -d)
     trap 'rm -rf "$out"' RETURN
     for t in "${targets[@]}"; do
-        mkdir -p "$out/$t"
-        # New inputs go to the scratch folder first in the list, never into the committed corpus.
-        "$build/fuzz/fuzz_$t" -runs="$runs" -seed=1 -timeout=30 $(options "$t") \
-            -artifact_prefix="$out/$t-" -print_final_stats=0 "$out/$t" $(corpora "$t") 2>"$out/$t.log" || {
-            echo "fuzz_$t failed:" >&2
-            tail -50 "$out/$t.log" >&2
-            return 1
-        }
-        echo "fuzz_$t: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$out/$t.log" | tail -1)"
+        while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+        smoke_one "$t" "$runs" "$out" &
+        pids+=($!)
     done
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    return $failed
 }
 
 long() {

@@ -11,7 +11,7 @@
 namespace stillpix {
 namespace {
 
-const char* const kBandNames[kProfileBands] = {"High", "Mid", "Low", "Very Low"};
+const char* const kProfileBandNames[kProfileBands] = {"High", "Mid", "Low", "Very Low"};
 constexpr int kMinimumGraphHeight = 80;
 
 }  // namespace
@@ -36,7 +36,7 @@ CProfileMainEmbDialog::CProfileMainEmbDialog(QWidget* parent) : QWidget(parent) 
     layout->setContentsMargins(4, 2, 4, 2);
     frequencyLabel_ = new QLabel(tr("Frequency"), this);
     frequencies_ = new QListWidget(this);
-    for (const char* name : kBandNames) frequencies_->addItem(tr(name));
+    for (const char* name : kProfileBandNames) frequencies_->addItem(tr(name));
     frequencies_->setFixedHeight(frequencies_->sizeHintForRow(0) * kProfileBands +
                                  2 * frequencies_->frameWidth());
     frequencyLabel_->setBuddy(frequencies_);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -61,6 +62,15 @@ inline std::vector<uint16_t> ColourImage16(int width, int height, double sigma, 
         image[i] = uint16_t(std::lround(std::clamp(v, 0.0, 65535.0)));
     }
     return image;
+}
+
+// A profile's channels, and one band and channel's curve over the 11 bins.
+constexpr int kY = 0, kCr = 1, kCb = 2;
+using Curve = std::array<int16_t, 11>;
+inline Curve CurveOf(const NoiseProfile& p, int band, int channel) {
+    Curve curve;
+    for (int k = 0; k < 11; ++k) curve[k] = p.bands[band].levels[k][channel];
+    return curve;
 }
 
 // Peak signal to noise ratio of two buffers of the same layout.

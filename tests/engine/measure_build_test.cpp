@@ -16,7 +16,7 @@ namespace {
 
 using test::FreshProfile;
 using test::Grid;
-constexpr int kY = 0, kCr = 1, kCb = 2;
+using test::kY, test::kCr, test::kCb;
 
 bool Measure(const std::vector<uint8_t>& image, int w, int h, int bpp, NoiseProfile& p) {
     Grid g(w, h);

@@ -10,9 +10,8 @@
 namespace stillpix {
 namespace {
 
+using test::Curve, test::CurveOf, test::kY, test::kCr, test::kCb;
 using test::FreshProfile;
-using Curve = std::array<int16_t, 11>;
-constexpr int kY = 0, kCr = 1, kCb = 2;
 
 // Measured values reach the lists in 1/16 of a level; `level` x 16 comes back as `level`.
 void AddMeasured(ProfileAccumulator& acc, int band, int bin, int channel, int level,
@@ -26,12 +25,6 @@ void MeasureWholeBand(ProfileAccumulator& acc, NoiseProfile& p, int channel,
     int k = 0;
     for (int level : levels)
         AddMeasured(acc, 0, k, channel, level), p.bands[0].counts[k++][channel] = count;
-}
-
-Curve CurveOf(const NoiseProfile& p, int band, int channel) {
-    Curve curve;
-    for (int k = 0; k < 11; ++k) curve[k] = p.bands[band].levels[k][channel];
-    return curve;
 }
 
 // The Y curve of band 0 after finishing an image's measurement of it.

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "engine/measure_noise.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace stillpix {
 namespace {
 
-constexpr int kY = 0, kCr = 1, kCb = 2;
+using test::kY, test::kCr, test::kCb;
 using List = std::vector<uint32_t>;
 
 struct Planes {

@@ -11,6 +11,8 @@
 namespace stillpix {
 namespace {
 
+using test::Curve, test::CurveOf;
+
 // Every field distinct: levels b x 1000 + k x 10 + c, counts their negatives less one.
 NoiseProfile Numbered() {
     NoiseProfile p;
@@ -63,12 +65,6 @@ TEST(ResetProfile, SetsTheShapeAndClearsOnlyWhenAsked) {
     EXPECT_EQ(p.bands[4].levels[2][2], 4022);
 }
 
-std::array<int16_t, 11> CurveOf(const NoiseProfile& p, int band, int channel) {
-    std::array<int16_t, 11> curve;
-    for (int k = 0; k < 11; ++k) curve[k] = p.bands[band].levels[k][channel];
-    return curve;
-}
-
 TEST(SmoothProfile, TwoPassesOfThreeTaps) {
     NoiseProfile constant = test::FreshProfile();
     for (int b = 0; b < 4; ++b)
@@ -87,7 +83,6 @@ TEST(SmoothProfile, TwoPassesOfThreeTaps) {
     p.bands[0].levels[10][0] = 61;
     for (int k = 0; k < 11; ++k) p.bands[1].levels[k][2] = 30000;  // held at the largest luminance
     SmoothProfile(p);
-    using Curve = std::array<int16_t, 11>;
     EXPECT_EQ(CurveOf(p, 2, 1), (Curve{0, 0, 0, 33, 66, 100, 66, 33, 0, 0, 0}));
     EXPECT_EQ(CurveOf(p, 2, 0), Curve{});
     EXPECT_EQ(CurveOf(p, 0, 0), (Curve{37, 25, 10, 0, 0, 0, 0, 0, 6, 16, 25}));

@@ -23,7 +23,7 @@ LearnedProfileRecord Learned(const test::Shot& shot, int16_t level, int16_t coun
     return r;
 }
 
-std::vector<uint8_t> Bytes(const Store& store) {
+std::vector<uint8_t> StoreBytes(const Store& store) {
     std::vector<uint8_t> bytes;
     for (const LearnedProfileRecord& r : store) {
         const auto encoded = EncodeLearnedProfileRecord(r);
@@ -66,7 +66,7 @@ TEST(MergeStores, WorkedOutByHand) {
     // clang-format on
     for (const MergeCase& c : cases) {
         const Store merged = Merge({c.a, c.b});
-        EXPECT_EQ(Bytes(merged), Bytes(Merge({c.b, c.a}))) << c.why;
+        EXPECT_EQ(StoreBytes(merged), StoreBytes(Merge({c.b, c.a}))) << c.why;
         ASSERT_EQ(merged.size(), static_cast<std::size_t>(c.records)) << c.why;
         const LearnedProfileRecord& r = merged[0];
         EXPECT_EQ(r.contributors, c.contributors) << c.why;
@@ -91,19 +91,19 @@ TEST(MergeStores, OneResultWhateverTheOrder) {
     ASSERT_EQ(merged.size(), 3u);
     EXPECT_EQ(merged[0].contributors, 9);
     std::sort(stores.begin(), stores.end(),
-              [](const Store& x, const Store& y) { return Bytes(x) < Bytes(y); });
+              [](const Store& x, const Store& y) { return StoreBytes(x) < StoreBytes(y); });
     do {
-        EXPECT_EQ(Bytes(Merge(stores)), Bytes(merged));
+        EXPECT_EQ(StoreBytes(Merge(stores)), StoreBytes(merged));
         std::vector<Store> reversed = stores;
         for (Store& s : reversed) std::reverse(s.begin(), s.end());
-        EXPECT_EQ(Bytes(Merge(reversed)), Bytes(merged));
-    } while (
-        std::next_permutation(stores.begin(), stores.end(),
-                              [](const Store& x, const Store& y) { return Bytes(x) < Bytes(y); }));
+        EXPECT_EQ(StoreBytes(Merge(reversed)), StoreBytes(merged));
+    } while (std::next_permutation(
+        stores.begin(), stores.end(),
+        [](const Store& x, const Store& y) { return StoreBytes(x) < StoreBytes(y); }));
     // Merging again, with itself or with what it came from, changes nothing.
-    EXPECT_EQ(Bytes(Merge({merged})), Bytes(merged));
-    EXPECT_EQ(Bytes(Merge({merged, merged})), Bytes(merged));
-    EXPECT_EQ(Bytes(Merge({b, merged, a})), Bytes(merged));
+    EXPECT_EQ(StoreBytes(Merge({merged})), StoreBytes(merged));
+    EXPECT_EQ(StoreBytes(Merge({merged, merged})), StoreBytes(merged));
+    EXPECT_EQ(StoreBytes(Merge({b, merged, a})), StoreBytes(merged));
 }
 
 TEST(MergeStores, LearningOneImageIsTheOneContributorCase) {
