@@ -148,11 +148,6 @@ TEST_F(PaneTest, SelfLearningBoxSwitchesProfilesAndOffersToEnableLearning) {
     EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.selfLearning, 1);
 }
 
-void Screenshot(QWidget& widget, const char* name) {
-    const std::filesystem::path file = test::ScreenshotFolder() / name;
-    EXPECT_TRUE(widget.grab().save(QString::fromStdString(file.string()))) << file;
-}
-
 TEST_F(PaneTest, ScreenshotsCompactAndExpanded) {
     OpenScene(400, "-attenuate 0.6 +noise Gaussian");
     pane_->ShowExifRows(doc_->Image()->Formatter().Labels(), doc_->Image()->Formatter().Values());
@@ -160,13 +155,13 @@ TEST_F(PaneTest, ScreenshotsCompactAndExpanded) {
     pane_->resize(300, 760);
     pane_->show();
     const int compact = pane_->FilterSection()->sizeHint().height();
-    Screenshot(*pane_, "pane_compact.png");
-    Screenshot(*pane_->ProfileSection()->Graph(), "profile_graph.png");
+    test::SaveScreenshotOf(pane_.get(), "pane_compact");
+    test::SaveScreenshotOf(pane_->ProfileSection()->Graph(), "profile_graph");
     pane_->SetExpanded(true);
     pane_->OpenSection(CLeftPaneDialogBar::kExifSection, true);
     pane_->resize(300, 900);
     EXPECT_GT(pane_->FilterSection()->sizeHint().height(), compact);
-    Screenshot(*pane_, "pane_expanded.png");
+    test::SaveScreenshotOf(pane_.get(), "pane_expanded");
 }
 
 }  // namespace
