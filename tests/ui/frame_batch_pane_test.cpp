@@ -51,7 +51,7 @@ TEST_F(BatchPaneTest, TheQueueShowsItsCountsAndExcludeAsksItsQuestions) {
     EXPECT_EQ(pane_->StatusLine()->text(), "2 files in the queue");
     EXPECT_EQ(pane_->Model().Count(), 2);
     pane_->SetViewMode(ViewMode::kDetails);
-    SaveScreenshotOf(pane_, "batch_pane");
+    SaveScreenshot(pane_, "batch_pane");
 
     // One file out of the list: the folder stays with one less.
     DialogScript script;
@@ -119,7 +119,7 @@ TEST_F(BatchPaneTest, TheSettingsDialogEnablesByItsChoicesAndOkReachesTheSummary
     dialog.BrowseButton()->click();
     dialog.NameRadios()->button(1)->click();
     dialog.SuffixText()->setText("_abcdefghijklmnopqrstuvwx");  // 25 characters
-    SaveScreenshotOf(&dialog, "batch_settings_dialog");
+    SaveScreenshot(&dialog, "batch_settings_dialog");
     dialog.accept();
     EXPECT_STREQ(dialog.Result().suffix, "_abcdefghijklmnopqrs");
     EXPECT_STREQ(dialog.Result().destinationPath, "/srv/out");

@@ -79,7 +79,7 @@ TEST_F(BatchRunTest, CancelAsksAndLeavesWhatWasNotWrittenPending) {
         QObject::connect(poll, &QTimer::timeout, window, [window, poll] {
             if (window->ImageBar()->value() == 0) return;
             poll->stop();
-            SaveScreenshotOf(window, "batch_progress_window");
+            SaveScreenshot(window, "batch_progress_window");
             // No second run while this one lasts.
             EXPECT_FALSE(
                 static_cast<CMainFrame*>(window->parentWidget())->BatchPane()->isEnabled());

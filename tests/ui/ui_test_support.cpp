@@ -32,6 +32,11 @@ void WriteLargeScene(const std::filesystem::path& file, int width, int height) {
             " gradient:wheat-steelblue " + ShellQuoted(file.string()));
 }
 
+void SaveScreenshot(QWidget* widget, const QString& name) {
+    widget->grab().save(QString::fromStdString((ScreenshotFolder() / name.toStdString()).string()) +
+                        ".png");
+}
+
 DialogScript::DialogScript() {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
     timer_.start(20);
@@ -49,7 +54,7 @@ void DialogScript::Poll() {
     if (auto* box = qobject_cast<QMessageBox*>(dialog)) texts_ << box->text();
     for (QLabel* label : dialog->findChildren<QLabel*>())
         if (!qobject_cast<QMessageBox*>(dialog)) texts_ << label->text();
-    SaveScreenshotOf(dialog, QString(dialog->windowTitle()).replace(' ', '_').toStdString());
+    SaveScreenshot(dialog, QString(dialog->windowTitle()).replace(' ', '_'));
     Step step = progress ? std::exchange(progressStep_, nullptr) : steps_.front();
     if (!progress) steps_.pop_front();
     step(dialog);
