@@ -8,6 +8,18 @@
 #include "codec/tiff_handle.h"
 
 namespace stillpix::codec {
+namespace {
+
+// One row from B, G, R (or grey) into the file's R, G, B; the channel count fixed, so the loop
+// has no per-sample choice.
+template <int kChannels, class Sample>
+void InFileOrder(const Sample* in, Sample* out, int width) {
+    for (int x = 0; x < width; ++x)
+        for (int c = 0; c < kChannels; ++c)
+            out[x * kChannels + c] = in[x * kChannels + (kChannels == 3 ? 2 - c : 0)];
+}
+
+}  // namespace
 
 bool WriteTiff(const ImageRows& image, const std::filesystem::path& path, bool sixteen,
                TiffCompression compression, bool bigEndian, std::span<const uint8_t> icc,
@@ -54,19 +66,15 @@ bool WriteTiff(const ImageRows& image, const std::filesystem::path& path, bool s
         TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
 
     for (int y = 0; y < image.height; ++y) {
-        if (sixteen) {
-            const uint16_t* in = image.SampleRow(y);
-            auto* out =
-                reinterpret_cast<uint16_t*>(row.data());  // libtiff swaps to the file's order
-            for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < channels; ++c)
-                    out[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
-        } else {
-            const uint8_t* in = image.DisplayRow(y);
-            for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < channels; ++c)
-                    row[x * channels + c] = in[x * channels + (channels == 3 ? 2 - c : 0)];
-        }
+        // libtiff swaps 16-bit samples to the file's order
+        if (sixteen && channels == 3)
+            InFileOrder<3>(image.SampleRow(y), reinterpret_cast<uint16_t*>(row.data()),
+                           image.width);
+        else if (sixteen)
+            InFileOrder<1>(image.SampleRow(y), reinterpret_cast<uint16_t*>(row.data()),
+                           image.width);
+        else if (channels == 3) InFileOrder<3>(image.DisplayRow(y), row.data(), image.width);
+        else InFileOrder<1>(image.DisplayRow(y), row.data(), image.width);
         if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0) {
             error = "cannot write the TIFF file: " + tiffErrors;
             return false;
