@@ -14,7 +14,7 @@ namespace stillpix {
 
 namespace {
 
-constexpr int kBlock = 64;
+constexpr int kPixelsPerBlock = 64;
 
 // InverseChannel8Fast on four sums.
 inline Lanes RoundLanes(Lanes s) {
@@ -25,7 +25,7 @@ inline Lanes RoundLanes(Lanes s) {
     return __builtin_convertvector(q, Lanes);
 }
 
-inline void Store(int32_t* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+inline void StoreInts(int32_t* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
 
 void Inverse8(const PyramidLevel<int16_t>& level) {
     const int bpp = level.bytesPerPixel;
@@ -34,16 +34,16 @@ void Inverse8(const PyramidLevel<int16_t>& level) {
     // Grey images were never filtered in chrominance: their source planes carry it back.
     const int16_t* cr = level.grey ? level.P(kSrcCr) : level.P(kResCr);
     const int16_t* cb = level.grey ? level.P(kSrcCb) : level.P(kResCb);
-    int32_t b[kBlock], g[kBlock], r[kBlock];
-    for (std::size_t start = 0; start < n; start += kBlock) {
-        const int count = int(std::min<std::size_t>(kBlock, n - start));
+    int32_t b[kPixelsPerBlock], g[kPixelsPerBlock], r[kPixelsPerBlock];
+    for (std::size_t start = 0; start < n; start += kPixelsPerBlock) {
+        const int count = int(std::min<std::size_t>(kPixelsPerBlock, n - start));
         int i = 0;
         for (; i + kLanes <= count; i += kLanes) {
             const Lanes luma = 1164 * LoadLanes(y + start + i);
             const Lanes red = LoadLanes(cr + start + i), blue = LoadLanes(cb + start + i);
-            Store(b + i, RoundLanes(luma + 2017 * blue));
-            Store(g + i, RoundLanes(luma - 813 * red - 392 * blue));
-            Store(r + i, RoundLanes(luma + 1596 * red));
+            StoreInts(b + i, RoundLanes(luma + 2017 * blue));
+            StoreInts(g + i, RoundLanes(luma - 813 * red - 392 * blue));
+            StoreInts(r + i, RoundLanes(luma + 1596 * red));
         }
         for (; i < count; ++i) {
             const int32_t luma = 1164 * int32_t{y[start + i]};

@@ -16,14 +16,14 @@ namespace {
 
 // The difference to the processed lower band that a pixel of luma class `cls` (0..7) takes.
 template <bool Deepest, class V>
-inline V ReduceLuma(V d, V cls) {
+inline V ReduceLumaDifference(V d, V cls) {
     const V two = Deepest ? d >> 2 : d >> 1;
     const V three = Deepest ? d >> 1 : d - (d >> 2);
     return Select(cls == 1, d >> 3, Select(cls == 2, two, Select(cls == 3, three, d)));
 }
 
 template <bool Deepest, class V>
-inline V ReduceChroma(V d, V cls) {
+inline V ReduceChromaDifference(V d, V cls) {
     const V two = Deepest ? d >> 3 : d >> 2;
     const V three = Deepest ? d >> 2 : d >> 1;
     const V above = Deepest ? d >> 1 : d - (d >> 2);
@@ -88,9 +88,9 @@ inline void MergePixels(const MergeRow<Sample>& row, int x, Load load, Store sto
         const V f = load(row.f[k] + x);
         V d = fu - f;
         if (k == 0) {
-            d = ReduceLuma<Deepest>(d, cy);
+            d = ReduceLumaDifference<Deepest>(d, cy);
         } else {
-            d = ReduceChroma<Deepest>(d, cc[k - 1]);
+            d = ReduceChromaDifference<Deepest>(d, cc[k - 1]);
             if constexpr (Clamp) d = ClampTo(d, load(row.limit[k - 1] + x));
         }
         const V value = Blend(f, load(row.s[k] + x), fu, su, d, V{} + row.keep[k]);

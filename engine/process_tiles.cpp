@@ -13,6 +13,7 @@
 #include "engine/engine.h"
 #include "engine/entry_guard.h"
 #include "engine/pyramid_level.h"
+#include "engine/scratch_blocks.h"
 #include "engine/tile_loop.h"
 #include "engine/tile_workers.h"
 
@@ -20,16 +21,18 @@ namespace stillpix {
 
 namespace {
 
-// Tile buffers are page-aligned, like the page allocator would hand them out.
-constexpr std::align_val_t kPageAlignment{4096};
-
 struct TileBuffer {
     uint8_t* data = nullptr;
-    explicit TileBuffer(std::size_t bytes)
-        : data(static_cast<uint8_t*>(::operator new(bytes, kPageAlignment))) {}
-    ~TileBuffer() { ::operator delete(data, kPageAlignment); }
+    std::size_t bytes = 0;
+    explicit TileBuffer(std::size_t size) : data(TakeScratchBlock(size)), bytes(size) {}
+    ~TileBuffer() { ReturnScratchBlock(data, bytes); }
     TileBuffer(const TileBuffer&) = delete;
     TileBuffer& operator=(const TileBuffer&) = delete;
+};
+
+// The caller's thread keeps scratch blocks while it runs tiles itself; the run gives them back.
+struct ScratchRelease {
+    ~ScratchRelease() { ReleaseScratchBlocks(); }
 };
 
 int64_t NowMilliseconds() {
@@ -179,6 +182,7 @@ bool RunTileLoop(TileGrid& tiles, int width, int height, uint8_t* destination,
     const int threads = inPlace ? 1 : std::clamp(EngineThreads(), 1, std::max(tiles.count, 1));
 
     // Declared before the workers, so that jobs still in flight outlive them.
+    const ScratchRelease scratchRelease;
     std::vector<TileJob> jobs(static_cast<std::size_t>(threads));
     std::vector<int> freeJobs;
     std::unique_ptr<MeasurementMerge> merge;

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 
 #include "engine/filter_context.h"
 #include "engine/measure_noise.h"
+#include "engine/scratch_blocks.h"
 #include "engine/tile_grid.h"
 
 namespace stillpix {
@@ -86,8 +88,8 @@ struct PyramidLevel {
 
     Sample* planes[kPlaneCount] = {};
     uint8_t* maps[kMapCount] = {};
-    std::unique_ptr<Sample[]> planeStore;
-    std::unique_ptr<uint8_t[]> mapStore;
+    ScratchArray<Sample> planeStore;
+    ScratchArray<uint8_t> mapStore;
 
     std::size_t Pixels() const { return std::size_t(width) * std::size_t(height); }
     Sample* P(Plane p) const { return planes[p]; }
@@ -97,13 +99,14 @@ struct PyramidLevel {
     void AllocatePlanes(bool withResults) {
         const std::size_t n = Pixels();
         const int count = withResults ? kPlaneCount : 3;
-        planeStore.reset(new Sample[n * count]);
+        planeStore.Allocate(n * count);
         for (int p = 0; p < count; ++p) planes[p] = planeStore.get() + n * p;
     }
     // The five byte maps, zeroed.
     void AllocateMaps() {
         const std::size_t n = Pixels();
-        mapStore.reset(new uint8_t[n * kMapCount]());
+        mapStore.Allocate(n * kMapCount);
+        std::memset(mapStore.get(), 0, n * kMapCount);
         for (int m = 0; m < kMapCount; ++m) maps[m] = mapStore.get() + n * m;
     }
     void Release() {
