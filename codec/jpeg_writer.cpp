@@ -32,6 +32,9 @@ struct Segment {
     bool beforeProfile = false;
 };
 
+// The APP1 EXIF identifier ends in two NULs.
+constexpr char kExifHead[6] = {'E', 'x', 'i', 'f', 0, 0};
+
 std::vector<Segment> Segments(const OutputMetadata* meta) {
     std::vector<Segment> out;
     if (meta == nullptr) return out;
@@ -41,7 +44,7 @@ std::vector<Segment> Segments(const OutputMetadata* meta) {
         return bytes;
     };
     if (!meta->exifJpeg.empty())
-        out.push_back({JPEG_APP0 + 1, with("Exif\0\0", 6, meta->exifJpeg), true});
+        out.push_back({JPEG_APP0 + 1, with(kExifHead, sizeof kExifHead, meta->exifJpeg), true});
     if (!meta->xmp.empty())
         out.push_back({JPEG_APP0 + 1, with("http://ns.adobe.com/xap/1.0/", 29, meta->xmp)});
     if (!meta->photoshop.empty()) {

@@ -16,37 +16,37 @@ uint32_t LoadSample(const uint8_t* in, std::size_t index) {
     }
 }
 
-// One row without alpha. `flip` inverts white-is-zero grey (max - v is v ^ max); kStep is the
+// One row without alpha. `flip` inverts white-is-zero grey (max - v is v ^ max); Step is the
 // samples a pixel when it is fixed, 0 when `step` gives it.
-template <class Sample, int kChannels, int kStep, bool kKeep16>
+template <class Sample, int Channels, int Step, bool Keep16>
 void FastRow(const uint8_t* in, int width, int step, uint32_t flip, uint16_t* out16,
              uint8_t* out8) {
-    const std::size_t s = kStep > 0 ? kStep : step;
+    const std::size_t s = Step > 0 ? Step : step;
     constexpr int kShift = sizeof(Sample) == 2 ? 8 : 0;
     for (int x = 0; x < width; ++x) {
         const std::size_t at = x * s;
-        for (int i = 0; i < kChannels; ++i) {
-            const uint32_t v = LoadSample<Sample>(in, at + (kChannels == 3 ? 2 - i : 0)) ^ flip;
-            if constexpr (kKeep16) out16[x * kChannels + i] = static_cast<uint16_t>(v);
-            out8[x * kChannels + i] = static_cast<uint8_t>(v >> kShift);
+        for (int i = 0; i < Channels; ++i) {
+            const uint32_t v = LoadSample<Sample>(in, at + (Channels == 3 ? 2 - i : 0)) ^ flip;
+            if constexpr (Keep16) out16[x * Channels + i] = static_cast<uint16_t>(v);
+            out8[x * Channels + i] = static_cast<uint8_t>(v >> kShift);
         }
     }
 }
 
-template <class Sample, int kChannels, bool kKeep16>
+template <class Sample, int Channels, bool Keep16>
 void FastRowFor(const uint8_t* in, int width, int step, uint32_t flip, uint16_t* out16,
                 uint8_t* out8) {
-    if (step == kChannels)
-        FastRow<Sample, kChannels, kChannels, kKeep16>(in, width, step, flip, out16, out8);
-    else FastRow<Sample, kChannels, 0, kKeep16>(in, width, step, flip, out16, out8);
+    if (step == Channels)
+        FastRow<Sample, Channels, Channels, Keep16>(in, width, step, flip, out16, out8);
+    else FastRow<Sample, Channels, 0, Keep16>(in, width, step, flip, out16, out8);
 }
 
-template <class Sample, bool kKeep16>
+template <class Sample, bool Keep16>
 void FastRowFor(const uint8_t* in, const TiffLayout& l, int width, uint32_t flip, uint16_t* out16,
                 uint8_t* out8) {
     if (l.colourChannels == 3)
-        FastRowFor<Sample, 3, kKeep16>(in, width, l.samplesPerPixel, flip, out16, out8);
-    else FastRowFor<Sample, 1, kKeep16>(in, width, l.samplesPerPixel, flip, out16, out8);
+        FastRowFor<Sample, 3, Keep16>(in, width, l.samplesPerPixel, flip, out16, out8);
+    else FastRowFor<Sample, 1, Keep16>(in, width, l.samplesPerPixel, flip, out16, out8);
 }
 
 }  // namespace
