@@ -44,12 +44,12 @@ struct PreparedTile {
         DownsampleLevel(level0, level1, true);
         ClassifyLevel(level0);
         RunPyramidLevel(level1, context, 1, nullptr);
-        planes.assign(level0.planeStore.get(), level0.planeStore.get() + level0.Pixels() * 6);
-        maps.assign(level0.mapStore.get(), level0.mapStore.get() + level0.Pixels() * kMapCount);
+        planes.assign(level0.planeStore.Data(), level0.planeStore.Data() + level0.Pixels() * 6);
+        maps.assign(level0.mapStore.Data(), level0.mapStore.Data() + level0.Pixels() * kMapCount);
     }
     void Restore() {
-        std::copy(planes.begin(), planes.end(), level0.planeStore.get());
-        std::copy(maps.begin(), maps.end(), level0.mapStore.get());
+        std::copy(planes.begin(), planes.end(), level0.planeStore.Data());
+        std::copy(maps.begin(), maps.end(), level0.mapStore.Data());
     }
 };
 
@@ -80,14 +80,14 @@ void BM_StageDownsample(benchmark::State& state) {
     RunStage(state, false, [](PreparedTile& t) {
         PyramidLevel<int16_t> child;
         DownsampleLevel(t.level0, child, true);
-        benchmark::DoNotOptimize(child.planeStore.get());
+        benchmark::DoNotOptimize(child.planeStore.Data());
     });
 }
 void BM_StageDownsamplePlain(benchmark::State& state) {
     RunStage(state, false, [](PreparedTile& t) {
         PyramidLevel<int16_t> child;
         DownsampleLevelPlain(t.level0, child, true);
-        benchmark::DoNotOptimize(child.planeStore.get());
+        benchmark::DoNotOptimize(child.planeStore.Data());
     });
 }
 void BM_StageClassify(benchmark::State& state) {

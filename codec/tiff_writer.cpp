@@ -12,11 +12,11 @@ namespace {
 
 // One row from B, G, R (or grey) into the file's R, G, B; the channel count fixed, so the loop
 // has no per-sample choice.
-template <int kChannels, class Sample>
+template <int Channels, class Sample>
 void InFileOrder(const Sample* in, Sample* out, int width) {
     for (int x = 0; x < width; ++x)
-        for (int c = 0; c < kChannels; ++c)
-            out[x * kChannels + c] = in[x * kChannels + (kChannels == 3 ? 2 - c : 0)];
+        for (int c = 0; c < Channels; ++c)
+            out[x * Channels + c] = in[x * Channels + (Channels == 3 ? 2 - c : 0)];
 }
 
 }  // namespace

@@ -100,18 +100,18 @@ struct PyramidLevel {
         const std::size_t n = Pixels();
         const int count = withResults ? kPlaneCount : 3;
         planeStore.Allocate(n * count);
-        for (int p = 0; p < count; ++p) planes[p] = planeStore.get() + n * p;
+        for (int p = 0; p < count; ++p) planes[p] = planeStore.Data() + n * p;
     }
     // The five byte maps, zeroed.
     void AllocateMaps() {
         const std::size_t n = Pixels();
         mapStore.Allocate(n * kMapCount);
-        std::memset(mapStore.get(), 0, n * kMapCount);
-        for (int m = 0; m < kMapCount; ++m) maps[m] = mapStore.get() + n * m;
+        std::memset(mapStore.Data(), 0, n * kMapCount);
+        for (int m = 0; m < kMapCount; ++m) maps[m] = mapStore.Data() + n * m;
     }
     void Release() {
-        planeStore.reset();
-        mapStore.reset();
+        planeStore.Release();
+        mapStore.Release();
         for (auto& p : planes) p = nullptr;
         for (auto& m : maps) m = nullptr;
     }

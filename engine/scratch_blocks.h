@@ -23,22 +23,22 @@ template <class T>
 class ScratchArray {
 public:
     ScratchArray() = default;
-    ~ScratchArray() { reset(); }
+    ~ScratchArray() { Release(); }
     ScratchArray(const ScratchArray&) = delete;
     ScratchArray& operator=(const ScratchArray&) = delete;
 
     void Allocate(std::size_t count) {
-        reset();
+        Release();
         const std::size_t bytes = count * sizeof(T);
         data_ = reinterpret_cast<T*>(TakeScratchBlock(bytes));
         bytes_ = bytes;
     }
-    void reset() noexcept {
+    void Release() noexcept {
         if (data_ != nullptr) ReturnScratchBlock(reinterpret_cast<uint8_t*>(data_), bytes_);
         data_ = nullptr;
         bytes_ = 0;
     }
-    T* get() const { return data_; }
+    T* Data() const { return data_; }
 
 private:
     T* data_ = nullptr;

@@ -168,7 +168,7 @@ void ExpectDownsampleTwinsEqual() {
             DownsampleLevel(t.level[0], fast, withResults);
             DownsampleLevelPlain(t.level[1], plain, withResults);
             const std::size_t bytes = fast.Pixels() * (withResults ? 6 : 3) * sizeof(Sample);
-            EXPECT_EQ(std::memcmp(fast.planeStore.get(), plain.planeStore.get(), bytes), 0);
+            EXPECT_EQ(std::memcmp(fast.planeStore.Data(), plain.planeStore.Data(), bytes), 0);
         }
     });
 }
