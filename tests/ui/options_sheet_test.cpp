@@ -153,28 +153,16 @@ TEST_F(OptionsSheetTest, EveryControlShowsItsFieldAndWritesItBackAlone) {
     EXPECT_EQ(profiles_.Folder(), "/c/d");
 }
 
-TEST_F(OptionsSheetTest, ZoomJpegLabelAndEnablingRules) {
-    Enter(Control("Image default zoom value"), "Best Fit");
-    ASSERT_TRUE(Accept());
-    EXPECT_EQ(options_.settings.defaultZoom, 0);
-    sheet_->Open();
-    EXPECT_EQ(Shown(Control("Image default zoom value")), "Best Fit");
-
+TEST_F(OptionsSheetTest, TheJpegLabelAndTheEnablingRulesReachTheWidgets) {
     auto* slider = Get<QSlider>("JPEG Quality");
     auto* label = slider->parentWidget()->findChild<QLabel*>();
-    EXPECT_EQ(label->text(), "90%");
     slider->setSliderDown(true);
     slider->setValue(42);
     EXPECT_EQ(label->text(), "90%");  // not while dragging
-    slider->setSliderDown(false);     // released
+    slider->setSliderDown(false);
     EXPECT_EQ(label->text(), "42%");
 
-    const struct {
-        const char* by;
-        const char* dependent;
-        const char* off;
-        const char* on;
-    } rules[] = {
+    const char* const rules[][4] = {
         {"Append default suffix to the original name", "Default suffix", "off", "on"},
         {"Update Preview Window when filter parameters changed",
          "Preview Window update delay (seconds)", "off", "on"},
@@ -183,18 +171,14 @@ TEST_F(OptionsSheetTest, ZoomJpegLabelAndEnablingRules) {
     options_.settings.autoPreview = 0;
     sheet_->Open();
     EXPECT_FALSE(Control("Preview Window update delay (seconds)")->isEnabled());  // on opening
-    for (const auto& rule : rules) {
-        QWidget* by = Control(rule.by);
-        const OptionField& field = *FindOptionField(rule.by);
-        QWidget* dependent = sheet_->Page(field.page)->Control(rule.dependent);
-        Enter(by, rule.on);
-        EXPECT_TRUE(dependent->isEnabled()) << rule.dependent;
-        Enter(by, rule.off);
-        EXPECT_FALSE(dependent->isEnabled()) << rule.dependent;
-        for (const QLabel* label : sheet_->Page(field.page)->findChildren<QLabel*>())
-            if (label->buddy() == dependent) {
-                EXPECT_FALSE(label->isEnabled()) << rule.dependent;
-            }
+    for (const auto& [by, name, off, on] : rules) {
+        QWidget* dependent = sheet_->Page(FindOptionField(by)->page)->Control(name);
+        Enter(Control(by), on);
+        EXPECT_TRUE(dependent->isEnabled()) << name;
+        Enter(Control(by), off);
+        EXPECT_FALSE(dependent->isEnabled()) << name;
+        for (const QLabel* buddy : dependent->parentWidget()->findChildren<QLabel*>())
+            EXPECT_TRUE(buddy->buddy() != dependent || !buddy->isEnabled()) << name;
     }
 }
 
@@ -210,93 +194,63 @@ TEST_F(OptionsSheetTest, OutOfRangeNumberKeepsTheSheetOpenAndCancelWritesNothing
     ShowPage(OptionsPage::kGeneral);
     EXPECT_FALSE(Accept());
     ASSERT_EQ(asked_.size(), 1u);
-    EXPECT_EQ(asked_[0].text, "Please enter an integer between 1 and 10.");
+    EXPECT_EQ(asked_[0].text, IntegerRangeMessage(1, 10));
     EXPECT_EQ(sheet_->Tabs()->currentIndex(), int(OptionsPage::kBatchAndBrowser));
-    EXPECT_EQ(options_.settings.jpegQuality, held.settings.jpegQuality);  // nothing stored
-
-    Enter(Control("Enable Profile Self-Learning"), "off");
     Enter(Control("Default suffix"), "_other");
     sheet_->reject();
     EXPECT_EQ(EncodeAppSettings(options_.settings), EncodeAppSettings(held.settings));
-    EXPECT_EQ(EncodeAppSettings2(options_.settings2), EncodeAppSettings2(held.settings2));
     EXPECT_EQ(EncodeAppSettings3(options_.settings3), EncodeAppSettings3(held.settings3));
     EXPECT_EQ(ReadFileBytes(file_), fileBefore);
 }
 
-TEST_F(OptionsSheetTest, BrowseReplacesTheFolderAndTheNextSaveUsesIt) {
+// Browse, "Delete Learned Profiles" (refused while a run is under way) and "Clear Recent".
+TEST_F(OptionsSheetTest, TheButtonsOfTheProfileAndBatchPages) {
     std::vector<std::string> starts;
-    std::optional<std::string> choice = (folder_.Path() / "elsewhere").string();
+    std::optional<std::string> choice = "/elsewhere";
     sheet_->SetFolderChooser([&](const std::string& start) {
         starts.push_back(start);
         return choice;
     });
     ShowPage(OptionsPage::kNoiseProfile);
-    auto* page = static_cast<COptionsProfilePage*>(sheet_->Page(OptionsPage::kNoiseProfile));
-    page->BrowseButton()->click();
+    auto* profile = static_cast<COptionsProfilePage*>(sheet_->Page(OptionsPage::kNoiseProfile));
+    profile->BrowseButton()->click();
     choice.reset();
-    page->BrowseButton()->click();  // cancelled: the text stays
-    const std::string elsewhere = (folder_.Path() / "elsewhere").string();
-    EXPECT_EQ(starts, (std::vector<std::string>{options_.profileFolder, elsewhere}));
-    EXPECT_EQ(Shown(Control("Profile Folder:")), elsewhere);
-    ASSERT_TRUE(Accept());
-    ASSERT_TRUE(profiles_.SaveProfileStore());
-    EXPECT_TRUE(std::filesystem::exists(folder_.Path() / "elsewhere" / kProfileFileName));
-}
+    profile->BrowseButton()->click();  // cancelled: the text stays
+    EXPECT_EQ(starts, (std::vector<std::string>{options_.profileFolder, "/elsewhere"}));
+    EXPECT_EQ(Shown(Control("Profile Folder:")), "/elsewhere");
 
-TEST_F(OptionsSheetTest, DeleteLearnedProfilesWaitsForNoRunThenEmptiesTheFile) {
     ASSERT_TRUE(
         profiles_.AddLearnedProfile("/a.jpg", Record(Descriptor({}), UniformProfile(40, 900))));
-    ASSERT_TRUE(profiles_.SaveProfileStore());
-    const auto file = ProfileFilePath(profiles_.Folder());
-    const auto full = ReadFileBytes(file);
-    ASSERT_EQ(full.size(), kProfileFileHeaderBytes + kLearnedProfileRecordBytes);
-
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     ASSERT_TRUE(doc_->StartRun([released](JobRun& run) {
         released.wait();
         run.job->workerRunning.store(false);
     }));
-    ShowPage(OptionsPage::kNoiseProfile);
-    auto* page = static_cast<COptionsProfilePage*>(sheet_->Page(OptionsPage::kNoiseProfile));
-    answers_ = {MessageAnswer::kNo};
-    page->DeleteButton()->click();
-    answers_ = {MessageAnswer::kYes, MessageAnswer::kOk};
-    page->DeleteButton()->click();
+    answers_ = {MessageAnswer::kNo, MessageAnswer::kYes, MessageAnswer::kOk};
+    profile->DeleteButton()->click();
+    profile->DeleteButton()->click();
     ASSERT_EQ(asked_.size(), 3u);
-    EXPECT_EQ(asked_[0], (UserMessage{MessageKind::kQuestion, kDeleteLearnedProfilesQuestion,
-                                      MessageButtons::kYesNo}));
-    EXPECT_EQ(asked_[2].kind, MessageKind::kWarning);
+    EXPECT_EQ(asked_[0].text, kDeleteLearnedProfilesQuestion);
     EXPECT_EQ(asked_[2].text, kDeleteWhileProcessingMessage);
-    EXPECT_EQ(ReadFileBytes(file), full);
     EXPECT_EQ(profiles_.Count(), 1);
-
     release.set_value();
     doc_->WaitForWorker();
-    page->DeleteButton()->click();
-    sheet_->reject();  // acts at once, whatever the sheet's end
-    EXPECT_EQ(asked_.size(), 4u);
-    const auto empty = ReadFileBytes(file);
-    EXPECT_EQ(std::string(empty.begin(), empty.end()), std::string("SX2PRFL\0\0\0\0", 11));
-    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
-        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();  // no temporary
-}
+    profile->DeleteButton()->click();
+    EXPECT_EQ(profiles_.Count(), 0);
 
-TEST_F(OptionsSheetTest, ClearRecentAsksThenEmptiesAndStoresTheList) {
     recent_ = {"/a/", "/b/"};
-    ASSERT_TRUE(SaveRecentFolders(store_, recent_, 5));
     int cleared = 0;
     QObject::connect(sheet_.get(), &COptionsSheet::RecentFoldersCleared, [&] { ++cleared; });
     ShowPage(OptionsPage::kBatchAndBrowser);
-    auto* page = static_cast<COptionsBatchPage*>(sheet_->Page(OptionsPage::kBatchAndBrowser));
+    auto* batch = static_cast<COptionsBatchPage*>(sheet_->Page(OptionsPage::kBatchAndBrowser));
     answers_ = {MessageAnswer::kNo};
-    page->ClearRecentButton()->click();
+    batch->ClearRecentButton()->click();
     EXPECT_EQ(recent_.size(), 2u);
-    page->ClearRecentButton()->click();
+    batch->ClearRecentButton()->click();
     EXPECT_EQ(asked_.back().text, kClearRecentQuestion);
     EXPECT_TRUE(recent_.empty());
     EXPECT_EQ(cleared, 1);
-    EXPECT_EQ(store_.ReadText(kOptionsGroup, "Recent1"), "");
 }
 
 TEST_F(OptionsSheetTest, ScreenshotsOfTheFourPages) {
@@ -308,7 +262,6 @@ TEST_F(OptionsSheetTest, ScreenshotsOfTheFourPages) {
         EXPECT_TRUE(sheet_->grab().save(QString::fromStdString(ScreenshotFolder() / files[i])));
     }
     EXPECT_EQ(sheet_->Buttons()->buttons().size(), 2);  // OK and Cancel, no Apply or Help
-    EXPECT_EQ(sheet_->Tabs()->tabText(3), "Batch and Browser");
     sheet_->hide();
 }
 
