@@ -10,8 +10,8 @@
 
 #include "batch/batch_queue.h"
 #include "batch/batch_run.h"
-#include "batch_test_support.h"
 #include "platform/qsettings_store.h"
+#include "tests/document/document_fixture.h"
 #include "tests/support/batch_record.h"
 
 namespace stillpix {
@@ -58,9 +58,8 @@ class WindowRun : public ::testing::Test {
 protected:
     WindowRun() {
         const fs::path dir = folder_.Path();
-        for (const char* name : {"a.png", "c.png", "d.png"})
-            EXPECT_TRUE(test::MakeNoisyImage(dir / name, 160, 120));
-        EXPECT_TRUE(test::MakeNoisyImage(dir / "wide.jpg", 1900, 1300));  // nine tiles
+        for (const char* name : {"a.png", "c.png", "d.png"}) test::WriteScene(dir / name, 160, 120);
+        test::WriteScene(dir / "wide.jpg", 1900, 1300);  // nine tiles
         settings_ = test::BatchRecord({kSubfolder, "F", "", kFormatKeep, 85, 0, kTiffDepth48});
         options_.settings2.selfLearning = 0;
         BuildPresetTable(store_, presets_);

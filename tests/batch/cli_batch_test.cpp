@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "batch/run_report.h"
-#include "batch_test_support.h"
 #include "platform/qsettings_store.h"
 #include "platform/user_paths.h"
 #include "settings/persisted_settings.h"
+#include "tests/document/document_fixture.h"
 #include "tests/support/batch_record.h"
 #include "tests/support/cli_run.h"
 
@@ -36,8 +36,8 @@ protected:
         fs::remove(UserSettingsFile());
         fs::remove_all(DefaultProfileFolder());
         fs::create_directories(Photos());
-        ASSERT_TRUE(test::MakeNoisyImage(Photos() / "a.jpg", 200, 150));
-        ASSERT_TRUE(test::MakeNoisyImage(Photos() / "b.tif", 200, 150, "-depth 16"));
+        test::WriteScene(Photos() / "a.jpg", 200, 150);
+        test::WriteScene(Photos() / "b.tif", 200, 150, "-depth 16");
     }
     fs::path Photos() const { return dir_.Path() / "photos"; }
 
@@ -138,7 +138,7 @@ TEST_F(CliBatch, UsageErrors) {
 
 TEST_F(CliBatch, ShardsReportsAndResuming) {
     test::WriteText(Photos() / "c.jpg", "not a picture");
-    ASSERT_TRUE(test::TagImage(Photos() / "a.jpg", "Canon", "Canon EOS 5D", 400));
+    test::TagAsCamera(Photos() / "a.jpg", 400);
     const std::string report = (dir_.Path() / "r.jsonl").string();
     const std::string learned = (dir_.Path() / "learned").string();
     auto lines = [](const std::string& text) {
@@ -189,9 +189,9 @@ TEST_F(CliBatch, ShardsReportsAndResuming) {
 }
 
 TEST_F(CliBatch, InterruptLeavesOnlyCompleteResults) {
-    for (int i = 0; i < 8; ++i)
-        ASSERT_TRUE(
-            test::MakeNoisyImage(Photos() / ("w" + std::to_string(i) + ".jpg"), 1800, 1200));
+    test::WriteScene(Photos() / "w0.jpg", 1800, 1200);
+    for (int i = 1; i < 8; ++i)
+        fs::copy_file(Photos() / "w0.jpg", Photos() / ("w" + std::to_string(i) + ".jpg"));
     fs::remove(Photos() / "b.tif");
     // Interrupt as soon as the first result is written.
     const std::string err = (dir_.Path() / "err").string(), out = (dir_.Path() / "out").string();

@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "batch/file_rules.h"
+#include "tests/support/batch_record.h"
 #include "tests/support/temp_folder.h"
 
 namespace stillpix {
@@ -16,15 +16,7 @@ namespace {
 
 BatchSettings Settings(int destination, const char* path, const char* suffix, int format,
                        int tiffDepth = kTiffDepth48) {
-    BatchSettings s;
-    s.destination = destination;
-    std::memset(s.destinationPath, 0, sizeof s.destinationPath);
-    std::strcpy(s.destinationPath, path);
-    std::strcpy(s.suffix, suffix);
-    s.outputFormat = format;
-    s.tiffDepth = tiffDepth;
-    s.jpegQuality = 77;
-    return s;
+    return test::BatchRecord({destination, path, suffix, format, 77, 0, tiffDepth});
 }
 
 struct OutputCase {
