@@ -87,17 +87,6 @@ TEST_F(Learning, AnImageKnownToAnyMatchingRecordIsNotLearnedAgain) {
     EXPECT_EQ(store_.Records()[0].contributors, 2);
 }
 
-TEST_F(Learning, NinetyNineContributorsAtMost) {
-    for (int i = 0; i < 99; ++i)
-        store_.AddLearnedProfile("/p/" + std::to_string(i) + ".jpg",
-                                 Record(Descriptor({}), UniformProfile(100, 1)));
-    ASSERT_EQ(store_.Count(), 1);
-    ASSERT_EQ(store_.Records()[0].contributors, 99);
-    EXPECT_EQ(Learn("/p/hundredth.jpg", {}, UniformProfile(100, 1)), LearnOutcome::kRefused);
-    EXPECT_EQ(store_.Count(), 1);
-    EXPECT_EQ(store_.Records()[0].contributors, 99);
-}
-
 TEST_F(Learning, NotEligibleImagesEmptyPathsAndUnusableProfiles) {
     EXPECT_EQ(
         store_.LearnFromImage("/p/a.jpg", Descriptor({}), UniformProfile(1, 1), false).outcome,

@@ -17,14 +17,13 @@ AppOptions Stored() {
     return LoadSettings(store, "/unused");
 }
 
+// The names and texts themselves are worked out in options_rules_test.cpp.
 TEST(OptionsCli, ListsGetsAndSetsByTheControlsNames) {
     std::filesystem::remove(UserSettingsFile());
     const test::CliRun list = RunCli({"options"});
     ASSERT_EQ(list.status, 0) << list.err;
     for (const char* line : {"[General]\n", "Image default zoom value = Best Fit\n",
-                             "JPEG Quality = 90\n", "[Batch and Browser]\n",
-                             "Default Filter Settings = Default\n", "Tiff bit rate = 48(16) bpp*\n",
-                             "Tiff compression = Deflate\n", "Recently used folder list = 5\n"})
+                             "[Batch and Browser]\n", "Tiff bit rate = 48(16) bpp*\n"})
         EXPECT_NE(list.out.find(line), std::string::npos) << line << list.out;
 
     struct Case {
@@ -34,11 +33,6 @@ TEST(OptionsCli, ListsGetsAndSetsByTheControlsNames) {
     };
     const Case cases[] = {
         {{"set", "jpeg", "75"}, 0, "JPEG Quality = 75\n"},
-        {{"set", "image default zoom", "150%"}, 0, "Image default zoom value = 150%\n"},
-        {{"set", "show automatic preview", "off"},
-         0,
-         "Show Automatic Preview Information when turning the preview ON on the toolbar = off\n"},
-        {{"set", "default filter settings", "Portrait"}, 0, "Default Filter Settings = Portrait\n"},
         {{"set", "Profile Folder:", "/srv/profiles/"}, 0, "Profile Folder: = /srv/profiles/\n"},
         {{"get", "JPEG QUALITY"}, 0, "75\n"},
         {{"set", "recently used", "11"},
@@ -59,9 +53,6 @@ TEST(OptionsCli, ListsGetsAndSetsByTheControlsNames) {
     }
     const AppOptions stored = Stored();
     EXPECT_EQ(stored.settings.jpegQuality, 75);
-    EXPECT_EQ(stored.settings.defaultZoom, 150);
-    EXPECT_EQ(stored.settings3.hideAutoPreviewNotice, 1);
-    EXPECT_EQ(stored.settings.defaultFilterSlot, 3);
     EXPECT_EQ(stored.profileFolder, "/srv/profiles/");
     EXPECT_EQ(stored.settings3.recentLength, 5);
 }

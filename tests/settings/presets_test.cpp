@@ -161,13 +161,6 @@ TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(table.slots[i].settings.crWeight + table.slots[i].settings.cbWeight, 40) << i;
     EXPECT_EQ(table.slots[kCustomSlot].name, "Custom");
-    using V = std::array<int32_t, kFilterFields>;
-    EXPECT_EQ(FilterFieldValues(table.slots[4].settings),
-              (V{0, 0, 0, 0, 0, 0, 0, 0, 20, 20, 18, 20, 8, 16, 20, 20}));
-    EXPECT_EQ(FilterFieldValues(table.slots[7].settings),
-              (V{0, 2, 8, 0, 0, 0, 0, 0, 20, 20, 14, 16, 20, 20, 20, 20}));
-    EXPECT_EQ(FilterFieldValues(table.slots[13].settings),
-              (V{1, -4, -4, 0, 0, 0, 0, 0, 20, 20, 20, 20, 20, 20, 20, 20}));
     EXPECT_EQ(table.slots[14].settings, FilterSettings{});
 
     EXPECT_EQ(FindPreset(table, "3"), 3);
