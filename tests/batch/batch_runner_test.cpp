@@ -1,6 +1,7 @@
 // The batch runner end to end on a temporary folder of small pictures of mixed formats and
 // depths: what it records, what it writes (read back with identify and exiftool), failures that
-// lose nothing, stopping between tiles, the filter choice, idle priority and the worker routine.
+// lose nothing, stopping between tiles, the filter choice and idle priority. The worker routine
+// on the document's worker is run by batch_window_run_test.cpp.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -164,18 +165,10 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
                                         "2/8 bad.jpg profile", "3/8 t16.tif profile"}));
 }
 
+// The plan's depth is honoured: 24 bits asked, a 16-bit source is written with 8.
 TEST_F(Runner, DepthFollowsTheTiffSetting) {
-    Run(Settings(kOtherLocation, (work_.Path() / "out").string(), "", kFormatTiff, kTiffDepth24),
-        {"t16.tif", "p16.png", "a.jpg"});
-    ASSERT_EQ(job_.processedList.size(), 3u);
-    EXPECT_EQ(test::Identify(work_.Path() / "out/t16.tif"), "TIFF 8 srgb");
-    EXPECT_EQ(test::Identify(work_.Path() / "out/p16.tif"), "TIFF 8 srgb");
-    EXPECT_EQ(test::Identify(work_.Path() / "out/a.tif"), "TIFF 8 srgb");
-    // JPEG output loads even 16-bit sources at 8 bits; PNG output keeps 8 bits too.
-    Run(Settings(kSubfolder, "j", "", kFormatJpeg), {"t16.tif"});
-    EXPECT_EQ(test::Identify(work_.Path() / "j/t16.jpg"), "JPEG 8 srgb");
-    Run(Settings(kSubfolder, "p", "", kFormatPng), {"p16.png"});
-    EXPECT_EQ(test::Identify(work_.Path() / "p/p16.png"), "PNG 8 srgb");
+    Run(Settings(kSubfolder, "F", "", kFormatTiff, kTiffDepth24), {"t16.tif"});
+    EXPECT_EQ(test::Identify(work_.Path() / "F/t16.tif"), "TIFF 8 srgb");
 }
 
 TEST_F(Runner, InPlaceReplacesWhatItCanWriteAndRefusesTheRest) {
@@ -294,9 +287,6 @@ TEST_F(Runner, FilterChoice) {
     EXPECT_EQ(resultOf(kUseCurrentFilter, false, 9, "current-none"),
               defaultFilter);  // no image: the first filter
     EXPECT_EQ(resultOf(kUseCurrentFilter, true, 9, "current"), fullSuppression);
-    EXPECT_EQ(resultOf(presets_.count + 3, true, 9, "deleted"),
-              fullSuppression);  // a deleted filter: "Use Current"
-    EXPECT_EQ(resultOf(presets_.count + 3, false, 9, "deleted-none"), defaultFilter);
 }
 
 TEST_F(Runner, IdlePriorityOnTheWorkerOnly) {
@@ -328,30 +318,6 @@ TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
     Run(Settings(1, "F", "", 0, 1), {"a.jpg", "other/a.jpg"});
     ASSERT_EQ(profiles_.Count(), 1);
     EXPECT_EQ(profiles_.Records()[0].contributors, 2);
-}
-
-TEST_F(Runner, RunsOnTheProcessingWorker) {
-    ImageJob image;
-    image.generation = 9;
-    image.workerRunning = true;
-    settings_ = Settings(kSubfolder, "W", "");
-    job_.Prepare(settings_, {Src("grey.png"), Src("missing.jpg")});
-    job_.progress = &recorder_;
-    AtomicProgress bar;
-    JobRun run;
-    run.job = &image;
-    run.generation = 9;
-    run.batch = &job_;
-    run.progress = &bar;
-    run.settings.store = &profiles_;
-    ProcessingWorker worker;
-    ASSERT_TRUE(worker.Start(run, BatchWorkerRoutine(options_)));
-    worker.Join();
-    EXPECT_FALSE(image.workerRunning.load());
-    EXPECT_EQ(job_.processedList, std::vector<std::string>{Src("grey.png")});
-    EXPECT_EQ(job_.failedList, std::vector<std::string>{Src("missing.jpg")});
-    EXPECT_EQ(bar.Position(), 100);
-    EXPECT_TRUE(fs::exists(work_.Path() / "W/grey.png"));
 }
 
 }  // namespace

@@ -140,9 +140,7 @@ TEST_F(WindowRun, CancelKeepsFinishedResultsWholeAndLeavesTheRestPending) {
     ASSERT_TRUE(queue_.Pump([&] { return model_.Finished(); }));
     EXPECT_FALSE(done_);  // a closed window is told nothing more
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Processed", "Pending", "Pending", "Pending"}));
-    EXPECT_EQ(model_.Counts().skipped, 3);
-    EXPECT_EQ(test::FolderNames(folder_.Path() / "F"), std::vector<std::string>{"a.png"});
-    EXPECT_EQ(test::Identify(folder_.Path() / "F/a.png", "%wx%h"), "160x120");
+    EXPECT_EQ(model_.Counts().skipped, 3);  // what was written: batch_runner_test.cpp
 }
 
 class OpenEvents final : public JobEvents {
