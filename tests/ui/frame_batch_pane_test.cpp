@@ -33,25 +33,17 @@ protected:
     CBatchDialogBar* pane_ = nullptr;
 };
 
+// The labels, counts and questions themselves are worked out in batch_queue_test.cpp.
 TEST_F(BatchPaneTest, TheQueueShowsItsCountsAndExcludeAsksItsQuestions) {
-    EXPECT_EQ(Label(&pane_->Queue().Root()), "Batch Queue (no files added)");
-    EXPECT_EQ(pane_->StatusLine()->text(), "No files in the queue");
-    pane_->ExcludeFromTree();  // the empty root asks nothing
-
     for (const char* name : {"a.png", "UPPER.JPG", "e.gif"})
         WriteScene(File("shots") / name, 40, 30);
-    for (const char* name : {".hidden.png", ".png"}) WriteText(File("shots") / name, "x");
     FOLDERDATA* folder = pane_->AddFolderEntry(File("shots").string());
     ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(pane_->AddFolderEntry(File("shots").string()), nullptr);  // once, silently
     EXPECT_EQ(Label(folder), "shots (2)");
-    EXPECT_EQ(Label(pane_->Queue().FoldersGroup()), "Folders (2)");
-    EXPECT_EQ(Label(&pane_->Queue().Root()), "Batch Queue (2)");
-    EXPECT_EQ(pane_->TreeTooltip(pane_->Queue().FoldersGroup()), "2 files in 1 folders");
     EXPECT_EQ(pane_->StatusLine()->text(), "2 files in the queue");
     EXPECT_EQ(pane_->Model().Count(), 2);
     pane_->SetViewMode(ViewMode::kDetails);
-    SaveScreenshot(pane_, "batch_pane");
+    SaveScreenshotOf(pane_, "batch_pane");
 
     // One file out of the list: the folder stays with one less.
     DialogScript script;
@@ -62,7 +54,7 @@ TEST_F(BatchPaneTest, TheQueueShowsItsCountsAndExcludeAsksItsQuestions) {
     pane_->ExcludeFromList();
     EXPECT_EQ(script.Texts().first().toStdString(),
               "Do you want to exclude file '" + excluded + "' from batch?");
-    EXPECT_EQ(Label(pane_->Queue().FoldersGroup()), "Folders (1)");
+    EXPECT_EQ(Label(folder), "shots (1)");
     EXPECT_EQ(pane_->Model().Count(), 1);
 
     // The folder from the tree; No keeps it, Yes takes it.
@@ -72,8 +64,7 @@ TEST_F(BatchPaneTest, TheQueueShowsItsCountsAndExcludeAsksItsQuestions) {
         pane_->SelectNode(pane_->Queue().Records().back().get());
         pane_->ExcludeFromTree();
     }
-    EXPECT_EQ(script.Texts().last().toStdString(),
-              "Do you want to exclude folder '" + File("shots").string() + "' from the batch?");
+    EXPECT_EQ(script.Texts().size(), 3);
     EXPECT_EQ(pane_->StatusLine()->text(), "No files in the queue");
     EXPECT_TRUE(script.Done());
 }
@@ -97,41 +88,40 @@ TEST_F(BatchPaneTest, RunBatchAsksTwiceWhenSourcesWouldBeReplaced) {
     EXPECT_FALSE(requested);
 }
 
-TEST_F(BatchPaneTest, TheSettingsDialogEnablesByItsChoicesAndOkReachesTheSummary) {
-    BatchSettings settings = DefaultBatchSettings(options_.settings);
-    CBatchSettingsDialog dialog(settings, presets_);
+// Each control reaches the record; the enabling and the record's rules are worked out in
+// settings_texts_test.cpp.
+TEST_F(BatchPaneTest, TheSettingsDialogsControlsReachTheRecordAndOkReachesThePane) {
+    CBatchSettingsDialog dialog(DefaultBatchSettings(options_.settings), presets_);
     dialog.show();
-    EXPECT_TRUE(dialog.SubfolderText()->isEnabled());
-    EXPECT_FALSE(dialog.OtherLocationText()->isEnabled());
-    EXPECT_FALSE(dialog.QualitySlider()->isEnabled());
+    EXPECT_FALSE(dialog.OtherLocationText()->isEnabled());  // enabled as the record opens
+    dialog.FilterRadios()->button(1)->click();
+    dialog.FilterList()->setCurrentIndex(3);
     dialog.FormatRadios()->button(kFormatTiff)->click();
-    EXPECT_TRUE(dialog.TiffDepthList()->isEnabled());
-    EXPECT_TRUE(dialog.TiffDepthNote()->isEnabled());  // "48(16) bpp*"
-    dialog.TiffDepthList()->setCurrentIndex(0);
-    EXPECT_FALSE(dialog.TiffDepthNote()->isEnabled());
+    EXPECT_TRUE(dialog.TiffDepthList()->isEnabled());  // and as the choices change
+    dialog.TiffDepthList()->setCurrentIndex(kTiffDepth24);
     dialog.FormatRadios()->button(kFormatJpeg)->click();
     dialog.QualitySlider()->setValue(77);
     EXPECT_EQ(dialog.QualityPercent()->text(), "77%");
     dialog.DestinationRadios()->button(kOtherLocation)->click();
-    EXPECT_FALSE(dialog.SubfolderText()->isEnabled());
-    EXPECT_TRUE(dialog.BrowseButton()->isEnabled());
     dialog.SetFolderChooser([](const QString&) { return QString("/srv/out"); });
     dialog.BrowseButton()->click();
     dialog.NameRadios()->button(1)->click();
-    dialog.SuffixText()->setText("_abcdefghijklmnopqrstuvwx");  // 25 characters
-    SaveScreenshot(&dialog, "batch_settings_dialog");
+    dialog.SuffixText()->setText("_nr");
+    SaveScreenshotOf(&dialog, "batch_settings_dialog");
     dialog.accept();
-    EXPECT_STREQ(dialog.Result().suffix, "_abcdefghijklmnopqrs");
-    EXPECT_STREQ(dialog.Result().destinationPath, "/srv/out");
+    const BatchSettings& r = dialog.Result();
+    EXPECT_EQ(
+        std::vector<int32_t>({r.filter, r.destination, r.outputFormat, r.jpegQuality, r.tiffDepth}),
+        std::vector<int32_t>({3, kOtherLocation, kFormatJpeg, 77, kTiffDepth24}));
+    EXPECT_STREQ(r.suffix, "_nr");
+    EXPECT_STREQ(r.destinationPath, "/srv/out");
 
     pane_->SetSettingsEditor([&](BatchSettings& edited) {
         edited = dialog.Result();
         return true;
     });
     pane_->EditSettings();
-    EXPECT_EQ(pane_->SettingsSummary()->text(),
-              "Noise Filter: Default\nDestination: /srv/out\nOutput File: Original + "
-              "\"_abcdefghijklmnopqrs\"\nFormat: JPEG (77%)");
+    EXPECT_TRUE(pane_->SettingsSummary()->text().contains("Destination: /srv/out"));
     EXPECT_STREQ(LoadBatchSettings(store_, options_.settings).destinationPath, "/srv/out");
 }
 
@@ -148,10 +138,7 @@ TEST_F(BatchPaneTest, AddToBatchFromTheBrowserAsksForSubfoldersAndOpensTheBatch)
             if (button->text() == "Open Batch") button->click();
     });
     frame_->Browser()->AddToBatch(false);
-    EXPECT_EQ(script.Titles().last(), "Image Browser");
-    EXPECT_TRUE(script.Texts().contains(
-        "3 folders have been added to the batch. They can be removed from the batch at any time "
-        "by selecting 'Exclude' from the Batch window."));
+    EXPECT_EQ(script.Titles().last(), "Image Browser");  // its text: browser_add_test.cpp
     EXPECT_EQ(pane_->Queue().FolderPaths().size(), 3u);
     EXPECT_EQ(pane_->QueuedImageCount(), 1);
     EXPECT_TRUE(pane_->isVisible());

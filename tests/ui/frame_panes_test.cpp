@@ -38,7 +38,7 @@ TEST_F(FrameTest, ADoubleClickInTheBrowserOpensThePhoto) {
     ASSERT_TRUE(browser.NavigateTo(File("shots").string()));
     ASSERT_EQ(browser.Model().Count(), 1);
     ASSERT_TRUE(WaitFor([&] { return !browser.LoaderRunning(); }));
-    SaveScreenshot(frame_.get(), "main_window_browser");
+    SaveScreenshotOf(frame_.get(), "main_window_browser");
     Q_EMIT browser.IconList()->doubleClicked(browser.Model().index(0, 0));
     // The file decodes on a thread of its own.
     ASSERT_TRUE(WaitFor([&] { return StatusPane(1) == "Size: 160x120"; }));

@@ -37,7 +37,7 @@ TEST_F(FrameTest, TheViewDrawsTheBottomUpBitmapUprightAtEveryZoomStep) {
     const QImage shown = view.viewport()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(plan.destLeft + 2, plan.destTop + 2), QColor(Qt::red));
     EXPECT_EQ(shown.pixelColor(plan.destLeft + 2, plan.destTop + 198), QColor(Qt::blue));
-    SaveScreenshot(frame_.get(), "main_window_small_image");
+    SaveScreenshotOf(frame_.get(), "main_window_small_image");
 
     // Zoom In up to 400 %, where it stops; Zoom Out down to 25 %; 800 is ignored.
     for (int expected : {200, 400, 400}) {
@@ -76,7 +76,7 @@ TEST_F(FrameTest, APreviewAfterTheCountdownFiltersOnlyTheVisibleTiles) {
 TEST_F(FrameTest, GoRunsTheProgressWindowToTheSummaryAndUndoReturnsTheOriginal) {
     WriteScene(File("photo.png"), 900, 700);
     OpenAndProfile(File("photo.png"));
-    SaveScreenshot(frame_.get(), "main_window_before_go");
+    SaveScreenshotOf(frame_.get(), "main_window_before_go");
     DialogScript script;
     script.Then(CheckBoxAndPress(QDialogButtonBox::Ok));
     Action("process")->trigger();
@@ -86,7 +86,7 @@ TEST_F(FrameTest, GoRunsTheProgressWindowToTheSummaryAndUndoReturnsTheOriginal) 
     EXPECT_EQ(options_.settings.showSummary, 0);  // "Do not show this window next time."
     EXPECT_EQ(doc_->UnfilteredTiles(), 0);
     ASSERT_TRUE(WaitFor([&] { return StatusPane(0) == "Click on image to see original"; }));
-    SaveScreenshot(frame_.get(), "main_window_after_go");
+    SaveScreenshotOf(frame_.get(), "main_window_after_go");
     ASSERT_TRUE(WaitFor([&] { return Action("undo")->isEnabled(); }));
 
     Action("undo")->trigger();
@@ -120,7 +120,7 @@ TEST_F(FrameTest, EveryToolbarCommandShowsAPictureWithoutAnIconTheme) {
         if (action->isSeparator() || qobject_cast<QWidgetAction*>(action)) continue;
         EXPECT_FALSE(action->icon().pixmap(24).isNull()) << action->objectName().toStdString();
     }
-    SaveScreenshot(frame_->ToolBar(), "toolbar");
+    SaveScreenshotOf(frame_->ToolBar(), "toolbar");
 }
 
 TEST_F(FrameTest, ThePreviewToggleShowsItsNoticeOnceAndPersists) {

@@ -103,11 +103,8 @@ TEST_F(PaneTest, FullTableRefusesANewNameWithAnError) {
     pane_->FillPresetList();
     TypeNames({"One more"});
     pane_->SaveSettings();
-    ASSERT_EQ(window_.shown.size(), 1u);
+    ASSERT_EQ(window_.shown.size(), 1u);  // its text: presets_test.cpp
     EXPECT_EQ(window_.shown[0].kind, MessageKind::kError);
-    EXPECT_EQ(window_.shown[0].text,
-              "The maximum number of Custom Filters has been reached.\r\n"
-              "Please delete an existing Custom Filter before adding a new one.");
     EXPECT_EQ(presets_.count, kPresetSlots);
 }
 

@@ -12,7 +12,6 @@
 #include <QThread>
 
 #include "tests/document/document_fixture.h"
-#include "tests/support/qt_application.h"
 #include "ui/batch_progress_dialog.h"
 #include "ui/progress_dialog.h"
 
@@ -32,11 +31,6 @@ void WriteLargeScene(const std::filesystem::path& file, int width, int height) {
             " gradient:wheat-steelblue " + ShellQuoted(file.string()));
 }
 
-void SaveScreenshot(QWidget* widget, const QString& name) {
-    widget->grab().save(QString::fromStdString((ScreenshotFolder() / name.toStdString()).string()) +
-                        ".png");
-}
-
 DialogScript::DialogScript() {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
     timer_.start(20);
@@ -54,7 +48,7 @@ void DialogScript::Poll() {
     if (auto* box = qobject_cast<QMessageBox*>(dialog)) texts_ << box->text();
     for (QLabel* label : dialog->findChildren<QLabel*>())
         if (!qobject_cast<QMessageBox*>(dialog)) texts_ << label->text();
-    SaveScreenshot(dialog, QString(dialog->windowTitle()).replace(' ', '_'));
+    SaveScreenshotOf(dialog, QString(dialog->windowTitle()).replace(' ', '_').toStdString());
     Step step = progress ? std::exchange(progressStep_, nullptr) : steps_.front();
     if (!progress) steps_.pop_front();
     step(dialog);

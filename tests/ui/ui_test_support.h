@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "tests/support/qt_application.h"
 #include "tests/support/store_test.h"
 #include "ui/main_frame.h"
 
@@ -28,8 +29,6 @@ namespace stillpix::test {
 bool WaitFor(const std::function<bool()>& done);
 // A large smooth picture, quick to make (many tiles, so that runs take a while).
 void WriteLargeScene(const std::filesystem::path& file, int width, int height);
-// The widget grabbed into <build>/screenshots/<name>.png.
-void SaveScreenshot(QWidget* widget, const QString& name);
 
 // Answers modal dialogs in order; the progress windows are left alone unless a step is given
 // for them. Each step gets the dialog; its window title is recorded.
