@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -193,31 +192,6 @@ TEST_P(CanonDirectory, ReadsASelfReferringDirectoryOnce) {
     EXPECT_EQ(d->Find(0x0002)->integers.size(), 3u);
     // Tag 1 read over the directory itself does not start with its byte count: not keyed.
     EXPECT_EQ(d->Find(0xC101), nullptr);
-}
-
-// Guards: any damage to a note's bytes or offset reads as missing data, never outside the note
-// (the sanitizer build turns a stray read into a failure).
-TEST_P(CanonDirectory, SurvivesDamagedNotes) {
-    const FakeExifSource good = CanonExif(GetParam(), [](const TiffBlockWriter& w) {
-        Entries e = CanonLists(w, 1, 1, 1, 17, 1);
-        e.insert(e.end(), {w.Ascii(0x0006, "IMG:EOS 5D JPEG"), w.Rational(0x0010, 1, 3)});
-        return e;
-    });
-    std::mt19937 random(GetParam() ? 11 : 12);
-    const int32_t offsets[] = {*good.makerNoteOffset, 0, -5, 6, INT32_MIN, INT32_MAX};
-    for (int round = 0; round < 2000; ++round) {
-        Bytes note = *good.makerNote;
-        for (int k = 0; k < 1 + round % 8; ++k)
-            note[random() % note.size()] = static_cast<uint8_t>(random());
-        if (round % 5 == 0) note.resize(random() % note.size());
-        FakeExifSource exif = good;
-        exif.makerNote = std::move(note);
-        exif.makerNoteOffset = offsets[round % std::size(offsets)];
-        CExifFormatter f;
-        f.Set(exif, 8, 8);
-        EXPECT_GE(f.Labels().size(), 4u);
-        EXPECT_EQ(f.Labels().size(), f.Values().size());
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothByteOrders, CanonDirectory, ::testing::Bool(),
