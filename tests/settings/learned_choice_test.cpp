@@ -1,12 +1,10 @@
 // The profile stage: when the learned profile is used, when the image is measured, and when a
-// measurement is learned. Measuring is a stand-in here that counts its calls, except in the
-// last test, which measures real images with the engine.
+// measurement is learned. Measuring is a stand-in here that counts its calls; the stage over the
+// engine's measurements runs in learning_cli_test.cpp.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
-#include "engine/tile_grid.h"
 #include "learned_fixtures.h"
 #include "settings/image_profile_choice.h"
 #include "settings/profile_matching.h"
@@ -149,59 +147,6 @@ TEST_F(ProfileStage, ImagesThatDoNotQualifyAreMeasuredOnlyAndAStoppedMeasurement
     EXPECT_FALSE(Run("/p/first.jpg", UniformProfile(200, 4096), {}, {}, false));
     EXPECT_EQ(store_.Count(), 0);
     EXPECT_FALSE(choice_.individualProfileBuilt);
-}
-
-// A noisy 24-bit bottom-up image of 1200 x 600: eleven flat stripes, one per luminosity bin,
-// with pseudo-random noise of the given seed, measured by the engine through the stage.
-bool MeasureWithEngine(const ImageDescriptor& shot, const std::string& path, uint32_t seed,
-                       LearnedProfileStore& store, ProfileChoice& choice) {
-    std::vector<uint8_t> bits(std::size_t(3600) * 600);
-    for (std::size_t i = 0; i < bits.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        bits[i] = static_cast<uint8_t>(std::clamp(
-            12 + int(i % 3600 / 3 * 11 / 1200) * 23 + int((seed >> 24) % 25) - 12, 0, 255));
-    }
-    TileGrid tiles;
-    CreateTileGrid(1200, 600, tiles);
-    const bool ok = ObtainImageProfile(shot, path, {bits.data(), 1200, 600, 3600, 24}, tiles, {},
-                                       {}, store, choice);
-    FreeTileGrid(tiles);
-    return ok;
-}
-
-TEST(ProfileStageWithTheEngine, FirstImageIsLearnedAndAWellKnownCameraIsNotMeasured) {
-    test::TempFolder temp;
-    const ImageDescriptor shot = Descriptor({.width = 1200, .height = 600});
-    {
-        LearnedProfileStore store(temp.Path());
-        ProfileChoice first, second;
-        ASSERT_TRUE(MeasureWithEngine(shot, "/photos/img0.jpg", 17, store, first));
-        EXPECT_TRUE(first.measured);
-        EXPECT_EQ(first.learned.outcome, LearnOutcome::kAppended);
-        EXPECT_GT(first.individual.bands[0].levels[5][0], 0);
-        EXPECT_LT(ProfileConfidence(first.individual),
-                  kSufficientConfidence);  // one small image supports little
-        ASSERT_TRUE(MeasureWithEngine(shot, "/photos/img1.jpg", 18, store, second));
-        EXPECT_TRUE(second.measured);
-        EXPECT_EQ(second.learned.outcome, LearnOutcome::kMerged);
-        EXPECT_GT(second.confidence, 0);
-        EXPECT_EQ(store.Records()[0].contributors, 2);
-        // Many more pictures of this camera: the first image's measurement learned under
-        // other names stands for them.
-        for (int i = 2; i < kMaxContributors; ++i)
-            store.AddLearnedProfile("/photos/img" + std::to_string(i) + ".jpg",
-                                    test::Record(shot, first.individual));
-        ASSERT_TRUE(store.SaveProfileStore());
-    }
-    LearnedProfileStore reloaded(temp.Path());
-    ASSERT_TRUE(reloaded.LoadProfileStore());
-    ASSERT_EQ(reloaded.Count(), 1);
-    EXPECT_EQ(reloaded.Records()[0].contributors, kMaxContributors);
-    ProfileChoice next;
-    ASSERT_TRUE(MeasureWithEngine(shot, "/photos/next.jpg", 99, reloaded, next));
-    EXPECT_FALSE(next.measured);
-    EXPECT_GE(next.confidence, kSufficientConfidence);
-    EXPECT_TRUE(SameProfile(next.profile, next.individual));
 }
 
 }  // namespace
