@@ -133,18 +133,12 @@ TEST_F(ProfileFile, RoundTripsByteExact) {
     EXPECT_EQ(ReadFileBytes(File()), bytes);
 }
 
+// The refusals that name their reason: StrictReadingNamesTheDamage.
 TEST_F(ProfileFile, EmptyAndInconsistentFiles) {
-    const LearnedProfileRecord r = Sample();
-    Bytes wrongMagic = FileOf(1, {r}), shortHeader = Header(0);
-    wrongMagic[2] = '3';
-    shortHeader.pop_back();
-    EXPECT_EQ(LoadedCount(Header(0)), 0);           // exactly 11 bytes
-    EXPECT_EQ(LoadedCount(FileOf(3, {r, r})), -1);  // two of three
-    EXPECT_EQ(LoadedCount(wrongMagic), -1);
-    EXPECT_EQ(LoadedCount(shortHeader), -1);
-    EXPECT_EQ(LoadedCount({}), -1);
+    EXPECT_EQ(LoadedCount(Header(0)), 0);                         // exactly 11 bytes
+    EXPECT_EQ(LoadedCount(FileOf(3, {Sample(), Sample()})), -1);  // two of three
     EXPECT_EQ(LoadedCount(Header(-1)), -1);
-    EXPECT_EQ(LoadedCount(FileOf(536870913, {r})),
+    EXPECT_EQ(LoadedCount(FileOf(536870913, {Sample()})),
               -1);  // 1816 x (2^29 + 1) wraps in 32 bits to 1816
     std::filesystem::remove(File());
     std::filesystem::create_directory(File());  // not a file at all
