@@ -13,7 +13,6 @@ namespace {
 
 TEST_F(FrameTest, ViewOptionsRunsTheSheetAndOkReachesTheToolbarAndTheStore) {
     EXPECT_EQ(frame_->ViewMenu()->actions().back(), Action("options"));
-    EXPECT_EQ(Action("options")->text(), "&Options...");
     options_.settings.autoPreview = 0;
     options_.settings3.recentLength = 4;
     DialogScript script;
