@@ -24,7 +24,7 @@ namespace {
 struct TileBuffer {
     uint8_t* data = nullptr;
     std::size_t bytes = 0;
-    explicit TileBuffer(std::size_t size) : data(TakeScratchBlock(size)), bytes(size) {}
+    explicit TileBuffer(std::size_t size) { data = TakeScratchBlock(size, bytes); }
     ~TileBuffer() { ReturnScratchBlock(data, bytes); }
     TileBuffer(const TileBuffer&) = delete;
     TileBuffer& operator=(const TileBuffer&) = delete;

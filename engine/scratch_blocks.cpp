@@ -38,21 +38,30 @@ KeptBlocks* ThisThreadsBlocks() {
 
 }  // namespace
 
-uint8_t* TakeScratchBlock(std::size_t bytes) {
+uint8_t* TakeScratchBlock(std::size_t bytes, std::size_t& capacity) {
     KeptBlocks* k = ThisThreadsBlocks();
+    int best = -1;
     if (k != nullptr)
         for (int i = 0; i < k->count; ++i)
-            if (k->bytes[i] == bytes) {
-                uint8_t* block = k->block[i];
-                --k->count;
-                k->block[i] = k->block[k->count];
-                k->bytes[i] = k->bytes[k->count];
-                return block;
-            }
-    return new uint8_t[bytes];
+            if (k->bytes[i] >= bytes && k->bytes[i] <= bytes + bytes / 2 &&
+                (best < 0 || k->bytes[i] < k->bytes[best]))
+                best = i;
+    if (best < 0) {
+        capacity = (bytes + bytes / 8 + 4095) / 4096 * 4096;
+        return new uint8_t[capacity];
+    }
+    uint8_t* block = k->block[best];
+    capacity = k->bytes[best];
+    // Kept blocks stay in the order they came back, so that the oldest goes first.
+    for (int i = best + 1; i < k->count; ++i) {
+        k->block[i - 1] = k->block[i];
+        k->bytes[i - 1] = k->bytes[i];
+    }
+    --k->count;
+    return block;
 }
 
-void ReturnScratchBlock(uint8_t* block, std::size_t bytes) noexcept {
+void ReturnScratchBlock(uint8_t* block, std::size_t capacity) noexcept {
     KeptBlocks* k = kept;
     if (k == nullptr) {
         delete[] block;
@@ -67,7 +76,7 @@ void ReturnScratchBlock(uint8_t* block, std::size_t bytes) noexcept {
         --k->count;
     }
     k->block[k->count] = block;
-    k->bytes[k->count] = bytes;
+    k->bytes[k->count] = capacity;
     ++k->count;
 }
 

@@ -11,10 +11,14 @@
 
 namespace stillpix {
 
-// A block of at least `bytes`, from this thread's kept ones or new (may throw std::bad_alloc).
-uint8_t* TakeScratchBlock(std::size_t bytes);
-// Keeps the block for this thread's next TakeScratchBlock of the same size, or frees it.
-void ReturnScratchBlock(uint8_t* block, std::size_t bytes) noexcept;
+// A block of at least `bytes`, from this thread's kept ones or new (may throw std::bad_alloc);
+// `capacity` receives its real size. Tiles of the edge columns and rows are a little smaller
+// than the inner ones: a kept block serves requests down to two thirds of its size, and a new
+// one is made an eighth larger than asked (pages never written cost no memory), so one set of
+// blocks serves every tile of a row.
+uint8_t* TakeScratchBlock(std::size_t bytes, std::size_t& capacity);
+// Keeps the block for this thread's next TakeScratchBlock, or frees it.
+void ReturnScratchBlock(uint8_t* block, std::size_t capacity) noexcept;
 // Frees every block this thread keeps.
 void ReleaseScratchBlocks() noexcept;
 
@@ -29,9 +33,7 @@ public:
 
     void Allocate(std::size_t count) {
         Release();
-        const std::size_t bytes = count * sizeof(T);
-        data_ = reinterpret_cast<T*>(TakeScratchBlock(bytes));
-        bytes_ = bytes;
+        data_ = reinterpret_cast<T*>(TakeScratchBlock(count * sizeof(T), bytes_));
     }
     void Release() noexcept {
         if (data_ != nullptr) ReturnScratchBlock(reinterpret_cast<uint8_t*>(data_), bytes_);
