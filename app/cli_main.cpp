@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/cli_commands.h"
+#include "platform/memory_pages.h"
 
 namespace stillpix::cli {
 
@@ -26,6 +27,8 @@ void PrintUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Image-sized blocks fault in far faster on huge pages.
+    stillpix::RestartWithHugePages(argv);
     auto& commands = stillpix::cli::Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
