@@ -199,7 +199,7 @@ int RunDenoiseCommand(int argc, char** argv) {
         std::fprintf(stderr, "stillpix-cli denoise: %s could not be processed\n", in.c_str());
         return 1;
     }
-    doc.ReleaseUnprocessedCopy();
+    doc.PrepareFinalSave();
     if (!doc.SaveDocument(out)) {
         window.Explain("cannot save", WithDefaultExtension(out), doc.Job().saveError);
         return 1;

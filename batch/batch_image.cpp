@@ -17,6 +17,8 @@ bool BatchImage::Load(const std::string& path, bool sixteenBits, std::string& er
     LoadOptions options;
     options.keepUnprocessedCopy = true;
     options.keep16 = sixteenBits;
+    // Filtering reads the copy's samples; the measurement reads the image's own bitmap.
+    options.copyDisplayOf16Bit = false;
     options.iccMode = IccMode::kDoNotApply;  // a batch asks nothing and converts nothing
     if (!impl_->bitmap.Load(path, options, nullptr, &error)) return false;
     if (!impl_->bitmap.Unprocessed()) {
@@ -55,7 +57,9 @@ bool BatchImage::Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilte
 
 bool BatchImage::Save(const std::string& path, int jpegQuality, bool sixteenBits,
                       TiffCompression tiffCompression, std::string& error) {
-    return impl_->bitmap.Save(path, jpegQuality, sixteenBits, tiffCompression, &error);
+    // Nothing filters again: the copy goes before the encoder's buffers come.
+    impl_->bitmap.ReleaseUnprocessed();
+    return impl_->bitmap.SaveAsLastUse(path, jpegQuality, sixteenBits, tiffCompression, &error);
 }
 
 }  // namespace stillpix

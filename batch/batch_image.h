@@ -30,7 +30,8 @@ public:
     // Filters the unprocessed copy into the image, every tile of `tiles`.
     bool Filter(TileGrid& tiles, NoiseProfile& profile, const NoiseFilterParams& params,
                 void* callerData, TileCallback tileCallback);
-    // Writes the image (format by the name's extension) through a temporary file.
+    // Writes the image (format by the name's extension) through a temporary file. The image's
+    // last use: the unprocessed copy is freed first and the pixels are gone afterwards.
     bool Save(const std::string& path, int jpegQuality, bool sixteenBits,
               TiffCompression tiffCompression, std::string& error);
 

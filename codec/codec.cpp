@@ -340,6 +340,13 @@ bool cLendImage(CodecSession& h, std::span<const uint8_t> display,
     return true;
 }
 
+bool cLendImageForLastSave(CodecSession& h, std::span<uint8_t> display, std::span<uint16_t> samples,
+                           int width, int height, bool grey) {
+    if (!cLendImage(h, display, samples, width, height, grey)) return false;
+    h.lentForLastSave = true;
+    return true;
+}
+
 bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out) {
     if (!h.loaded) return false;
     out = h.exif;

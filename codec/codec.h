@@ -116,6 +116,12 @@ bool cLoadImage16(CodecSession& h, std::span<const uint8_t> samples, int width, 
 // stay alive and unchanged until the handle is unloaded or destroyed; a conversion copies them.
 bool cLendImage(CodecSession& h, std::span<const uint8_t> display,
                 std::span<const uint16_t> samples, int width, int height, bool grey);
+// cLendImage for a save that is the pixels' last use (a command line run that ends after it): a
+// writer that needs a full-size buffer of its own (JPEG's optimised coding) gives the pages of
+// the rows it has encoded back to the system meanwhile, so the two are not held at once. The
+// lent pixels are undefined afterwards, whether the save succeeded or not.
+bool cLendImageForLastSave(CodecSession& h, std::span<uint8_t> display, std::span<uint16_t> samples,
+                           int width, int height, bool grey);
 
 // The image's blocks (empty ones for an image without them), and the blocks a save writes.
 bool cGetImageEXIF_Info(const CodecSession& h, ExifBlock& out);

@@ -25,6 +25,9 @@ struct ImageRows {
     bool has16 = false;
     const uint8_t* display = nullptr;   // bottom-up, rows padded to 4 bytes
     const uint16_t* samples = nullptr;  // top-down, unpadded; null without 16-bit samples
+    // Nobody reads the rows after this save (cLendImageForLastSave): a writer that holds a
+    // full-size buffer of its own gives the pages of the rows it has read back to the system.
+    bool releaseRead = false;
 
     int Channels() const { return grey ? 1 : 3; }
     std::size_t Stride() const;

@@ -9,6 +9,7 @@
 #include "codec/formats.h"
 #include "codec/jpeg_error.h"
 #include "codec/metadata_internal.h"
+#include "platform/memory_pages.h"
 
 namespace stillpix::codec {
 namespace {
@@ -25,6 +26,7 @@ struct JpegEncoder {
 
 // Runs libjpeg under a setjmp; holds only plain values.
 constexpr int kFullChromaQuality = 90;
+constexpr int kRowsAtOnce = 32;
 
 struct Segment {
     int marker;
@@ -98,11 +100,22 @@ bool Encode(JpegEncoder& e, std::FILE* file, const ImageRows* image, int quality
     for (const Segment& s : *segments)
         if (!s.beforeProfile)
             jpeg_write_marker(&e.info, s.marker, s.bytes.data(), unsigned(s.bytes.size()));
+    // Optimised coding keeps every coefficient (two bytes a sample) until the end: rows already
+    // encoded go back to the system when nobody needs them after this save.
+    const uint8_t* bufferEnd = image->DisplayRow(0) + image->Stride();
+    JSAMPROW rows[kRowsAtOnce];
     while (e.info.next_scanline < e.info.image_height) {
-        // libjpeg only reads the row it is given
-        JSAMPROW row =
-            const_cast<uint8_t*>(image->DisplayRow(static_cast<int>(e.info.next_scanline)));
-        jpeg_write_scanlines(&e.info, &row, 1);
+        const int first = static_cast<int>(e.info.next_scanline);
+        const int count = std::min(kRowsAtOnce, image->height - first);
+        // libjpeg only reads the rows it is given
+        for (int i = 0; i < count; ++i)
+            rows[i] = const_cast<uint8_t*>(image->DisplayRow(first + i));
+        const JDIMENSION written =
+            jpeg_write_scanlines(&e.info, rows, static_cast<JDIMENSION>(count));
+        if (image->releaseRead && written > 0) {
+            const uint8_t* lastRead = image->DisplayRow(first + static_cast<int>(written) - 1);
+            ReleasePages(lastRead, static_cast<std::size_t>(bufferEnd - lastRead));
+        }
     }
     jpeg_finish_compress(&e.info);
     return true;

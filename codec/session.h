@@ -30,10 +30,12 @@ public:
     // size and layout.
     const uint8_t* lentDisplay = nullptr;
     const uint16_t* lentSamples = nullptr;
+    bool lentForLastSave = false;  // the pixels' last use: their pages may go as they are written
 
     codec::ImageRows Rows() const {
         codec::ImageRows rows = image.Rows();
         if (lentDisplay != nullptr) rows.display = lentDisplay, rows.samples = lentSamples;
+        rows.releaseRead = lentForLastSave;
         return rows;
     }
     bool HasPixels() const { return loaded && (lentDisplay != nullptr || !image.display.empty()); }
@@ -49,6 +51,7 @@ public:
         saveIcc = false;
         lentDisplay = nullptr;
         lentSamples = nullptr;
+        lentForLastSave = false;
     }
 };
 

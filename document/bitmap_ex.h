@@ -88,6 +88,12 @@ public:
     bool Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
               TiffCompression tiffCompression, std::string* error = nullptr,
               std::string* warning = nullptr) const;
+    // Save as the image's last use (a run that ends after it): the encoder may give the pixels'
+    // pages back to the system as it writes them, so the image is left without pixels (its
+    // size stays), saved or not.
+    bool SaveAsLastUse(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+                       TiffCompression tiffCompression, std::string* error = nullptr,
+                       std::string* warning = nullptr);
     // The packed bitmap (header, palette for 8 bits, bits) that goes on the clipboard.
     bool CopyToDib(std::vector<uint8_t>& out, std::string* error = nullptr) const;
 
@@ -127,6 +133,9 @@ public:
 private:
     void Clear();
     void CopyPixelsFrom(const CBitmapEx& other, bool withDisplay);
+    bool Encode(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+                TiffCompression tiffCompression, bool lastUse, std::string* error,
+                std::string* warning) const;
 
     DisplayBitmap display_;
     int bitsPerPixel_ = 0;

@@ -18,8 +18,9 @@ constexpr uint32_t kMaxExifBlockBytes = 0x20000;
 using document_internal::Fail;
 using document_internal::Session;
 
-// The image's own buffers are lent, not copied: the handle lives only for this call.
-bool HandOver(CodecSession& h, const CBitmapEx& image) {
+// The image's own buffers are lent, not copied: the handle lives only for this call. For the
+// image's last use the codec may give their pages back as it writes.
+bool HandOver(CodecSession& h, const CBitmapEx& image, bool lastUse = false) {
     const DisplayBitmap& display = image.Display();
     const int bpp = image.BitsPerPixel();
     if (display.bitCount != 8 && display.bitCount != 24)
@@ -27,8 +28,13 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
     const std::span<const uint16_t> samples = bpp == 48 || bpp == 16
                                                   ? std::span<const uint16_t>(image.Samples16())
                                                   : std::span<const uint16_t>();
-    return cLendImage(h, display.bits, samples, display.width, display.height,
-                      display.bitCount == 8);
+    const bool grey = display.bitCount == 8;
+    if (!lastUse) return cLendImage(h, display.bits, samples, display.width, display.height, grey);
+    // Only SaveAsLastUse, on an image that is not const, gets here.
+    return cLendImageForLastSave(
+        h, std::span(const_cast<uint8_t*>(display.bits.data()), display.bits.size()),
+        std::span(const_cast<uint16_t*>(samples.data()), samples.size()), display.width,
+        display.height, grey);
 }
 
 }  // namespace
@@ -36,13 +42,29 @@ bool HandOver(CodecSession& h, const CBitmapEx& image) {
 bool CBitmapEx::Save(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
                      TiffCompression tiffCompression, std::string* error,
                      std::string* warning) const {
+    return Encode(path, jpegQuality, sixteenBit, tiffCompression, false, error, warning);
+}
+
+bool CBitmapEx::SaveAsLastUse(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+                              TiffCompression tiffCompression, std::string* error,
+                              std::string* warning) {
+    const bool saved = Encode(path, jpegQuality, sixteenBit, tiffCompression, true, error, warning);
+    display_.bits = {};
+    display_.valid = false;
+    samples16_ = {};
+    return saved;
+}
+
+bool CBitmapEx::Encode(const std::filesystem::path& path, int jpegQuality, bool sixteenBit,
+                       TiffCompression tiffCompression, bool lastUse, std::string* error,
+                       std::string* warning) const {
     if (!Valid()) return Fail(error, "there is no image to save");
     try {
         Session s;
         if (!s.h) return Fail(error, "out of memory");
         CodecSession& h = *s.h;
         const auto failed = [&] { return Fail(error, cGetLastError(h)); };
-        if (!cSet16BitComponentOptions(h, sixteenBit, sixteenBit) || !HandOver(h, *this))
+        if (!cSet16BitComponentOptions(h, sixteenBit, sixteenBit) || !HandOver(h, *this, lastUse))
             return failed();
         const SaveFormat format = SaveFormatForName(path.string());
 

@@ -81,6 +81,7 @@ JobRun CNoiseCleanerDoc::MakeRun() {
     settings.jpegQuality = options.settings.jpegQuality;
     settings.save16Bit = options.settings2.tiffDepth == kTiffDepth48;
     settings.tiffCompression = TiffCompressionOption(options.settings2.tiffCompression);
+    settings.finalSave = finalSave_;
     settings.events = context_.events;
     return run;
 }
@@ -142,11 +143,12 @@ bool CNoiseCleanerDoc::Go() {
     return true;
 }
 
-void CNoiseCleanerDoc::ReleaseUnprocessedCopy() {
+void CNoiseCleanerDoc::PrepareFinalSave() {
     if (!image_ || job_.workerRunning.load()) return;
     for (int i = 0; i < job_.tiles.count; ++i)
         if (!job_.tiles.tiles[i].filtered) return;
     image_->ReleaseUnprocessed();
+    finalSave_ = true;
 }
 
 void CNoiseCleanerDoc::Undo() {

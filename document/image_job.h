@@ -110,6 +110,8 @@ struct RunSettings {
     int jpegQuality = 90;               // of the save after a full run
     bool save16Bit = true;
     TiffCompression tiffCompression = TiffCompression::kDeflate;
+    bool finalSave =
+        false;  // the save is the image's last use (CNoiseCleanerDoc::PrepareFinalSave)
     JobEvents* events = nullptr;
 };
 

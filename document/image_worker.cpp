@@ -78,8 +78,13 @@ void Filter(JobRun& run) {
 void Save(JobRun& run) {
     ImageJob& job = *run.job;
     std::string error, warning;
-    const bool ok = run.image->Save(run.savePath, run.settings.jpegQuality, run.settings.save16Bit,
-                                    run.settings.tiffCompression, &error, &warning);
+    const RunSettings& settings = run.settings;
+    const bool ok =
+        settings.finalSave
+            ? run.image->SaveAsLastUse(run.savePath, settings.jpegQuality, settings.save16Bit,
+                                       settings.tiffCompression, &error, &warning)
+            : run.image->Save(run.savePath, settings.jpegQuality, settings.save16Bit,
+                              settings.tiffCompression, &error, &warning);
     job.saveError = ok ? std::string() : error;
     job.saveWarning = warning;
     // A failed save leaves the image unsaved, so closing still asks.

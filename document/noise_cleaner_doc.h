@@ -122,9 +122,11 @@ public:
     // Go: the full run under the progress dialog, then the summary. True when the dialog ended OK.
     bool Go();
     // For a run that only saves the result and ends (a command line run): frees the unprocessed
-    // copy once every tile is filtered, so that the save does not hold it too. Nothing can show
-    // the original, undo or filter again afterwards.
-    void ReleaseUnprocessedCopy();
+    // copy once every tile is filtered, so that the save does not hold it too, and makes the next
+    // save the image's last use (CBitmapEx::SaveAsLastUse): the encoder gives the pages back as
+    // it writes, and the image has no pixels after it. Nothing can show the original, undo or
+    // filter again afterwards.
+    void PrepareFinalSave();
     bool CanUndo() const { return job_.processed.load(); }
     void Undo();
 
@@ -189,6 +191,7 @@ private:
     NoiseFilterParams params_;  // the neutral filter until the pane sets one
     bool useIndividualProfile_ = false;
     bool buildRequested_ = false;
+    bool finalSave_ = false;  // PrepareFinalSave
     ImageJob job_;
     // The progress dialog's bar; the document's, so that it outlives a run the dialog started.
     AtomicProgress dialogProgress_;
