@@ -1,5 +1,5 @@
 // Broken and lying files give a clear failure without a crash or a huge allocation. (Saves under
-// full disks and other faults are in tests/faults.)
+// full disks and other faults are in tests/faults; random damage is the fuzz targets' smoke run.)
 #include <algorithm>
 
 #include "tests/codec/codec_test_support.h"
@@ -160,32 +160,12 @@ TEST_F(Hostile, HugeImagesGiveTheirSizeButNoThumbnail) {
     }
 }
 
-// Every format's decoder meets damaged bytes at many places; whatever it answers, it must not
-// crash or read outside its buffers (the sanitizer build checks the latter).
-TEST_F(Hostile, DamagedBytesAnywhere) {
-    uint32_t state = 99;
-    auto next = [&] { return state = state * 1664525u + 1013904223u; };
-    for (const std::string name : {"s.jpg", "s.png", "s.tif", "s.gif", "s.bmp"}) {
-        const Bytes whole = ValidFile(name, false);
-        ASSERT_FALSE(whole.empty()) << name;
-        for (int round = 0; round < 40; ++round) {
-            Bytes bytes = whole;
-            for (int k = 0; k < 1 + round % 4; ++k)
-                bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 24);
-            WriteFileBytes(File("damaged_" + name), bytes);
-            CodecHandle h = cNewSession();
-            cSet16BitComponentOptions(*h, true, true);
-            ImageInfo info;
-            const bool loaded = cLoadImage(*h, File("damaged_" + name));
-            EXPECT_TRUE(loaded ? cGetImageInfo(*h, info) : !cGetLastError(*h).empty()) << name;
-        }
-    }
-}
-
 TEST_F(Hostile, SavesWithNowhereToGoOrNothingToWriteFail) {
     CodecHandle h = HandOver(NoisePicture(10, 10, false, false, 1));
     EXPECT_FALSE(cSave(*h, File("no/such/folder/out.jpg"), 90));
     EXPECT_FALSE(cGetLastError(*h).empty());
+    EXPECT_FALSE(cSave(*h, File("bad.jpg"), 101));  // no such quality
+    EXPECT_FALSE(std::filesystem::exists(File("bad.jpg")));
     EXPECT_FALSE(cSave(*cNewSession(), File("nothing.png"), kSaveCodePng));
     EXPECT_FALSE(std::filesystem::exists(File("nothing.png")));
 }

@@ -90,19 +90,6 @@ TEST_F(JpegRoundTrip, ColourAndGreyComeBackCloseAtHighQuality) {
     }
 }
 
-TEST_F(JpegRoundTrip, QualityGovernsSizeAndSixteenBitsAreReduced) {
-    CodecHandle h = HandOver(NoisePicture(64, 64, false, true, 9));
-    ASSERT_TRUE(cSave(*h, File("q0.jpg"), 0)) << cGetLastError(*h);
-    ASSERT_TRUE(cSave(*h, File("q100.jpg"), 100)) << cGetLastError(*h);
-    EXPECT_LT(std::filesystem::file_size(File("q0.jpg")) * 4,
-              std::filesystem::file_size(File("q100.jpg")));
-    EXPECT_FALSE(cSave(*h, File("bad.jpg"), 101));
-    EXPECT_FALSE(std::filesystem::exists(File("bad.jpg")));
-    ImageInfo info;
-    ASSERT_TRUE(cGetImageInfo(*LoadFile(File("q100.jpg")), info));
-    EXPECT_EQ(info.bitsPerPixel, 24);
-}
-
 using TiffCompressions = CodecTest;
 
 TEST_F(TiffCompressions, EveryChoiceGivesTheSamplesBackAndNamesItself) {
@@ -124,17 +111,6 @@ TEST_F(TiffCompressions, EveryChoiceGivesTheSamplesBackAndNamesItself) {
 }
 
 using HandOver16 = CodecTest;
-
-TEST_F(HandOver16, SixteenBitSavesAsEightBitsWhenAsked) {
-    const Picture picture = NoisePicture(9, 4, false, true, 5);
-    CodecHandle h = HandOver(picture, false);
-    ASSERT_TRUE(cSave(*h, File("out.tif"), kSaveCodeTiff));
-    EXPECT_EQ(ExifTool(File("out.tif"), "BitsPerSample"), "8 8 8");
-    const Picture read = ReadBack(*LoadFile(File("out.tif")));
-    ASSERT_EQ(read.samples.size(), picture.samples.size());
-    for (std::size_t i = 0; i < read.samples.size(); ++i)
-        ASSERT_EQ(read.samples[i], picture.samples[i] >> 8);
-}
 
 TEST_F(HandOver16, PackedBitmapCarriesHeaderPaletteAndBits) {
     const Picture picture = NoisePicture(5, 3, true, false, 2);

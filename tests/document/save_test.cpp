@@ -79,11 +79,8 @@ TEST_P(SaveFormats, WritesTheFormatDepthQualityAndMetadata) {
     if (std::string(c.format) == "JPEG") {
         EXPECT_EQ(Identify(target, "%Q"), std::to_string(c.quality));
     }
-    EXPECT_EQ(ExifTool(target, {"EXIF:Software", "EXIF:ISO", "EXIF:Make", "EXIF:Model",
-                                "EXIF:ExifImageWidth", "IPTC:Keywords"}),
-              (std::vector<std::string>{"Veltrano Stillpix", "800", "Canon", "Canon EOS 5D", "64",
-                                        "harbour"}));
-    // The document's own block keeps what was loaded.
+    // What the file carries is the round-trip test's; the document's own block keeps what was
+    // loaded.
     EXPECT_STREQ(doc_->Image()->Formatter().Descriptor().software, "Camera-Firmware");
 }
 
