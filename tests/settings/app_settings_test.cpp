@@ -37,20 +37,16 @@ TEST(AppSettingsRecord, DefaultBytesAndChecksumWorkedOutByHand) {
 }
 
 TEST(AppSettingsRecord, HandMadeRecordsDecodeToTheirValues) {
-    Bytes s3(44, 0);
-    s3[4] = 3, s3[8] = 2, s3[16] = 1,
-    s3[20] = 1;  // recent length, batch view large, notice hidden, low priority
-    s3[0] = 7;
+    Bytes s3(44, 0);  // recent length, batch view large, notice hidden, low priority
+    s3[4] = 3, s3[8] = 2, s3[16] = 1, s3[20] = 1, s3[0] = 7;
     AppSettings3 three;
     ASSERT_TRUE(DecodeAppSettings3(s3, three));
     EXPECT_EQ(std::vector<int32_t>({three.recentLength, three.batchView, three.browserView,
                                     three.hideAutoPreviewNotice, three.batchPriority}),
               std::vector<int32_t>({3, 2, 0, 1, 1}));
 
-    Bytes s2(48, 0);
-    s2[28] = 1, s2[44] = 2,
-    s2[16] = 3;  // always build, ICC not applied, both right panes; TIFF 24 bits
-    s2[0] = 6;
+    Bytes s2(48, 0);  // always build, ICC not applied, both right panes; TIFF 24 bits
+    s2[28] = 1, s2[44] = 2, s2[16] = 3, s2[0] = 6;
     AppSettings2 two;
     ASSERT_TRUE(DecodeAppSettings2(s2, two));
     EXPECT_EQ(std::vector<int32_t>({two.tiffDepth, two.selfLearning, two.alwaysBuildImageProfile,
@@ -87,16 +83,13 @@ TEST(AppSettingsRecord, OutOfRangeValuesAreBroughtIntoRange) {
     std::memset(bytes.data() + 24, 'x', 21);  // suffix without terminator
     AppSettings s;
     ASSERT_TRUE(DecodeAppSettings(Sealed(bytes, kAppSettingsRun), s));
-    EXPECT_EQ(s.jpegQuality, 100);
-    EXPECT_EQ(s.previewDelay, 1);
-    EXPECT_EQ(s.defaultFilterSlot, 0);
-    EXPECT_EQ(s.showOpenDialogAtStart, 0);
-    EXPECT_EQ(s.reserved8, 1);
+    EXPECT_EQ(std::tuple(s.jpegQuality, s.previewDelay, s.defaultFilterSlot,
+                         s.showOpenDialogAtStart, s.reserved8),
+              std::tuple(100, 1, 0, 0, 1));
     EXPECT_EQ(FieldText(s.defaultSuffix), std::string(20, 'x'));
     // Written back as described, so the stored record is an ordinary one again.
     const auto again = EncodeAppSettings(s);
-    EXPECT_EQ(GetI32(again, 8), 1);
-    EXPECT_EQ(again[44], 0);
+    EXPECT_EQ(std::tuple(GetI32(again, 8), int(again[44])), std::tuple(1, 0));
 
     Bytes s3(44, 0);
     PutI32(s3, 4, 99), PutI32(s3, 8, -1);
@@ -175,11 +168,10 @@ TEST(AppSettingsRecord, SlotMigrationBothWays) {
     const auto encodedBatch = EncodeBatchSettings(BatchSettings{});
     Bytes batch(encodedBatch.begin(), encodedBatch.end());
     BatchSettings b;
-    for (auto [stored, slot] : {std::pair{355, kUseCurrentFilter},
-                                {255, 155},
-                                {5, 6},
-                                {100, 0},
-                                {-7, kUseCurrentFilter}}) {
+    // clang-format off
+    for (auto [stored, slot] :
+         {std::pair{355, kUseCurrentFilter}, {255, 155}, {5, 6}, {100, 0}, {-7, kUseCurrentFilter}}) {
+        // clang-format on
         PutI32(batch, 336, stored);
         ASSERT_TRUE(DecodeBatchSettings(Sealed(batch, kBatchSettingsRun), b));
         EXPECT_EQ(b.filter, slot) << stored;
@@ -191,8 +183,7 @@ TEST(AppSettingsRecord, SlotMigrationBothWays) {
 TEST(BatchSettingsRecord, DefaultsFollowTheGeneralOptions) {
     AppSettings options;
     SetFieldText(options.defaultSuffix, "_clean");
-    options.jpegQuality = 75;
-    options.defaultFilterSlot = 3;
+    options.jpegQuality = 75, options.defaultFilterSlot = 3;
     const auto bytes = EncodeBatchSettings(DefaultBatchSettings(options));
     // Destination "subfolder" "Filtered", format "keep", the option's quality and filter (slot
     // 3 stored as 103), 48-bit TIFF.

@@ -117,9 +117,7 @@ TEST_F(ProfileStage, SelfLearningOffMeasuresEveryImageAndLearnsNothing) {
 }
 
 TEST_F(ProfileStage, BatchOptions) {
-    ProfileChoiceOptions batch;
-    batch.kind = ProfileRunKind::kBatchImage;
-    batch.learnWhileBatch = false;
+    ProfileChoiceOptions batch{.kind = ProfileRunKind::kBatchImage, .learnWhileBatch = false};
     ASSERT_TRUE(Run("/p/1.jpg", UniformProfile(200, 4096), batch));
     EXPECT_EQ(store_.Count(), 0);
     batch.learnWhileBatch = true;
@@ -131,8 +129,7 @@ TEST_F(ProfileStage, BatchOptions) {
     ASSERT_TRUE(Run("/p/4.jpg", UniformProfile(200, 4096), batch));
     EXPECT_EQ(measurements_, 3);
     // "Always build" belongs to single images only.
-    batch.skipBuildWhenSufficient = true;
-    batch.alwaysBuildImageProfile = true;
+    batch.skipBuildWhenSufficient = batch.alwaysBuildImageProfile = true;
     ASSERT_TRUE(Run("/p/5.jpg", UniformProfile(200, 4096), batch));
     EXPECT_EQ(measurements_, 3);
 }

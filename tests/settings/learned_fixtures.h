@@ -27,12 +27,8 @@ inline ImageDescriptor Descriptor(const Shot& s) {
     std::strncpy(d.make, s.make, sizeof d.make - 1);
     std::strncpy(d.model, s.model, sizeof d.model - 1);
     std::strncpy(d.software, s.software, sizeof d.software - 1);
-    d.width = s.width;
-    d.height = s.height;
-    d.fNumber = s.fNumber;
-    d.exposureTime = s.exposure;
-    d.isoSpeed = s.iso;
-    d.digitalZoom = s.zoom;
+    d.width = s.width, d.height = s.height, d.fNumber = s.fNumber, d.exposureTime = s.exposure;
+    d.isoSpeed = s.iso, d.digitalZoom = s.zoom;
     return d;
 }
 
@@ -42,18 +38,14 @@ inline NoiseProfile UniformProfile(int16_t level, int16_t count) {
     ResetProfile(p, false);
     for (int b = 0; b < kProfileBands; ++b)
         for (int k = 0; k < kProfileBins; ++k)
-            for (int c = 0; c < 3; ++c) {
-                p.bands[b].levels[k][c] = level;
-                p.bands[b].counts[k][c] = count;
-            }
+            for (int c = 0; c < 3; ++c)
+                p.bands[b].levels[k][c] = level, p.bands[b].counts[k][c] = count;
     return p;
 }
 
 inline LearnedProfileRecord Record(const ImageDescriptor& d, const NoiseProfile& p) {
     LearnedProfileRecord r;
-    r.contributors = 1;
-    r.descriptor = d;
-    r.profile = p;
+    r.contributors = 1, r.descriptor = d, r.profile = p;
     return r;
 }
 

@@ -27,13 +27,12 @@ TEST(ImageIdHash, RotatesAndAddsSignedBytes) {
 }
 
 TEST(LightValueOfShots, FollowsTheFormulaOrHasNone) {
-    // 2.8924 ln 4 + 6.66 + 1.4462 ln 125 - 1.4662 ln 100
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 4, .exposure = 1.0 / 125, .iso = 100})),
-                10.9003246, 1e-6);
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 1, .exposure = 1, .iso = 100})), -0.0921005,
-                1e-6);
-    EXPECT_NEAR(*LightValue(Descriptor({.fNumber = 5.6, .exposure = 0.5, .iso = 3200})), 0.8117971,
-                1e-6);
+    // 2.8924 ln 4 + 6.66 + 1.4462 ln 125 - 1.4662 ln 100 for the first.
+    for (const auto& [shot, value] :
+         {std::pair{Shot{.fNumber = 4, .exposure = 1.0 / 125, .iso = 100}, 10.9003246},
+          {Shot{.fNumber = 1, .exposure = 1, .iso = 100}, -0.0921005},
+          {Shot{.fNumber = 5.6, .exposure = 0.5, .iso = 3200}, 0.8117971}})
+        EXPECT_NEAR(*LightValue(Descriptor(shot)), value, 1e-6) << shot.fNumber;
     EXPECT_EQ(*LightValue(Descriptor({.iso = 0})),
               *LightValue(Descriptor({.iso = 100})));  // ISO 0 counts as 100
     // Impossible shooting data (5e-324 s makes 1 / t infinite).
@@ -106,10 +105,8 @@ TEST(Confidence, CountsAgainstEachBandsDivisor) {
     EXPECT_EQ(ProfileConfidence(p), 0);
     EXPECT_EQ(ProfileConfidence(test::UniformProfile(100, 32767)), 100);  // capped at 100 per bin
     for (int k = 0; k < kProfileBins; ++k)
-        for (int c = 0; c < 3; ++c) {
-            p.bands[0].counts[k][c] = 2048;  // D = 2048: 100 each
-            p.bands[1].counts[k][c] = 512;   // D = 1024: 50 each
-        }
+        for (int c = 0; c < 3; ++c)  // D = 2048: 100 each; D = 1024: 50 each
+            p.bands[0].counts[k][c] = 2048, p.bands[1].counts[k][c] = 512;
     EXPECT_EQ(ProfileConfidence(p), 37);  // (33 x 100 + 33 x 50) / (3 x 44) = 4950 / 132
     p.bands[3].counts[0][0] = 256;        // D = 256
     EXPECT_EQ(ProfileConfidence(p), 38);  // 5050 / 132

@@ -55,13 +55,12 @@ TEST_F(Learning, SameConditionsMergeAsCountWeightedMeans) {
     EXPECT_EQ(r.contributors, 2);
     EXPECT_EQ(r.imageIds[1], ImageId("/p/2.jpg"));
     EXPECT_EQ(r.descriptor.exposureTime, 1.0 / 125);  // the first image's shooting data stays
-    const ProfileBand& band0 = r.profile.bands[0];
-    EXPECT_EQ(band0.levels[0][0], 103);  // (100 x 3 + 111) / 4 = 102.75
-    EXPECT_EQ(band0.counts[0][0], 4);
-    EXPECT_EQ(band0.levels[1][0], 101);  // 100.5 rounds up
-    EXPECT_EQ(band0.levels[2][1], 42);   // no counts at all: the levels add up
-    EXPECT_EQ(band0.counts[2][1], 0);
-    EXPECT_EQ(r.profile.bands[1].counts[0][2], 32767);  // held at the largest count
+    // Level (100 x 3 + 111) / 4 = 102.75 of count 4; 100.5 rounds up; no counts at all: the
+    // levels add up; the count is held at the largest.
+    const ProfileBand& b0 = r.profile.bands[0];
+    EXPECT_EQ(std::tuple(b0.levels[0][0], b0.counts[0][0], b0.levels[1][0], b0.levels[2][1],
+                         b0.counts[2][1], r.profile.bands[1].counts[0][2]),
+              std::tuple(103, 4, 101, 42, 0, 32767));
 }
 
 TEST_F(Learning, RecordsAreKeyedByIsoAndWholeLightValues) {

@@ -31,18 +31,17 @@ TEST(OptionsCli, ListsGetsAndSetsByTheControlsNames) {
         int status;
         const char* out;  // stdout, or the start of stderr when the run fails
     };
+    // clang-format off
     const Case cases[] = {
         {{"set", "jpeg", "75"}, 0, "JPEG Quality = 75\n"},
         {{"set", "Profile Folder:", "/srv/profiles/"}, 0, "Profile Folder: = /srv/profiles/\n"},
         {{"get", "JPEG QUALITY"}, 0, "75\n"},
-        {{"set", "recently used", "11"},
-         1,
-         "stillpix-cli options: Recently used folder list: Please enter an integer between 1 "
-         "and 10."},
+        {{"set", "recently used", "11"}, 1,
+         "stillpix-cli options: Recently used folder list: Please enter an integer between 1 and 10."},
         {{"set", "show", "on"}, 1, "stillpix-cli options: \"show\" names no option"},
         {{"get"}, 2, "stillpix-cli options: get takes 1 argument(s)"},
-        {{"reset"}, 2, "stillpix-cli options: unknown action"},
-    };
+        {{"reset"}, 2, "stillpix-cli options: unknown action"}};
+    // clang-format on
     for (const Case& c : cases) {
         std::vector<std::string> args = {"options"};
         args.insert(args.end(), c.args.begin(), c.args.end());

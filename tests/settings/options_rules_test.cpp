@@ -199,8 +199,7 @@ TEST_F(OptionsRules, PagesOpenAcceptAndEnable) {
 TEST_F(OptionsRules, ClearRecentStoresEmptyTextInAllTenValues) {
     std::vector<std::string> recent = {"/a/", "/b/", "/c/"};
     ASSERT_TRUE(SaveRecentFolders(store_, recent, 10));
-    options_.settings3.recentLength = 2;
-    options_.profileFolder = "/p";
+    options_.settings3.recentLength = 2, options_.profileFolder = "/p";
     EXPECT_TRUE(ClearRecentFolders(store_, options_, recent));
     EXPECT_TRUE(recent.empty());
     for (int i = 1; i <= 10; ++i)

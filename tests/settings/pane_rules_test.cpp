@@ -92,10 +92,9 @@ TEST(SelfLearningBoxRules, StateEnablingAndWhatAClickLeadsTo) {
     };
     for (const Case& c : cases) {
         const SelfLearningBoxState state = SelfLearningBox(c.facts);
-        EXPECT_EQ(state.checked, c.checked);
-        EXPECT_EQ(state.enabled, c.enabled);
-        EXPECT_EQ(SelfLearningBoxClicked(false, c.facts), c.onClear);
-        EXPECT_EQ(SelfLearningBoxClicked(true, c.facts), c.onSet);
+        EXPECT_EQ(std::tuple(state.checked, state.enabled, SelfLearningBoxClicked(false, c.facts),
+                             SelfLearningBoxClicked(true, c.facts)),
+                  std::tuple(c.checked, c.enabled, c.onClear, c.onSet));
     }
 }
 

@@ -29,15 +29,13 @@ TEST_F(StoreTest, FirstStartGivesDefaultsAndWritesOnlyTheProfileFolder) {
     EXPECT_EQ(LoadBatchSettings(store_, options.settings).jpegQuality, 60);
 
     // A chosen folder stays, and the slot is stored as slot + 100.
-    options.settings.defaultFilterSlot = 12;
+    options.settings.defaultFilterSlot = 12, options.engineThreads = 3;
     options.profileFolder = "/mnt/photos/profiles";
-    options.engineThreads = 3;
     ASSERT_TRUE(SaveSettings(store_, options));
     EXPECT_EQ(GetI32(store_.ReadBytes(kOptionsGroup, kSettingsValue).value(), 64), 112);
     const AppOptions back = LoadSettings(store_, defaultFolder);
-    EXPECT_EQ(back.settings.defaultFilterSlot, 12);
-    EXPECT_EQ(back.profileFolder, "/mnt/photos/profiles");
-    EXPECT_EQ(back.engineThreads, 3);
+    EXPECT_EQ(std::tuple(back.settings.defaultFilterSlot, back.profileFolder, back.engineThreads),
+              std::tuple(12, "/mnt/photos/profiles", 3));
     for (const char* bad : {"65", "-1", "3x", ""}) {
         ASSERT_TRUE(store_.WriteText(kOptionsGroup, kThreadsValue, bad));
         EXPECT_EQ(LoadSettings(store_, defaultFolder).engineThreads, 0) << bad;

@@ -54,67 +54,39 @@ std::vector<ParamsCase> ParamsCases() {
     wild.sharpening = 99;
     // Adjustments: Y = L x B x 25 / 100 - 100 with L, B the levels + 20; Cr, Cb: t = (C + 20) x 20
     // x 25 / 100, then t x B x 5 / 100 - 100. Suppression: S x band x 25 / 100, then x 128 / 100.
+    // clang-format off
     return {
         // 14 x 20 x 25 / 100 = 70, x 128 / 100 = 89; 16 x 20 x 25 / 100 = 80 -> 102.
         {"Default", 0, {}, Same(0, 0), Same(89, 102), 5, 0},
         // Bands 0, -2, -4, -10: 0, -10, -20, -50, and with colour level 0 the same for Cr, Cb.
         // Y 16 with 12, 16, 18, 18: 48 -> 61, 64 -> 81, 72 -> 92; colour 18: 54 -> 69, 72 -> 92, 81
         // -> 103.
-        {"Landscape",
-         1,
-         {},
-         {{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}},
-         {{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}},
-         3,
-         3},
+        {"Landscape", 1, {}, {{{0, 0, 0}, {-10, -10, -10}, {-20, -20, -20}, {-50, -50, -50}}},
+         {{{61, 69, 69}, {81, 92, 92}, {92, 103, 103}, {92, 103, 103}}}, 3, 3},
         // Y 16 with 12, 18, 20, 20: 61, 92, 102; colour 18: 69, 103, 115.
-        {"NightScene",
-         2,
-         {},
-         {{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}},
-         {{{61, 69, 69}, {92, 103, 103}, {102, 115, 115}, {102, 115, 115}}},
-         5,
-         0},
+        {"NightScene", 2, {}, {{{0, 0, 0}, {10, 10, 10}, {20, 20, 20}, {50, 50, 50}}},
+         {{{61, 69, 69}, {92, 103, 103}, {102, 115, 115}, {102, 115, 115}}}, 5, 0},
         // Colour 6: t = 26 x 20 x 25 / 100 = 130; t x (B + 20) x 5 / 100 - 100 = 30, 17, 4, -35.
         // 18 with 14, 18, 20, 20: 63 -> 80, 81 -> 103, 90 -> 115.
-        {"Portrait",
-         3,
-         {},
-         {{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}},
-         {{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}},
-         3,
-         1},
+        {"Portrait", 3, {}, {{{0, 30, 30}, {-10, 17, 17}, {-20, 4, 4}, {-50, -35, -35}}},
+         {{{80, 80, 80}, {103, 103, 103}, {115, 115, 115}, {115, 115, 115}}}, 3, 1},
         // 60 x 60 x 25 / 100 - 100 = 800; Cr: 60 x 20 x 25 / 100 = 300, 300 x 60 x 5 / 100 - 100 =
         // 800.
         {"Highest", -1, high, Same(800, 800), Same(128, 128), 10, 3},
         {"Lowest", -1, low, Same(-100, -100), Same(0, 0), 0, 0},
-        {"OneBandSilenced",
-         -1,
-         bandLow,
-         {{{800, 800, 800}, {800, 800, 800}, {-100, -100, -100}, {800, 800, 800}}},
-         Same(128, 128),
-         10,
-         3},
+        {"OneBandSilenced", -1, bandLow,
+         {{{800, 800, 800}, {800, 800, 800}, {-100, -100, -100}, {800, 800, 800}}}, Same(128, 128), 10, 3},
         // 21 x 21 x 25 = 11025 / 100 = 110; t = 105, 105 x 21 x 5 = 11025 / 100 = 110; the other
         // bands 105. 13 x 7 x 25 / 100 = 22, x 128 / 100 = 28 (not 29); 20 x 7: 35 -> 44; 13 x 20:
         // 65 -> 83.
-        {"TruncatesInTheWrittenOrder",
-         -1,
-         truncating,
-         {{{10, 10, 10}, {5, 5, 5}, {5, 5, 5}, {5, 5, 5}}},
-         {{{28, 44, 44}, {83, 128, 128}, {83, 128, 128}, {83, 128, 128}}},
-         5,
-         0},
+        {"TruncatesInTheWrittenOrder", -1, truncating, {{{10, 10, 10}, {5, 5, 5}, {5, 5, 5}, {5, 5, 5}}},
+         {{{28, 44, 44}, {83, 128, 128}, {83, 128, 128}, {83, 128, 128}}}, 5, 0},
         // Clamped first: luminance 40 (60 x 20 x 25 / 100 - 100 = 200), weight 20, band suppression
         // 0.
-        {"ClampedFirst",
-         -1,
-         wild,
-         Same(200, 0),
-         {{{128, 128, 128}, {0, 0, 0}, {128, 128, 128}, {128, 128, 128}}},
-         10,
-         0},
+        {"ClampedFirst", -1, wild, Same(200, 0), {{{128, 128, 128}, {0, 0, 0}, {128, 128, 128}, {128, 128, 128}}},
+         10, 0},
     };
+    // clang-format on
 }
 
 class FilterParams : public ::testing::TestWithParam<ParamsCase> {};
@@ -163,9 +135,8 @@ TEST(PresetTableBuild, BuiltInsCustomFindAndNoteChanges) {
     EXPECT_EQ(table.slots[kCustomSlot].name, "Custom");
     EXPECT_EQ(table.slots[14].settings, FilterSettings{});
 
-    EXPECT_EQ(FindPreset(table, "3"), 3);
-    EXPECT_EQ(FindPreset(table, "slot:3"), 3);
-    EXPECT_EQ(FindPreset(table, "Portrait"), 3);
+    for (const char* portrait : {"3", "slot:3", "Portrait"})
+        EXPECT_EQ(FindPreset(table, portrait), 3) << portrait;
     for (const char* missing : {"portrait", "15", "", "slot:15", "slot:", "slot:-1", "slot:3x"})
         EXPECT_EQ(FindPreset(table, missing), std::nullopt) << missing;
     EXPECT_EQ(NoteSettingsChange(table, 1, table.slots[1].settings), 1);  // nothing moved
@@ -196,14 +167,12 @@ protected:
 
 TEST_F(CustomFilters, SavedFilterIsListedAfterTheBuiltInsWithTheRecordsBytes) {
     const SaveFilterResult r = Save("My Landscape");
-    EXPECT_EQ(r.outcome, Outcome::kSaved);
-    EXPECT_EQ(r.slot, 15);
-    EXPECT_TRUE(r.message.empty());
+    EXPECT_EQ(std::tuple(r.outcome, r.slot, r.message), std::tuple(Outcome::kSaved, 15, ""));
     const PresetTable again = Reloaded();
     ASSERT_EQ(again.count, 16);
-    EXPECT_EQ(again.slots[15].name, "My Landscape");
-    EXPECT_EQ(again.slots[15].imageIndex, 5);
-    EXPECT_EQ(again.slots[15].settings, again.slots[1].settings);
+    const FilterPreset& saved = again.slots[15];
+    EXPECT_EQ(std::tuple(saved.name, saved.imageIndex, saved.settings),
+              std::tuple("My Landscape", 5, again.slots[1].settings));
     const auto expected = EncodeFilterSettings(again.slots[1].settings);
     EXPECT_EQ(store_.ReadBytes(kFilterSettingsGroup, "My Landscape"),
               std::vector<uint8_t>(expected.begin(), expected.end()));
@@ -235,9 +204,8 @@ TEST_F(CustomFilters, NamingRules) {
     EXPECT_EQ(FindPreset(table_, "Default"), 17);
     EXPECT_EQ(FindPreset(table_, "slot:0"), 0);
     EXPECT_EQ(Save("3", 4).outcome, Outcome::kSaved);
-    EXPECT_EQ(FindPreset(table_, "3"), 18);
-    EXPECT_EQ(FindPreset(table_, "slot:3"), 3);
-    EXPECT_EQ(FindPreset(table_, "4"), 4);
+    for (const auto& [name, slot] : {std::pair{"3", 18}, {"slot:3", 3}, {"4", 4}})
+        EXPECT_EQ(FindPreset(table_, name), slot) << name;
     EXPECT_EQ(Save("x", 19).outcome, Outcome::kNoSuchSlot);
 }
 
@@ -332,10 +300,10 @@ TEST_F(CustomFilters, StoredValuesAreCheckedOnLoading) {
     StoreRaw("g after", withTail);
     const PresetTable table = Reloaded();
     ASSERT_EQ(table.count, 17);
-    EXPECT_EQ(table.slots[15].name, "a long");
-    EXPECT_EQ(table.slots[15].settings.luminanceNoiseLevel, 40);
-    EXPECT_EQ(table.slots[15].settings.cbWeight, 20);
-    EXPECT_EQ(table.slots[16].name, "d fine");
+    const FilterPreset& clamped = table.slots[15];
+    EXPECT_EQ(std::tuple(clamped.name, clamped.settings.luminanceNoiseLevel,
+                         clamped.settings.cbWeight, table.slots[16].name),
+              std::tuple("a long", 40, 20, "d fine"));
 
     QSettingsStore onFolder(folder_.Path());  // an unreadable store leaves the built-ins
     PresetTable builtIns;
