@@ -68,16 +68,15 @@ TEST_F(Queue, FoldersAndFilesWithLabelsAndCounts) {
 
     ASSERT_EQ(queue_.Root().children.size(), 2u);
     EXPECT_EQ(queue_.Root().children[0], queue_.FoldersGroup());
-    EXPECT_EQ(queue_.Label(*queue_.FoldersGroup()), "Folders (5)");
-    EXPECT_EQ(queue_.Label(*queue_.SingleFilesGroup()), "Single Files (4)");
-    EXPECT_EQ(queue_.Label(*folder), "photos (5)");
-    EXPECT_EQ(queue_.Label(*gifs), "gifs (0)");
-    EXPECT_EQ(queue_.Label(queue_.Root()), "Batch Queue (9)");
-    EXPECT_EQ(queue_.StatusLine(), "9 files in the queue");
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ((Texts{queue_.Label(*queue_.FoldersGroup()), queue_.Label(*queue_.SingleFilesGroup()),
+                     queue_.Label(*folder), queue_.Label(*gifs), queue_.Label(queue_.Root()),
+                     queue_.StatusLine(), queue_.Tooltip(*queue_.FoldersGroup()),
+                     queue_.Tooltip(*folder), queue_.Tooltip(queue_.Root())}),
+              (Texts{"Folders (5)", "Single Files (4)", "photos (5)", "gifs (0)", "Batch Queue (9)",
+                     "9 files in the queue", "5 files in 2 folders", Photos() + "\r\n5 files",
+                     "9 files"}));
     EXPECT_EQ(queue_.Root().folderCount, 2);
-    EXPECT_EQ(queue_.Tooltip(*queue_.FoldersGroup()), "5 files in 2 folders");
-    EXPECT_EQ(queue_.Tooltip(*folder), Photos() + "\r\n5 files");
-    EXPECT_EQ(queue_.Tooltip(queue_.Root()), "9 files");
     EXPECT_EQ(queue_.SingleFilePaths(),
               (std::vector<std::string>{P("c.gif"), P("b.jpg"), P("B.JPG")}));
 
@@ -114,16 +113,15 @@ TEST_F(Queue, ExcludeFromTheTree) {
     FOLDERDATA* folder = queue_.AddFolderEntry(Photos());
     FOLDERDATA* file = queue_.AddSingleFileEntry(P("c.gif"));
     queue_.AddFolderEntry(dir_ / "gifs");
-    EXPECT_EQ(queue_.ExcludeQuestion(*file),
-              "Do you want to exclude file '" + P("c.gif") + "' from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(*folder),
-              "Do you want to exclude folder '" + Photos() + "' from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(*queue_.FoldersGroup()),
-              "Do you want to exclude all folders from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(*queue_.SingleFilesGroup()),
-              "Do you want to exclude all single files from the batch?");
-    EXPECT_EQ(queue_.ExcludeQuestion(queue_.Root()),
-              "Do you want to exclude all files from the batch?");
+    const std::pair<FOLDERDATA*, std::string> questions[] = {
+        {file, "file '" + P("c.gif") + "'"},
+        {folder, "folder '" + Photos() + "'"},
+        {queue_.FoldersGroup(), "all folders"},
+        {queue_.SingleFilesGroup(), "all single files"},
+        {&queue_.Root(), "all files"}};
+    for (const auto& [entry, what] : questions)
+        EXPECT_EQ(queue_.ExcludeQuestion(*entry),
+                  "Do you want to exclude " + what + " from the batch?");
 
     queue_.Exclude(*folder);
     EXPECT_EQ(queue_.Label(*queue_.FoldersGroup()), "Folders (0)");
@@ -153,16 +151,15 @@ TEST_F(Queue, ExcludeFromTheList) {
     queue_.AddSingleFileEntry(P("c.gif"));
     auto listed = queue_.ListFiles(queue_.Root());
     ASSERT_EQ(listed.size(), 6u);
-    std::vector<BatchQueue::ListedFile> selected = {
-        listed[0], listed[5]};  // one of the folder, the single file
+    std::vector<BatchQueue::ListedFile> selected = {listed[0], listed[5]};  // folder's, single
     EXPECT_EQ(BatchQueue::ExcludeListQuestion(selected),
               "Do you want to exclude 2 files from batch?");
     EXPECT_EQ(BatchQueue::ExcludeListQuestion({listed[5]}),
               "Do you want to exclude file '" + P("c.gif") + "' from batch?");
     queue_.ExcludeListed(selected);
-    EXPECT_EQ(queue_.Label(*folder), "photos (4)");
-    EXPECT_EQ(queue_.Label(*queue_.FoldersGroup()), "Folders (4)");
-    EXPECT_EQ(queue_.Label(*queue_.SingleFilesGroup()), "Single Files (0)");
+    EXPECT_EQ((std::vector{queue_.Label(*folder), queue_.Label(*queue_.FoldersGroup()),
+                           queue_.Label(*queue_.SingleFilesGroup())}),
+              (std::vector<std::string>{"photos (4)", "Folders (4)", "Single Files (0)"}));
     EXPECT_TRUE(queue_.SingleFilePaths().empty());
     EXPECT_EQ(queue_.QueuedImageCount(), 4);
     queue_.ExcludeListed(selected);  // stale selection: nothing happens

@@ -90,8 +90,7 @@ protected:
             fs::copy_file(entry.path(), Src(entry.path().filename().string()));
         QSettingsStore store(work_.Path() / "settings.conf");
         ASSERT_TRUE(BuildPresetTable(store, presets_));
-        options_.presets = &presets_;
-        options_.profiles = &profiles_;
+        options_.presets = &presets_, options_.profiles = &profiles_;
         options_.profileOptions.selfLearning = false;
     }
 
@@ -137,12 +136,11 @@ TEST_F(Runner, MixedFolderWithCorruptAndMissingFiles) {
     EXPECT_EQ(test::FolderNames(out),
               (std::vector<std::string>{"a_nr.jpg", "b_nr.jpg", "g_nr.jpg", "grey_nr.png",
                                         "p16_nr.png", "t16_nr.tif"}));
-    EXPECT_EQ(test::Identify(out / "a_nr.jpg"), "JPEG 8 srgb");
-    EXPECT_EQ(test::Identify(out / "t16_nr.tif"), "TIFF 16 srgb");
-    EXPECT_EQ(test::Identify(out / "p16_nr.png"), "PNG 16 srgb");
-    EXPECT_EQ(test::Identify(out / "grey_nr.png"), "PNG 8 gray");
-    EXPECT_EQ(test::Identify(out / "b_nr.jpg"), "JPEG 8 srgb");
-    EXPECT_EQ(test::Identify(out / "g_nr.jpg"), "JPEG 8 srgb");
+    std::vector<std::string> kinds;  // in the names' order
+    for (const std::string& name : test::FolderNames(out))
+        kinds.push_back(test::Identify(out / name));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"JPEG 8 srgb", "JPEG 8 srgb", "JPEG 8 srgb",
+                                               "PNG 8 gray", "PNG 16 srgb", "TIFF 16 srgb"}));
     // The shooting data is loaded with the picture (what a save writes: save_test.cpp).
     EXPECT_EQ(test::ExifTool(out / "a_nr.jpg", "Model"), "Canon EOS 5D");
     // The result is filtered, not a copy.
@@ -250,7 +248,7 @@ TEST_F(Runner, FilterChoice) {
                         const std::string& folder) {
         BatchSettings s = Settings(kSubfolder, folder, "", kFormatPng);
         s.filter = filter;
-        options_.documentHasImage = imageOpen;
+        options_.documentHasImage = imageOpen,
         options_.currentParams = ToNoiseFilterParams(presets_.slots[currentSlot].settings);
         Run(s, {"grey.png"});
         return test::ReadFileBytes(work_.Path() / folder / "grey.png");
@@ -269,15 +267,13 @@ TEST_F(Runner, IdlePriorityOnTheWorkerOnly) {
     Run(Settings(kSubfolder, "F", ""), {"grey.png"});
     EXPECT_TRUE(recorder_.idleSeen);
     EXPECT_FALSE(CurrentThreadIsIdle());  // restored once the run is over
-    options_.idlePriority = false;
-    recorder_.idleSeen = false;
+    options_.idlePriority = recorder_.idleSeen = false;
     Run(Settings(kSubfolder, "F", ""), {"grey.png"});
     EXPECT_FALSE(recorder_.idleSeen);
 }
 
 TEST_F(Runner, LearnsWhileTheBatchOptionIsOn) {
-    options_.profileOptions.selfLearning = true;
-    options_.profileOptions.learnWhileBatch = false;
+    options_.profileOptions.selfLearning = true, options_.profileOptions.learnWhileBatch = false;
     Run(Settings(kSubfolder, "F", ""), {"a.jpg"});
     EXPECT_EQ(profiles_.Count(), 0);
     options_.profileOptions.learnWhileBatch = true;

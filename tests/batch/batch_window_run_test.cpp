@@ -122,8 +122,7 @@ TEST_F(WindowRun, ShowsEveryTextAndEndsWithTheCountsAndStatuses) {
     EXPECT_EQ(shown_[3].back(), "0 min. 0 sec. ");  // nothing remains after the last file
     EXPECT_EQ(model_.ElapsedText(), shown_[2].back());
     const BatchCounts counts = model_.Counts();
-    EXPECT_EQ((std::vector<int64_t>{counts.processed, counts.failed, counts.skipped}),
-              (std::vector<int64_t>{2, 1, 0}));
+    EXPECT_EQ(std::tuple(counts.processed, counts.failed, counts.skipped), std::tuple(2, 1, 0));
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Processed", "Failed", "Processed"}));
     // The document is free for its own runs again.
     EXPECT_FALSE(doc_.Job().fullRun.load());
@@ -170,17 +169,15 @@ TEST_F(WindowRun, StartsOnlyOnceAnOpenUnderWayHasEnded) {
 TEST(StoredBatchOptions, ReachTheRunAsTheOptionsSay) {
     AppOptions stored;
     for (const int on : {0, 1}) {
-        stored.settings2.selfLearning = on;
+        stored.settings2.selfLearning = stored.settings2.batchSkipBuildWhenLearned = on;
         stored.settings2.learnWhileBatch = 1 - on;
-        stored.settings2.batchSkipBuildWhenLearned = on;
-        stored.settings3.batchPriority = on ? 1 : 0;  // "Low", "Normal"
+        stored.settings3.batchPriority = on;  // "Low", "Normal"
         BatchRunOptions run;
         ApplyStoredBatchOptions(stored, run);
-        EXPECT_EQ(run.profileOptions.kind, ProfileRunKind::kBatchImage);
-        EXPECT_EQ(run.profileOptions.selfLearning, on == 1);
-        EXPECT_EQ(run.profileOptions.learnWhileBatch, on == 0);
-        EXPECT_EQ(run.profileOptions.skipBuildWhenSufficient, on == 1);
-        EXPECT_EQ(run.idlePriority, on == 1);
+        const ProfileChoiceOptions& p = run.profileOptions;
+        EXPECT_EQ(std::tuple(p.kind, p.selfLearning, p.learnWhileBatch, p.skipBuildWhenSufficient,
+                             run.idlePriority),
+                  std::tuple(ProfileRunKind::kBatchImage, on == 1, on == 0, on == 1, on == 1));
     }
 }
 

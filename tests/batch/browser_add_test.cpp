@@ -13,8 +13,7 @@ const char kTail[] =
 TEST(BrowserAdd, AFolderTwiceIsQueuedOnceButCountedEachTime) {
     TempFolder folder;
     const std::string a = folder / "a", b = folder / "b";
-    std::filesystem::create_directories(a);
-    std::filesystem::create_directories(b);
+    for (const std::string& sub : {a, b}) std::filesystem::create_directories(sub);
     WriteText(folder.Path() / "a" / "x.jpg", "x");
     BatchQueue queue;
     BrowserAddResult one = AddBrowserFolder(queue, a, {});

@@ -155,13 +155,11 @@ TEST_F(CliBatch, ListsShardsAndReportsEachFile) {
     BatchFileResult first, second;
     ASSERT_TRUE(ParseReportLine(lines.substr(0, end), first)) << lines;
     ASSERT_TRUE(ParseReportLine(lines.substr(end + 1, lines.size() - end - 2), second)) << lines;
-    EXPECT_EQ(first.source, a);
-    EXPECT_EQ(first.output, (Photos() / "Filtered/a_filtered.jpg").string());
-    EXPECT_TRUE(first.processed);
-    EXPECT_EQ(first.profile, ProfileSource::kMeasured);
-    EXPECT_EQ(second.source, c);
-    EXPECT_FALSE(second.processed);
-    EXPECT_FALSE(second.error.empty());
+    EXPECT_EQ(std::tuple(first.source, first.output, first.processed, first.profile),
+              std::tuple(a, (Photos() / "Filtered/a_filtered.jpg").string(), true,
+                         ProfileSource::kMeasured));
+    EXPECT_EQ(std::tuple(second.source, second.processed, second.error.empty()),
+              std::tuple(c, false, false));
 }
 
 TEST_F(CliBatch, InterruptLeavesOnlyCompleteResults) {

@@ -15,6 +15,7 @@ BatchSettings Settings(int destination, const char* path, const char* suffix, in
                        int tiffDepth = kTiffDepth48) {
     return test::BatchRecord({destination, path, suffix, format, 77, 0, tiffDepth});
 }
+constexpr auto S = [](auto... fields) { return Settings(fields...); };  // for the tables
 
 struct OutputCase {
     const char* source;
@@ -31,79 +32,53 @@ class OutputRules : public ::testing::TestWithParam<OutputCase> {};
 TEST_P(OutputRules, NameFormatAndDepth) {
     const OutputCase& c = GetParam();
     const OutputPlan plan = PlanOutput(c.source, c.settings);
-    EXPECT_EQ(plan.path, c.path);
-    EXPECT_EQ(plan.format, c.format);
-    EXPECT_EQ(plan.sixteenBits, c.sixteen);
-    EXPECT_EQ(plan.inPlace, c.inPlace);
-    EXPECT_EQ(!plan.refusal.empty(), c.refused) << plan.refusal;
-    EXPECT_EQ(plan.jpegQuality, 77);
+    EXPECT_EQ(std::tuple(plan.path, plan.format, plan.sixteenBits, plan.inPlace,
+                         !plan.refusal.empty(), plan.jpegQuality),
+              std::tuple(c.path, c.format, c.sixteen, c.inPlace, c.refused, 77))
+        << plan.refusal;
 }
 
 using F = WrittenFormat;
-INSTANTIATE_TEST_SUITE_P(
-    HandWorked, OutputRules,
-    ::testing::Values(
-        // Subfolder, suffix, format kept: the extension goes to lower case.
-        OutputCase{"/p/Photos/a.JPG", Settings(kSubfolder, "Filtered", "_filtered", kFormatKeep),
-                   "/p/Photos/Filtered/a_filtered.jpg", F::kJpeg, false, false, false},
-        // Same location, no suffix: the source itself, written as its own extension says.
-        OutputCase{"/p/a.jpg", Settings(kSameAsSource, "", "", kFormatPng), "/p/a.jpg", F::kJpeg,
-                   false, true, false},
-        OutputCase{"/p/b.png", Settings(kSameAsSource, "", "", kFormatPng), "/p/b.png", F::kPng,
-                   false, true, false},
-        OutputCase{"/p/b.PNG", Settings(kSameAsSource, "", "", kFormatKeep), "/p/b.PNG", F::kPng,
-                   true, true, false},
-        OutputCase{"/p/c.TIF", Settings(kSameAsSource, "", "", kFormatKeep), "/p/c.TIF", F::kTiff,
-                   true, true, false},
-        OutputCase{"/p/noext", Settings(kSameAsSource, "", "", kFormatKeep), "/p/noext", F::kJpeg,
-                   false, true, false},
-        // A BMP or GIF cannot be replaced by a file of its own format: refused, never JPEG bytes.
-        OutputCase{"/p/d.BMP", Settings(kSameAsSource, "", "", kFormatKeep), "/p/d.BMP", F::kJpeg,
-                   false, true, true},
-        OutputCase{"/p/e.gif", Settings(kOtherLocation, "", "", kFormatJpeg), "/p/e.gif", F::kJpeg,
-                   false, true, true},
-        // A stale path under "Same As Source Location" does not count: still in place.
-        OutputCase{"/p/a.jpg", Settings(kSameAsSource, "Filtered", "", kFormatKeep), "/p/a.jpg",
-                   F::kJpeg, false, true, false},
-        // Kept format with a BMP or GIF source and a suffix: a ".jpg" file.
-        OutputCase{"/p/d.bmp", Settings(kSameAsSource, "", "_s", kFormatKeep), "/p/d_s.jpg",
-                   F::kJpeg, false, false, false},
-        OutputCase{"/p/e.GIF", Settings(kSubfolder, "out", "", kFormatKeep), "/p/out/e.jpg",
-                   F::kJpeg, false, false, false},
-        // Subfolder with an empty name: the source folder.
-        OutputCase{"/p/a.jpg", Settings(kSubfolder, "", "_s", kFormatKeep), "/p/a_s.jpg", F::kJpeg,
-                   false, false, false},
-        OutputCase{"/p/a.jpg", Settings(kSubfolder, "", "", kFormatKeep), "/p/a.jpg", F::kJpeg,
-                   false, true, false},
-        // Other location, with and without a closing slash.
-        OutputCase{"/p/a.jpeg", Settings(kOtherLocation, "/out", "_s", kFormatKeep),
-                   "/out/a_s.jpeg", F::kJpeg, false, false, false},
-        OutputCase{"/p/a.jpe", Settings(kOtherLocation, "/out/", "_s", kFormatKeep), "/out/a_s.jpe",
-                   F::kJpeg, false, false, false},
-        // Several dots, no extension, an empty title, a trailing dot.
-        OutputCase{"/p/a.b.c.TIFF", Settings(kSubfolder, "F", "_s", kFormatKeep),
-                   "/p/F/a.b.c_s.tiff", F::kTiff, true, false, false},
-        OutputCase{"/p/README", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/README_s.jpg",
-                   F::kJpeg, false, false, false},
-        OutputCase{"/p/.png", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/_s.jpg", F::kJpeg,
-                   false, false, false},
-        OutputCase{"/p/x.", Settings(kSubfolder, "F", "_s", kFormatKeep), "/p/F/x_s.jpg", F::kJpeg,
-                   false, false, false},
-        OutputCase{"/p/v1.2/a.png", Settings(kSubfolder, "F", "", kFormatPng), "/p/v1.2/F/a.png",
-                   F::kPng, false, false, false},
-        // Chosen formats, and 16 bits only for TIFF or kept formats with "48(16) bpp*".
-        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatTiff), "/p/F/a.tif", F::kTiff,
-                   true, false, false},
-        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatTiff, kTiffDepth24),
-                   "/p/F/a.tif", F::kTiff, false, false, false},
-        OutputCase{"/p/a.tif", Settings(kSubfolder, "F", "", kFormatJpeg), "/p/F/a.jpg", F::kJpeg,
-                   false, false, false},
-        OutputCase{"/p/a.png", Settings(kSubfolder, "F", "", kFormatPng), "/p/F/a.png", F::kPng,
-                   false, false, false},
-        OutputCase{"/p/a.png", Settings(kSubfolder, "F", "", kFormatKeep), "/p/F/a.png", F::kPng,
-                   true, false, false},
-        OutputCase{"/p/a.jpg", Settings(kSubfolder, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false,
-                   false, false}));
+// clang-format off
+const OutputCase kOutputCases[] = {
+    // Subfolder, suffix, format kept: the extension goes to lower case.
+    {"/p/Photos/a.JPG", S(kSubfolder, "Filtered", "_filtered", kFormatKeep),
+     "/p/Photos/Filtered/a_filtered.jpg", F::kJpeg, false, false, false},
+    // Same location, no suffix: the source itself, written as its own extension says.
+    {"/p/a.jpg", S(kSameAsSource, "", "", kFormatPng), "/p/a.jpg", F::kJpeg, false, true, false},
+    {"/p/b.png", S(kSameAsSource, "", "", kFormatPng), "/p/b.png", F::kPng, false, true, false},
+    {"/p/b.PNG", S(kSameAsSource, "", "", kFormatKeep), "/p/b.PNG", F::kPng, true, true, false},
+    {"/p/c.TIF", S(kSameAsSource, "", "", kFormatKeep), "/p/c.TIF", F::kTiff, true, true, false},
+    {"/p/noext", S(kSameAsSource, "", "", kFormatKeep), "/p/noext", F::kJpeg, false, true, false},
+    // A BMP or GIF cannot be replaced by a file of its own format: refused, never JPEG bytes.
+    {"/p/d.BMP", S(kSameAsSource, "", "", kFormatKeep), "/p/d.BMP", F::kJpeg, false, true, true},
+    {"/p/e.gif", S(kOtherLocation, "", "", kFormatJpeg), "/p/e.gif", F::kJpeg, false, true, true},
+    // A stale path under "Same As Source Location" does not count: still in place.
+    {"/p/a.jpg", S(kSameAsSource, "Filtered", "", kFormatKeep), "/p/a.jpg", F::kJpeg, false, true, false},
+    // Kept format with a BMP or GIF source and a suffix: a ".jpg" file.
+    {"/p/d.bmp", S(kSameAsSource, "", "_s", kFormatKeep), "/p/d_s.jpg", F::kJpeg, false, false, false},
+    {"/p/e.GIF", S(kSubfolder, "out", "", kFormatKeep), "/p/out/e.jpg", F::kJpeg, false, false, false},
+    // Subfolder with an empty name: the source folder.
+    {"/p/a.jpg", S(kSubfolder, "", "_s", kFormatKeep), "/p/a_s.jpg", F::kJpeg, false, false, false},
+    {"/p/a.jpg", S(kSubfolder, "", "", kFormatKeep), "/p/a.jpg", F::kJpeg, false, true, false},
+    // Other location, with and without a closing slash.
+    {"/p/a.jpeg", S(kOtherLocation, "/out", "_s", kFormatKeep), "/out/a_s.jpeg", F::kJpeg, false, false, false},
+    {"/p/a.jpe", S(kOtherLocation, "/out/", "_s", kFormatKeep), "/out/a_s.jpe", F::kJpeg, false, false, false},
+    // Several dots, no extension, an empty title, a trailing dot.
+    {"/p/a.b.c.TIFF", S(kSubfolder, "F", "_s", kFormatKeep), "/p/F/a.b.c_s.tiff", F::kTiff, true, false, false},
+    {"/p/README", S(kSubfolder, "F", "_s", kFormatKeep), "/p/F/README_s.jpg", F::kJpeg, false, false, false},
+    {"/p/.png", S(kSubfolder, "F", "_s", kFormatKeep), "/p/F/_s.jpg", F::kJpeg, false, false, false},
+    {"/p/x.", S(kSubfolder, "F", "_s", kFormatKeep), "/p/F/x_s.jpg", F::kJpeg, false, false, false},
+    {"/p/v1.2/a.png", S(kSubfolder, "F", "", kFormatPng), "/p/v1.2/F/a.png", F::kPng, false, false, false},
+    // Chosen formats, and 16 bits only for TIFF or kept formats with "48(16) bpp*".
+    {"/p/a.tif", S(kSubfolder, "F", "", kFormatTiff), "/p/F/a.tif", F::kTiff, true, false, false},
+    {"/p/a.tif", S(kSubfolder, "F", "", kFormatTiff, kTiffDepth24), "/p/F/a.tif", F::kTiff, false, false, false},
+    {"/p/a.tif", S(kSubfolder, "F", "", kFormatJpeg), "/p/F/a.jpg", F::kJpeg, false, false, false},
+    {"/p/a.png", S(kSubfolder, "F", "", kFormatPng), "/p/F/a.png", F::kPng, false, false, false},
+    {"/p/a.png", S(kSubfolder, "F", "", kFormatKeep), "/p/F/a.png", F::kPng, true, false, false},
+    {"/p/a.jpg", S(kSubfolder, "F", "", 7), "/p/F/a.jpg", F::kJpeg, false, false, false}};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(HandWorked, OutputRules, ::testing::ValuesIn(kOutputCases));
 
 TEST(OutputRules, RelativeSourceUsesTheFolderTheFileSystemReports) {
     const OutputPlan plan = PlanOutput("a.jpg", Settings(kSubfolder, "F", "_s", kFormatKeep));

@@ -49,9 +49,8 @@ TEST(RunReport, AnyPathBytesReadBackExactly) {
         }
         BatchFileResult back;
         ASSERT_TRUE(ParseReportLine(line.substr(0, line.size() - 1), back)) << line;
-        EXPECT_EQ(back.source, path);
-        EXPECT_EQ(back.output, path + ".out");
-        EXPECT_EQ(back.profile, ProfileSource::kMeasured);
+        EXPECT_EQ(std::tuple(back.source, back.output, back.profile),
+                  std::tuple(path, path + ".out", ProfileSource::kMeasured));
         EXPECT_DOUBLE_EQ(back.seconds, 1.234);
         lines += line;
     }
