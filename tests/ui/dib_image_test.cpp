@@ -24,13 +24,10 @@ TEST(DibImage, RoundTripKeepsEveryPixelAndStoresTheBottomRowFirst) {
     BitmapInfoHeader header;
     std::vector<uint8_t> bits;
     ASSERT_TRUE(DibFromImage(image, header, bits));
-    EXPECT_EQ(header.bitCount, 24);
-    EXPECT_EQ(header.height, 3);
+    EXPECT_EQ(std::tuple(header.bitCount, header.height), std::tuple(24, 3));
     ASSERT_EQ(bits.size(), 16u * 3);  // 15 bytes padded to 16
     // The first stored row is the picture's last: B, G, R of pixel (1, 2).
-    EXPECT_EQ(bits[3], 7);
-    EXPECT_EQ(bits[4], 200);
-    EXPECT_EQ(bits[5], 50);
+    EXPECT_EQ(std::vector(bits.begin() + 3, bits.begin() + 6), (std::vector<uint8_t>{7, 200, 50}));
     const QImage back = ImageFromPackedDib(Packed(header, bits));
     ASSERT_EQ(back.size(), image.size());
     for (int y = 0; y < 3; ++y)
@@ -39,10 +36,7 @@ TEST(DibImage, RoundTripKeepsEveryPixelAndStoresTheBottomRowFirst) {
 
 TEST(DibImage, ReadsGreyPalettesAndTopDownRows) {
     BitmapInfoHeader header;
-    header.width = 2;
-    header.height = -2;  // top-down
-    header.bitCount = 8;
-    header.clrUsed = 256;
+    header.width = 2, header.height = -2, header.bitCount = 8, header.clrUsed = 256;  // top-down
     std::vector<uint8_t> rest;
     for (int i = 0; i < 256; ++i) rest.insert(rest.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
     rest.insert(rest.end(), {10, 20, 0, 0, 30, 40, 0, 0});
@@ -54,18 +48,14 @@ TEST(DibImage, ReadsGreyPalettesAndTopDownRows) {
 
 TEST(DibImage, RefusesShortCompressedAndOddBlocks) {
     BitmapInfoHeader header;
-    header.width = 4;
-    header.height = 4;
-    header.bitCount = 24;
+    header.width = 4, header.height = 4, header.bitCount = 24;
     EXPECT_TRUE(ImageFromPackedDib(Packed(header, std::vector<uint8_t>(47))).isNull());
     EXPECT_FALSE(ImageFromPackedDib(Packed(header, std::vector<uint8_t>(48))).isNull());
     header.compression = 1;
     EXPECT_TRUE(ImageFromPackedDib(Packed(header, std::vector<uint8_t>(48))).isNull());
-    header.compression = 0;
-    header.bitCount = 16;
+    header.compression = 0, header.bitCount = 16;
     EXPECT_TRUE(ImageFromPackedDib(Packed(header, std::vector<uint8_t>(48))).isNull());
-    header.bitCount = 24;
-    header.width = 1 << 30;
+    header.bitCount = 24, header.width = 1 << 30;
     EXPECT_TRUE(ImageFromPackedDib(Packed(header, std::vector<uint8_t>(48))).isNull());
     EXPECT_TRUE(ImageFromPackedDib({1, 2, 3}).isNull());
 }

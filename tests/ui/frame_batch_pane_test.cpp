@@ -110,11 +110,9 @@ TEST_F(BatchPaneTest, TheSettingsDialogsControlsReachTheRecordAndOkReachesThePan
     SaveScreenshotOf(&dialog, "batch_settings_dialog");
     dialog.accept();
     const BatchSettings& r = dialog.Result();
-    EXPECT_EQ(
-        std::vector<int32_t>({r.filter, r.destination, r.outputFormat, r.jpegQuality, r.tiffDepth}),
-        std::vector<int32_t>({3, kOtherLocation, kFormatJpeg, 77, kTiffDepth24}));
-    EXPECT_STREQ(r.suffix, "_nr");
-    EXPECT_STREQ(r.destinationPath, "/srv/out");
+    EXPECT_EQ(std::tuple(r.filter, r.destination, r.outputFormat, r.jpegQuality, r.tiffDepth,
+                         std::string(r.suffix), std::string(r.destinationPath)),
+              std::tuple(3, kOtherLocation, kFormatJpeg, 77, kTiffDepth24, "_nr", "/srv/out"));
 
     pane_->SetSettingsEditor([&](BatchSettings& edited) {
         edited = dialog.Result();

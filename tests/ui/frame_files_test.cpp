@@ -37,13 +37,12 @@ TEST_F(FrameTest, OpenFileNamesTheWindowAndReportsWhatFailed) {
               (QStringList{"Cannot open file " + QString::fromStdString(File("broken.jpg")) +
                                ". \nUnsupported format or file not found.",
                            "Failed to open document."}));
-    EXPECT_EQ(StatusPane(0), "For Help, press F1");
-    EXPECT_EQ(StatusPane(1), "Size:");
+    const QStringList closed = {"For Help, press F1", "Size:"};
+    EXPECT_EQ((QStringList{StatusPane(0), StatusPane(1)}), closed);
     OpenAndProfile(File("a.png"));
     EXPECT_EQ(StatusPane(1), "Size: 320x240");
     Action("closeFile")->trigger();
-    EXPECT_EQ(StatusPane(0), "For Help, press F1");
-    EXPECT_EQ(StatusPane(1), "Size:");
+    EXPECT_EQ((QStringList{StatusPane(0), StatusPane(1)}), closed);
 }
 
 TEST_F(FrameTest, TheIccPromptsAnswerAndCheckBoxReachTheDocument) {
@@ -157,8 +156,7 @@ TEST(AppStart, ACommandLinePathOpensOnTheFirstIdlePass) {
     WriteScene(folder.Path() / "start.png", 120, 80);
     CNoiseCleanerApp app(folder.Path() / "settings.conf", folder.Path() / "profiles");
     CMainFrame& frame = app.Start({QString::fromStdString(folder / "start.png")});
-    EXPECT_TRUE(frame.isVisible());
-    EXPECT_TRUE(frame.acceptDrops());
+    EXPECT_TRUE(frame.isVisible() && frame.acceptDrops());
     EXPECT_FALSE(frame.Document().HasImage());  // not yet: it waits for the idle pass
     ASSERT_TRUE(WaitFor([&] { return frame.Document().HasImage(); }));
     EXPECT_EQ(frame.Document().SourcePath(), folder / "start.png");

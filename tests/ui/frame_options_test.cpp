@@ -13,8 +13,7 @@ namespace {
 
 TEST_F(FrameTest, ViewOptionsRunsTheSheetAndOkReachesTheToolbarAndTheStore) {
     EXPECT_EQ(frame_->ViewMenu()->actions().back(), Action("options"));
-    options_.settings.autoPreview = 0;
-    options_.settings3.recentLength = 4;
+    options_.settings.autoPreview = 0, options_.settings3.recentLength = 4;
     DialogScript script;
     script.Then([](QWidget* dialog) {
         auto* sheet = qobject_cast<COptionsSheet*>(dialog);
@@ -32,8 +31,7 @@ TEST_F(FrameTest, ViewOptionsRunsTheSheetAndOkReachesTheToolbarAndTheStore) {
     EXPECT_TRUE(Action("preview")->isChecked());
     const AppOptions stored = LoadSettings(store_, folder_.Path());
     EXPECT_EQ(stored.settings.autoPreview, 1);
-    EXPECT_EQ(stored.settings3.recentLength,
-              4);  // a page not shown in this opening keeps its fields
+    EXPECT_EQ(stored.settings3.recentLength, 4);  // a page not shown in this opening keeps it
 }
 
 }  // namespace

@@ -18,14 +18,13 @@ struct GridCase {
 TEST(LevelBoxLayout, GridLinesLabelsAndPointsByHand) {
     // 30 pixels stay free at the bottom; the first count whose spacing beats the text height
     // (13) wins: 141 / 11 = 12 is too small, 141 / 6 = 23 is not.
+    // clang-format off
     const GridCase cases[] = {
         {171, {23, 46, 69, 92, 115, 138}, {100, 80, 60, 40, 20, 0}},
-        {250,
-         {20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220},
-         {100, 90, 80, 70, 60, 50, 40, 30, 20, 10, 0}},
+        {250, {20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220}, {100, 90, 80, 70, 60, 50, 40, 30, 20, 10, 0}},
         {110, {16, 32, 48, 64, 80}, {100, 75, 50, 25, 0}},  // 80 / 6 = 13 is not above 13
-        {60, {15, 30}, {100, 0}},
-    };
+        {60, {15, 30}, {100, 0}}};
+    // clang-format on
     for (const GridCase& c : cases) {
         const LevelBoxGeometry g = LayOutLevelBox({200, c.height}, 13, 30, 0, {});
         EXPECT_EQ(g.gridY, c.gridY) << c.height;
@@ -36,14 +35,13 @@ TEST(LevelBoxLayout, GridLinesLabelsAndPointsByHand) {
         LayOutLevelBox({200, 171}, 13, 30, 11, {{0, 342, 171, 100, 0, 0, 0, 0, 0, 0, 400}});
     EXPECT_EQ(g.plot, QRect(QPoint(35, 23), QPoint(199, 138)));
     ASSERT_EQ(g.gridX.size(), 11u);
-    EXPECT_EQ(g.gridX.front(), 48);
-    EXPECT_EQ(g.gridX.back(), 178);
+    EXPECT_EQ(std::tuple(g.gridX.front(), g.gridX.back()), std::tuple(48, 178));
     ASSERT_EQ(g.curves.size(), 1u);
-    EXPECT_EQ(g.curves[0][0], QPoint(48, 138));
-    EXPECT_EQ(g.curves[0][1], QPoint(61, 23));
-    EXPECT_EQ(g.curves[0][2], QPoint(74, 81));   // 171 x 115 / 342 = 57.5, truncated
-    EXPECT_EQ(g.curves[0][3], QPoint(87, 105));  // 100 x 115 / 342 = 33.6
-    EXPECT_EQ(g.curves[0][10], QPoint(178, 4));  // above the top line: the level passes 100 %
+    // 171 x 115 / 342 = 57.5, truncated; 100 x 115 / 342 = 33.6; the last lies above the top
+    // line: the level passes 100 %.
+    const std::vector<QPoint>& c = g.curves[0];
+    EXPECT_EQ((std::vector{c[0], c[1], c[2], c[3], c[10]}),
+              (std::vector<QPoint>{{48, 138}, {61, 23}, {74, 81}, {87, 105}, {178, 4}}));
 }
 
 TEST(LevelBoxPaint, AProfileBandsCurvesInTheirColours) {

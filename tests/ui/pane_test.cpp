@@ -57,19 +57,18 @@ TEST_F(PaneTest, ChoosingLandscapeAppliesAllSixteenFields) {
 }
 
 TEST_F(PaneTest, CompactModeHidesTheDegreeButKeepsItsValue) {
-    EXPECT_FALSE(pane_->Expanded());
-    EXPECT_EQ(Filter().MoreButton()->text(), "More Controls >>");
-    EXPECT_TRUE(Filter().DegreeList()->isHidden());
-    EXPECT_TRUE(Filter().Slider(13)->isHidden());
+    const auto shown = [this] {
+        return std::tuple(pane_->Expanded(), Filter().MoreButton()->text().toStdString(),
+                          !Filter().DegreeList()->isHidden(), !Filter().Slider(13)->isHidden());
+    };
+    EXPECT_EQ(shown(), std::tuple(false, "More Controls >>", false, false));
     pane_->SelectPreset(1);  // "Landscape", degree "Low"
     Move(1, 4);
-    EXPECT_EQ(pane_->CurrentSettings().processingDegree, 3);
-    EXPECT_EQ(doc_->FilterParameters().processingDegreeMode, 3u);
+    EXPECT_EQ(std::tuple(pane_->CurrentSettings().processingDegree,
+                         doc_->FilterParameters().processingDegreeMode),
+              std::tuple(3, 3u));
     Filter().MoreButton()->click();
-    EXPECT_TRUE(pane_->Expanded());
-    EXPECT_EQ(Filter().MoreButton()->text(), "Less Controls <<");
-    EXPECT_FALSE(Filter().DegreeList()->isHidden());
-    EXPECT_FALSE(Filter().Slider(13)->isHidden());
+    EXPECT_EQ(shown(), std::tuple(true, "Less Controls <<", true, true));
 }
 
 TEST_F(PaneTest, WithoutADocumentOnlyTheLabelsFollow) {

@@ -41,23 +41,18 @@ TEST(ViewGeometry, ZoomKeepsTheCentreAndWholePixels) {
 TEST(ViewGeometry, PlansOnlyTheVisiblePartAndCentresASmallImage) {
     // 4000 x 3000 at 50 % scrolled to (600, 400) in 800 x 600: image pixels from (1200, 800),
     // (805, 605) screen pixels make 1610 x 1210 image pixels.
-    DrawPlan plan = PlanDrawing({4000, 3000}, {800, 600}, 50, 600, 400);
-    EXPECT_EQ(plan.image.left, 1200);
-    EXPECT_EQ(plan.image.top, 800);
-    EXPECT_EQ(plan.image.right, 2810);
-    EXPECT_EQ(plan.image.bottom, 2010);
-    EXPECT_EQ(plan.destWidth, 805);
-    // Scrolled to the end: cut at the image's edge.
-    plan = PlanDrawing({1000, 1000}, {800, 600}, 200, 1201, 1400);
-    EXPECT_EQ(plan.image.left, 600);  // 1201 rounded to 1200
-    EXPECT_EQ(plan.image.right, 1000);
-    EXPECT_EQ(plan.destWidth, 800);
+    const DrawPlan part = PlanDrawing({4000, 3000}, {800, 600}, 50, 600, 400);
+    EXPECT_EQ(std::tuple(part.image.left, part.image.top, part.image.right, part.image.bottom,
+                         part.destWidth),
+              std::tuple(1200, 800, 2810, 2010, 805));
+    // Scrolled to the end: cut at the image's edge; 1201 rounded to 1200 is 600 image pixels.
+    const DrawPlan end = PlanDrawing({1000, 1000}, {800, 600}, 200, 1201, 1400);
+    EXPECT_EQ(std::tuple(end.image.left, end.image.right, end.destWidth),
+              std::tuple(600, 1000, 800));
     // 300 x 200 at 100 % in 800 x 600: centred in the 805 x 605 screen rectangle.
-    plan = PlanDrawing({300, 200}, {800, 600}, 100, 0, 0);
-    EXPECT_EQ(plan.destLeft, 252);
-    EXPECT_EQ(plan.destTop, 202);
-    EXPECT_EQ(plan.image.right, 300);
-    EXPECT_EQ(plan.image.bottom, 200);
+    const DrawPlan small = PlanDrawing({300, 200}, {800, 600}, 100, 0, 0);
+    EXPECT_EQ(std::tuple(small.destLeft, small.destTop, small.image.right, small.image.bottom),
+              std::tuple(252, 202, 300, 200));
 }
 
 }  // namespace
