@@ -43,51 +43,36 @@ TEST_P(HostileCli, IsRefusedWithItsReasonAndWritesNothing) {
 const auto kFifo = [](const TempFolder& f) { ASSERT_EQ(::mkfifo((f / "in").c_str(), 0600), 0); };
 const auto kNeeds = "image: needs ";
 
+const auto kNothing = [](const TempFolder&) {};
+const std::vector<std::string> kDenoise = {"denoise", "IN", "-o", "OUT"};
+
+// clang-format off
 const HostileCase kCases[] = {
-    HostileCase{"FIFO to denoise", kFifo, {"denoise", "IN", "-o", "OUT"}, "a FIFO"},
-    HostileCase{"FIFO to exif", kFifo, {"exif", "IN"}, "not a regular file (a FIFO)"},
-    HostileCase{"FIFO to profile", kFifo, {"profile", "IN"}, "not a regular file (a FIFO)"},
-    HostileCase{"/dev/zero to profile",
-                [](const TempFolder&) {},
-                {"profile", "/dev/zero"},
-                "/dev/zero: not a regular file (a character device)"},
-    HostileCase{"7 GiB PPM",
-                [](const TempFolder& f) { WriteSparse(f / "in", "P6\n2 2\n255\n", 7ull << 30); },
-                {"profile", "IN"},
-                "too large (7.0 GiB, at most 6.0 GiB)"},
-    HostileCase{
-        "3.2 GB PPM",
-        [](const TempFolder& f) { WriteSparse(f / "in", "P6\n65535 16384\n255\n", 3221176338); },
-        {"profile", "IN", "-o", "OUT"},
-        "not enough memory to measure it: needs "},
-    HostileCase{"PNG of 12000 x 12000 in 420 KB",
-                [](const TempFolder& f) { WriteFileBytes(f / "in", HugePng(12000)); },
-                {"denoise", "IN", "-o", "OUT"},
-                kNeeds},
-    HostileCase{"JPEG of 12000 x 12000 in 36 KB of comments",
-                [](const TempFolder& f) { WriteFileBytes(f / "in", HugeJpeg(f.Path(), 12000)); },
-                {"denoise", "IN", "-o", "OUT"},
-                "too short for its declared size of 12000 x 12000"},
-    HostileCase{"GIF screen of 12000 x 12000 in 36 KB",
-                [](const TempFolder& f) { WriteFileBytes(f / "in", HugeGif(12000)); },
-                {"denoise", "IN", "-o", "OUT"},
-                kNeeds},
-    HostileCase{"BMP of 12000 x 12000",
-                [](const TempFolder& f) { WriteHugeBmp(f / "in", 12000); },
-                {"denoise", "IN", "-o", "OUT"},
-                kNeeds},
-    HostileCase{"missing file",
-                [](const TempFolder&) {},
-                {"denoise", "IN", "-o", "OUT"},
-                "No such file or directory"},
-    HostileCase{"save into a missing folder",
-                [](const TempFolder& f) {
-                    ASSERT_TRUE(
-                        Shell("/usr/bin/convert -size 64x48 xc:gray " + ShellQuoted(f / "in.png")));
-                    std::filesystem::rename(f / "in.png", f / "in");
-                },
-                {"denoise", "IN", "-o", "/nonexistent-folder/out.jpg"},
-                "No such file or directory"}};
+    {"FIFO to denoise", kFifo, kDenoise, "a FIFO"},
+    {"FIFO to exif", kFifo, {"exif", "IN"}, "not a regular file (a FIFO)"},
+    {"FIFO to profile", kFifo, {"profile", "IN"}, "not a regular file (a FIFO)"},
+    {"/dev/zero to profile", kNothing, {"profile", "/dev/zero"},
+     "/dev/zero: not a regular file (a character device)"},
+    {"7 GiB PPM", [](const TempFolder& f) { WriteSparse(f / "in", "P6\n2 2\n255\n", 7ull << 30); },
+     {"profile", "IN"}, "too large (7.0 GiB, at most 6.0 GiB)"},
+    {"3.2 GB PPM", [](const TempFolder& f) { WriteSparse(f / "in", "P6\n65535 16384\n255\n", 3221176338); },
+     {"profile", "IN", "-o", "OUT"}, "not enough memory to measure it: needs "},
+    {"PNG of 12000 x 12000 in 420 KB",
+     [](const TempFolder& f) { WriteFileBytes(f / "in", HugePng(12000)); }, kDenoise, kNeeds},
+    {"JPEG of 12000 x 12000 in 36 KB of comments",
+     [](const TempFolder& f) { WriteFileBytes(f / "in", HugeJpeg(f.Path(), 12000)); }, kDenoise,
+     "too short for its declared size of 12000 x 12000"},
+    {"GIF screen of 12000 x 12000 in 36 KB",
+     [](const TempFolder& f) { WriteFileBytes(f / "in", HugeGif(12000)); }, kDenoise, kNeeds},
+    {"BMP of 12000 x 12000", [](const TempFolder& f) { WriteHugeBmp(f / "in", 12000); }, kDenoise, kNeeds},
+    {"missing file", kNothing, kDenoise, "No such file or directory"},
+    {"save into a missing folder",
+     [](const TempFolder& f) {
+         ASSERT_TRUE(Shell("/usr/bin/convert -size 64x48 xc:gray " + ShellQuoted(f / "in.png")));
+         std::filesystem::rename(f / "in.png", f / "in");
+     },
+     {"denoise", "IN", "-o", "/nonexistent-folder/out.jpg"}, "No such file or directory"}};
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Inputs, HostileCli, ::testing::ValuesIn(kCases), [](const auto& info) {
     std::string name;

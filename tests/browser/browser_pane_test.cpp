@@ -68,12 +68,10 @@ TEST_F(BrowserTest, MixedFilesListWithTheirShootingDataInDetails) {
     TagAsCamera(photos_ / "a.jpg", 800);
     Convert("-size 120x80 gradient:red-blue -depth 16 " + (photos_ / "b.tif").string());
     WriteScene(photos_ / "c.png", 64, 48);
-    WriteScene(photos_ / "d.bmp", 50, 40);
-    WriteScene(photos_ / "e.gif", 50, 40);
+    for (const char* name : {"d.bmp", "e.gif"}) WriteScene(photos_ / name, 50, 40);
     WriteScene(photos_ / "UPPER.JPG", 40, 30);
     WriteText(photos_ / "bad.jpg", std::string("\xff\xd8\xff\xe0 broken", 12));
-    WriteText(photos_ / ".hidden.jpg", "x");
-    WriteText(photos_ / ".jpg", "x");
+    for (const char* name : {".hidden.jpg", ".jpg"}) WriteText(photos_ / name, "x");
     options_.settings3.browserView = 3;  // Details
     MakePane();
     ASSERT_TRUE(pane_->NavigateTo(photos_.string()));
@@ -84,13 +82,13 @@ TEST_F(BrowserTest, MixedFilesListWithTheirShootingDataInDetails) {
                                                "d.bmp"}));
     EXPECT_EQ(Cell("a.jpg", ListColumn::kModel), "");  // nothing shown before the loader
     LoadAll();
-    EXPECT_EQ(Cell("a.jpg", ListColumn::kModel), "Canon EOS 5D");
-    EXPECT_EQ(Cell("a.jpg", ListColumn::kIso), "ISO 800");
+    using C = ListColumn;
+    EXPECT_EQ((std::vector{Cell("a.jpg", C::kModel), Cell("a.jpg", C::kIso),
+                           Cell("a.jpg", C::kDimensions), Cell("b.tif", C::kDimensions),
+                           Cell("bad.jpg", C::kModel), Cell("bad.jpg", C::kDimensions)}),
+              (std::vector<std::string>{"Canon EOS 5D", "ISO 800", "300x200", "120x80", "Unknown",
+                                        "0x0"}));
     EXPECT_EQ(Named("a.jpg")->isoValue, 800);
-    EXPECT_EQ(Cell("a.jpg", ListColumn::kDimensions), "300x200");
-    EXPECT_EQ(Cell("b.tif", ListColumn::kDimensions), "120x80");
-    EXPECT_EQ(Cell("bad.jpg", ListColumn::kModel), "Unknown");
-    EXPECT_EQ(Cell("bad.jpg", ListColumn::kDimensions), "0x0");
     // Details reads information blocks only: no thumbnail was decoded.
     for (const auto& record : pane_->Model().Records())
         EXPECT_EQ(record->thumbnailState, ThumbnailState::kNone) << record->name;

@@ -21,13 +21,8 @@ TEST(BrowserRules, ViewsGiveTheirThumbnailSizesAndUnknownValuesGiveMedium) {
 IMAGETHUMBDATA Item(const char* name, int iso, uint64_t size, int w, int h, const char* model,
                     const char* date) {
     IMAGETHUMBDATA item;
-    item.name = name;
-    item.isoValue = iso;
-    item.fileSize = size;
-    item.width = w;
-    item.height = h;
-    item.model = model;
-    item.dateText = date;
+    item.name = name, item.isoValue = iso, item.fileSize = size, item.width = w, item.height = h;
+    item.model = model, item.dateText = date;
     return item;
 }
 
@@ -41,31 +36,27 @@ TEST(BrowserRules, EachKeySortsAscendingAndTheSameKeyAgainReverses) {
     IMAGETHUMBDATA a = Item("a", 800, 3000, 30, 20, "Nikon", "2007:01:02");
     IMAGETHUMBDATA b = Item("B", 100, 1000, 10, 10, "Canon", "2008:01:01");
     IMAGETHUMBDATA c = Item("c", 400, 2000, 40, 40, "canon", "2006:12:31");
-    struct Case {
-        ListColumn key;
-        const char* ascending;
-    };
+    using C = ListColumn;
     // Names and models compare byte-wise: upper case first.
-    for (const Case& k : {Case{ListColumn::kName, "Bac"}, Case{ListColumn::kIso, "Bca"},
-                          Case{ListColumn::kSize, "Bca"}, Case{ListColumn::kDimensions, "Bac"},
-                          Case{ListColumn::kModel, "Bac"}, Case{ListColumn::kDate, "caB"}}) {
+    // clang-format off
+    for (const auto& [key, ascending] : {std::pair{C::kName, "Bac"}, {C::kIso, "Bca"}, {C::kSize, "Bca"},
+                                         {C::kDimensions, "Bac"}, {C::kModel, "Bac"}, {C::kDate, "caB"}}) {
+        // clang-format on
         std::vector<IMAGETHUMBDATA*> items = {&a, &b, &c};
-        SortItems(items, SortState{k.key, false});
-        EXPECT_EQ(Names(items), k.ascending);
-        SortItems(items, SortState{k.key, true});
-        std::string descending = k.ascending;
-        std::reverse(descending.begin(), descending.end());
-        EXPECT_EQ(Names(items), descending);
+        SortItems(items, SortState{key, false});
+        EXPECT_EQ(Names(items), ascending);
+        SortItems(items, SortState{key, true});
+        EXPECT_EQ(Names(items), std::string(std::string_view(ascending).rbegin(),
+                                            std::string_view(ascending).rend()));
     }
     // The pane starts on the name column ascending: the first "By Name" sorts descending, and
     // another key keeps the direction.
     SortState state;
-    state.Choose(ListColumn::kName);
-    EXPECT_TRUE(state.descending);
-    state.Choose(ListColumn::kIso);
-    EXPECT_TRUE(state.descending);
-    state.Choose(ListColumn::kIso);
-    EXPECT_FALSE(state.descending);
+    for (const auto& [key, descending] :
+         {std::pair{C::kName, true}, {C::kIso, true}, {C::kIso, false}}) {
+        state.Choose(key);
+        EXPECT_EQ(state.descending, descending);
+    }
 }
 
 TEST(BrowserRules, TheInformationBoxFollowsTheSelectionAndTheLoader) {
@@ -74,11 +65,8 @@ TEST(BrowserRules, TheInformationBoxFollowsTheSelectionAndTheLoader) {
     EXPECT_EQ(InfoBoxText({}, 12), "12 images");
     EXPECT_EQ(InfoBoxText({&item, &item}, 12), "2 images selected");
     EXPECT_EQ(InfoBoxText({&item}, 12), "File: /p/a.jpg\r\n");
-    item.thumbnailState = ThumbnailState::kLoaded;
-    item.model = "Canon EOS 5D";
-    item.width = 300;
-    item.height = 200;
-    item.isoText = "ISO 800";
+    item.thumbnailState = ThumbnailState::kLoaded, item.model = "Canon EOS 5D";
+    item.width = 300, item.height = 200, item.isoText = "ISO 800";
     EXPECT_EQ(InfoBoxText({&item}, 12),
               "File: /p/a.jpg\r\nModel: Canon EOS 5D\r\nDimensions: 300x200\r\nISO Speed: ISO "
               "800\r\n");

@@ -37,20 +37,14 @@ TEST(ExifFormatter, FullBlockGivesEveryRowInOrderAndItsDescriptor) {
     f.SetColorProfile("sRGB IEC61966-2.1");
     f.SetColorDepth(24);
     f.Set(FullBlock(), 640, 480);
-    EXPECT_EQ(RowsOf(f), (Rows{{"Make", "Canon"},
-                               {"Model", "Canon EOS 5D"},
-                               {"Width", "640"},
-                               {"Height", "480"},
-                               {"X Resolution", "72 dpi"},
-                               {"Y Resolution", "300 dpi"},
-                               {"ISO Speed", "ISO 400"},
-                               {"Aperture", "f2.8"},
-                               {"Shutter Speed", "1/250"},
-                               {"Exposure Bias", "-0.67"},
-                               {"Date Created", "2024:05:06 07:08:09"},
-                               {"Software", "Firmware 1.1.1"},
-                               {"Color Profile", "sRGB IEC61966-2.1"},
-                               {"Color Depth", "24 bpp"}}));
+    // clang-format off
+    EXPECT_EQ(RowsOf(f), (Rows{{"Make", "Canon"}, {"Model", "Canon EOS 5D"}, {"Width", "640"},
+        {"Height", "480"}, {"X Resolution", "72 dpi"}, {"Y Resolution", "300 dpi"},
+        {"ISO Speed", "ISO 400"}, {"Aperture", "f2.8"}, {"Shutter Speed", "1/250"},
+        {"Exposure Bias", "-0.67"}, {"Date Created", "2024:05:06 07:08:09"},
+        {"Software", "Firmware 1.1.1"}, {"Color Profile", "sRGB IEC61966-2.1"},
+        {"Color Depth", "24 bpp"}}));
+    // clang-format on
     EXPECT_EQ(f.Texts().digitalZoom, "1.5");  // kept, never shown
     ImageDescriptor d;
     std::strcpy(d.make, "Canon"), std::strcpy(d.model, "Canon EOS 5D"),

@@ -221,10 +221,8 @@ TEST_P(NikonNote3, GivesTheIsoSpeed) {
         note.resize(18 + 2 + 12 * count + 4);
     }
     FakeExifSource exif;
-    exif.make = "NIKON CORPORATION";
+    exif.make = "NIKON CORPORATION", exif.makerNote = note, exif.makerNoteOffset = 400;
     exif.bigEndian = !noteBigEndian;  // the note's own header decides
-    exif.makerNote = note;
-    exif.makerNoteOffset = 400;
     exif.iso = c.standardIso;
     CExifFormatter f;
     f.Set(exif, 10, 20);

@@ -52,12 +52,10 @@ TEST_F(StoreTest, EveryWriteIsOnDiskBeforeItReturns) {
 }
 
 TEST_F(StoreTest, TextsKeepQuotesCommasSpacesAndUnicode) {
-    const std::vector<std::string> texts = {"",
-                                            "  leading and trailing  ",
-                                            "a, b; c = \"d\" \\ e",
-                                            "@ByteArray(x)",
-                                            "/home/\xc3\xa9t\xc3\xa9/Photos, 2007/",
-                                            "line\nbreak\ttab"};
+    // clang-format off
+    const std::vector<std::string> texts = {"", "  leading and trailing  ", "a, b; c = \"d\" \\ e",
+        "@ByteArray(x)", "/home/\xc3\xa9t\xc3\xa9/Photos, 2007/", "line\nbreak\ttab"};
+    // clang-format on
     for (std::size_t i = 0; i < texts.size(); ++i)
         ASSERT_TRUE(store_.WriteText("Options", "R" + std::to_string(i), texts[i]));
     QSettingsStore reopened(file_);
@@ -70,10 +68,10 @@ TEST_F(StoreTest, TextsKeepQuotesCommasSpacesAndUnicode) {
 
 TEST_F(StoreTest, ValueNamesAreArbitraryText) {
     // Custom filter names come straight from the user.
-    std::vector<std::string> names = {
-        "a/b",      "//",        "100%", "%2F",          "back\\slash",
-        " spaced ", "[General]", "x=y",  "\xc3\xa4rger", "not utf8 \xff\xfe",
-        "General"};
+    // clang-format off
+    std::vector<std::string> names = {"a/b", "//", "100%", "%2F", "back\\slash", " spaced ",
+        "[General]", "x=y", "\xc3\xa4rger", "not utf8 \xff\xfe", "General"};
+    // clang-format on
     for (const std::string& name : names)
         ASSERT_TRUE(store_.WriteBytes("FilterSettings", name, {1, 2, 3})) << name;
     std::vector<std::string> listed = Names("FilterSettings");
@@ -89,9 +87,9 @@ TEST_F(StoreTest, KindsAbsenceAndDeletion) {
     ASSERT_TRUE(store_.WriteText("Options", "Profile", "folder"));
     ASSERT_TRUE(store_.WriteBytes("Options", "Settings", {9}));
     EXPECT_FALSE(store_.ReadBytes("Options", "Profile").has_value());
-    EXPECT_FALSE(store_.ReadText("Options", "Settings").has_value());
-    EXPECT_FALSE(store_.ReadText("Options", "Missing").has_value());
-    EXPECT_FALSE(store_.ReadText("Elsewhere", "Profile").has_value());
+    for (const auto& [group, name] :
+         {std::pair{"Options", "Settings"}, {"Options", "Missing"}, {"Elsewhere", "Profile"}})
+        EXPECT_FALSE(store_.ReadText(group, name).has_value()) << group << " " << name;
     EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));
     EXPECT_TRUE(store_.DeleteValue("Options", "Profile"));  // already gone: no error
     EXPECT_FALSE(store_.DeleteValue("Options", ""));        // never "the whole group"
