@@ -77,8 +77,9 @@ public:
             std::unique_lock lock(mutex_);
             while (doc_->WorkerRunning()) {
                 if (doc_->Job().tiles.count >= kProgressFromTiles) Report(model, tty);
-                // Woken by the run's end, so a small photo does not wait out a whole poll.
-                runEnded_.wait_for(lock, std::chrono::milliseconds(100));
+                // Woken by each finished tile and by the run's end, never by a clock.
+                runChanged_.wait(lock, [this] { return moved_ || !doc_->WorkerRunning(); });
+                moved_ = false;
             }
             lock.unlock();
             doc_->WaitForWorker();
@@ -100,7 +101,16 @@ public:
     // On the worker, after it has cleared *worker running*.
     void RunFinished() override {
         { const std::lock_guard lock(mutex_); }
-        runEnded_.notify_all();
+        runChanged_.notify_all();
+    }
+
+    // On the engine's threads, one tile at a time.
+    void ProgressMoved() override {
+        {
+            const std::lock_guard lock(mutex_);
+            moved_ = true;
+        }
+        runChanged_.notify_all();
     }
 
     CNoiseCleanerDoc* doc_ = nullptr;
@@ -122,7 +132,8 @@ private:
     int tenth_ = -1;
     bool shown_ = false;
     std::mutex mutex_;
-    std::condition_variable runEnded_;
+    std::condition_variable runChanged_;
+    bool moved_ = false;  // a tile finished since the last report
 };
 
 // The run's options: the user's, with the command line's changes for this run only.

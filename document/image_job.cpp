@@ -33,8 +33,10 @@ int ImageJobTileCallback(ProgressRecord& record) {
         return 1;
     }
     ++run.done;
-    if (run.progress && run.progress->IsVisible() && run.toDo > 0)
+    if (run.progress && run.progress->IsVisible() && run.toDo > 0) {
         run.progress->SetPosition(std::min(100, (run.done + 1) * 100 / run.toDo));
+        if (run.settings.events) run.settings.events->ProgressMoved();
+    }
     if (!run.fullRun && record.filtering && run.settings.events)
         run.settings.events->TileFiltered(tile.inner);
     return 1;

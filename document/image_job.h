@@ -54,6 +54,8 @@ public:
     }
     // A tile of a preview run is done: the view redraws it.
     virtual void TileFiltered(const TileRect& inner) { (void)inner; }
+    // A tile is done and the run's progress control has its new position.
+    virtual void ProgressMoved() {}
     // The worker has cleared *worker running* and returns.
     virtual void RunFinished() {}
     // The decode of a background open has ended: the window calls CNoiseCleanerDoc::FinishOpen.
