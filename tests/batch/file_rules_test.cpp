@@ -127,22 +127,15 @@ TEST(OutputRules, DestinationFolders) {
         PlanOutput(dir / "a.jpg", Settings(kSameAsSource, "", "", kFormatKeep)), error));
 }
 
-struct FilterCase {
-    int32_t filter;
-    int count;
-    bool imageOpen;
-    std::optional<int> slot;
-};
-
 TEST(OutputRules, FilterOfOneFile) {
-    const FilterCase cases[] = {
-        {3, 15, true, 3},    {14, 15, false, 14},          {255, 15, true, std::nullopt},
-        {255, 15, false, 0}, {15, 15, true, std::nullopt}, {39, 15, false, 0},
-        {-1, 15, false, 0},
-    };
-    for (const FilterCase& c : cases)
-        EXPECT_EQ(BatchFilterSlot(c.filter, c.count, c.imageOpen), c.slot)
-            << c.filter << " " << c.imageOpen;
+    // The record's filter, an image open, the slot (none: the image's own filter); 15 slots.
+    constexpr std::optional<int> kCurrent;
+    // clang-format off
+    for (const auto& [filter, imageOpen, slot] : {std::tuple{3, true, std::optional(3)},
+             {14, false, 14}, {255, true, kCurrent}, {255, false, 0}, {15, true, kCurrent},
+             {39, false, 0}, {-1, false, 0}})
+        EXPECT_EQ(BatchFilterSlot(filter, 15, imageOpen), slot) << filter << " " << imageOpen;
+    // clang-format on
 }
 
 }  // namespace

@@ -113,8 +113,7 @@ TEST(MergeStores, LearningOneImageIsTheOneContributorCase) {
     EXPECT_EQ(store[0].profile.bands[0].levels[0][0], 103);  // (100 x 3 + 111) / 4 = 102.75
     EXPECT_EQ(FoldLearnedRecord(store, Learned({}, 111, 1, 501, 1)), LearnOutcome::kRefused);
     EXPECT_EQ(FoldLearnedRecord(store, Learned({}, 111, 1, 0, 1)), LearnOutcome::kAppended);
-    EXPECT_EQ(store.size(), 2u);
-    EXPECT_EQ(store[0].contributors, 99);
+    EXPECT_EQ(std::tuple(store.size(), store[0].contributors), std::tuple(2u, 99));
 }
 
 }  // namespace

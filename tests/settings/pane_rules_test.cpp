@@ -38,40 +38,31 @@ TEST_F(PresetChoice, SelectingCopiesAllFieldsAndOutOfRangeMeansDefault) {
 }
 
 TEST_F(PresetChoice, FilledListSelectsTheNamedSlotElseTheDefaultOne) {
-    struct Case {
-        int defaultSlot;
-        const char* name;
-        int slot;
-    };
-    for (const Case& c :
-         {Case{4, "Mine", mine_}, Case{4, "Default", customDefault_}, Case{4, "mine", 4},
-          Case{16, "", 16}, Case{17, "", 0}, Case{-3, "", 0}, Case{2, "", 2}})
-        EXPECT_EQ(PresetToSelect(table_, c.defaultSlot, c.name), c.slot) << c.name << c.defaultSlot;
+    // clang-format off
+    for (const auto& [defaultSlot, name, slot] : {std::tuple{4, "Mine", mine_},
+             {4, "Default", customDefault_}, {4, "mine", 4}, {16, "", 16}, {17, "", 0}, {-3, "", 0},
+             {2, "", 2}})
+        EXPECT_EQ(PresetToSelect(table_, defaultSlot, name), slot) << name << defaultSlot;
+    // clang-format on
     EXPECT_EQ(PresetIndent(14) + PresetIndent(15), 1);
 }
 
 TEST_F(PresetChoice, DeleteOnlyForACustomFilterOfALoadedImage) {
-    struct Case {
-        bool image;
-        int slot;
-        bool canDelete;
-    };
-    for (const Case& c : {Case{true, 15, true}, Case{true, 16, true}, Case{false, 15, false},
-                          Case{true, 14, false}, Case{true, 17, false}, Case{true, -1, false}})
-        EXPECT_EQ(CanDeleteFilterSettings(c.image, table_, c.slot), c.canDelete) << c.slot;
+    // clang-format off
+    for (const auto& [image, slot, canDelete] : {std::tuple{true, 15, true}, {true, 16, true},
+             {false, 15, false}, {true, 14, false}, {true, 17, false}, {true, -1, false}})
+        EXPECT_EQ(CanDeleteFilterSettings(image, table_, slot), canDelete) << slot;
+    // clang-format on
 }
 
 TEST(FilterValueLabels, FivePercentStepsAndSigns) {
-    struct Case {
-        int field, value;
-        const char* shown;
-    };
-    for (const Case& c :
-         {Case{1, 8, "+40%"}, Case{2, 0, "0%"}, Case{3, -20, "-100%"}, Case{6, 40, "+200%"},
-          Case{5, -1, "-5%"}, Case{7, 3, "+3"}, Case{7, -5, "-5"}, Case{7, 0, "0"},
-          Case{10, 14, "70%"}, Case{15, 0, "0%"}, Case{12, 20, "100%"}, Case{0, 2, "Normal"},
-          Case{0, 0, "Auto"}, Case{8, 20, ""}, Case{16, 1, ""}})
-        EXPECT_EQ(FilterValueLabel(c.field, c.value), c.shown) << c.field << " " << c.value;
+    // clang-format off
+    for (const auto& [field, value, shown] : {std::tuple{1, 8, "+40%"}, {2, 0, "0%"},
+             {3, -20, "-100%"}, {6, 40, "+200%"}, {5, -1, "-5%"}, {7, 3, "+3"}, {7, -5, "-5"},
+             {7, 0, "0"}, {10, 14, "70%"}, {15, 0, "0%"}, {12, 20, "100%"}, {0, 2, "Normal"},
+             {0, 0, "Auto"}, {8, 20, ""}, {16, 1, ""}})
+        EXPECT_EQ(FilterValueLabel(field, value), shown) << field << " " << value;
+    // clang-format on
 }
 
 TEST(SelfLearningBoxRules, StateEnablingAndWhatAClickLeadsTo) {
