@@ -137,10 +137,9 @@ TEST_F(BatchPaneTest, AddToBatchFromTheBrowserAsksForSubfoldersAndOpensTheBatch)
     });
     frame_->Browser()->AddToBatch(false);
     EXPECT_EQ(script.Titles().last(), "Image Browser");  // its text: browser_add_test.cpp
-    EXPECT_EQ(pane_->Queue().FolderPaths().size(), 3u);
-    EXPECT_EQ(pane_->QueuedImageCount(), 1);
-    EXPECT_TRUE(pane_->isVisible());
-    EXPECT_FALSE(frame_->Browser()->isVisible());
+    EXPECT_EQ(std::tuple(pane_->Queue().FolderPaths().size(), pane_->QueuedImageCount(),
+                         pane_->isVisible(), frame_->Browser()->isVisible()),
+              std::tuple(3u, 1, true, false));
     EXPECT_EQ(LoadSettings(store_, folder_.Path()).settings2.rightPanes, 2);
 }
 

@@ -53,23 +53,20 @@ TEST(LevelBoxPaint, AProfileBandsCurvesInTheirColours) {
             profile.bands[2].levels[bin][channel] = static_cast<int16_t>(40 + 90 * channel + bin);
     CLevelBox graph;
     graph.resize(260, 200);
-    struct Case {
-        bool grey;
-        std::vector<QColor> colours;
-    };
-    for (const Case& c : {Case{false, {Qt::black, QColor(127, 0, 0), QColor(0, 0, 127)}},
-                          Case{true, {Qt::black}}}) {
-        ShowProfileBand(graph, profile, 2, c.grey);
-        ASSERT_EQ(graph.Curves(), static_cast<int>(c.colours.size()));
+    const std::pair<bool, std::vector<QColor>> cases[] = {
+        {false, {Qt::black, QColor(127, 0, 0), QColor(0, 0, 127)}}, {true, {Qt::black}}};
+    for (const auto& [grey, colours] : cases) {
+        ShowProfileBand(graph, profile, 2, grey);
+        ASSERT_EQ(graph.Curves(), static_cast<int>(colours.size()));
         ASSERT_EQ(graph.Points(), 11);
         const LevelBoxGeometry g = graph.Geometry();
         EXPECT_EQ(g.gridX.size(), 11u);
         const QImage shot = graph.grab().toImage();
         for (int curve = 0; curve < graph.Curves(); ++curve) {
-            EXPECT_EQ(graph.Colour(curve), c.colours[curve]);
+            EXPECT_EQ(graph.Colour(curve), colours[curve]);
             EXPECT_EQ(graph.Value(curve, 4), 40 + 90 * curve + 4);
             for (const QPoint& point : g.curves[curve])
-                EXPECT_EQ(shot.pixelColor(point), c.colours[curve]) << curve;
+                EXPECT_EQ(shot.pixelColor(point), colours[curve]) << curve;
         }
     }
 }

@@ -15,23 +15,21 @@ namespace {
 
 using test::PaneTest;
 
-struct MoveCase {
-    int field, value;
-    const char* label;
-};
-
 TEST_F(PaneTest, AnyMoveShowsItsLabelAndSwitchesToCustom) {
-    for (const MoveCase& c :
-         {MoveCase{1, 8, "+40%"}, MoveCase{3, -20, "-100%"}, MoveCase{2, 4, "+20%"},
-          MoveCase{12, 14, "70%"}, MoveCase{7, 3, "+3"}}) {
+    // Field, value, its label.
+    for (const auto& [field, value, label] : {std::tuple{1, 8, "+40%"},
+                                              {3, -20, "-100%"},
+                                              {2, 4, "+20%"},
+                                              {12, 14, "70%"},
+                                              {7, 3, "+3"}}) {
         pane_->SelectPreset(1);
         doc_->Job().saved.store(true);
-        Move(c.field, c.value);
-        EXPECT_EQ(Label(c.field), c.label);
-        EXPECT_EQ(pane_->SelectedPreset(), kCustomSlot) << c.label;
+        Move(field, value);
+        EXPECT_EQ(Label(field), label);
+        EXPECT_EQ(pane_->SelectedPreset(), kCustomSlot) << label;
         EXPECT_EQ(Filter().PresetList()->currentIndex(), kCustomSlot);
         EXPECT_EQ(toolbarSlot_, kCustomSlot);
-        EXPECT_EQ(FilterFieldValues(presets_.slots[kCustomSlot].settings)[c.field], c.value);
+        EXPECT_EQ(FilterFieldValues(presets_.slots[kCustomSlot].settings)[field], value);
         EXPECT_EQ(doc_->FilterParameters(), ToNoiseFilterParams(pane_->CurrentSettings()));
         EXPECT_FALSE(doc_->Job().saved.load());
         EXPECT_GT(doc_->Job().countdown.load(), 0);
