@@ -34,7 +34,7 @@ Bytes NikonNoteBytes() {
 // exiftool's tags as "[group] name" -> value.
 std::multimap<std::string, std::string> Tags(const std::filesystem::path& file) {
     std::multimap<std::string, std::string> tags;
-    const std::string out = RunShell("exiftool -a -G1 -s " + ShellQuoted(file) + " 2>&1");
+    const std::string out = ExifToolRun({"-a", "-G1", "-s", file.string()});
     for (std::size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos;
          start = end + 1) {
         const std::string line = out.substr(start, end - start);
@@ -131,7 +131,7 @@ protected:
     }
 
     static std::string Warnings(const std::filesystem::path& file) {
-        return RunShell("exiftool -validate -warning -a -s3 " + ShellQuoted(file));
+        return ExifToolRun({"-validate", "-warning", "-a", "-s3", file.string()});
     }
 };
 
@@ -184,8 +184,8 @@ TEST_F(MetadataRoundTrip, EveryTagSurvivesExceptWhatTheSaveMustChange) {
             EXPECT_EQ(ExifTool(out, "IFD1:ThumbnailLength").empty(), s.tiff || target != "jpg")
                 << where;
             // The maker note's bytes, read by exiftool without a complaint.
-            EXPECT_EQ(RunShell("exiftool -b -MakerNotes " + ShellQuoted(out)),
-                      RunShell("exiftool -b -MakerNotes " + ShellQuoted(in)))
+            EXPECT_EQ(ExifToolRun({"-b", "-MakerNotes", out.string()}),
+                      ExifToolRun({"-b", "-MakerNotes", in.string()}))
                 << where;
             EXPECT_EQ(Warnings(out).find("MakerNotes"), std::string::npos)
                 << where << ": " << Warnings(out);

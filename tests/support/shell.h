@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/exiftool.h"
+
 namespace stillpix::test {
 
 // One shell word, whatever the text holds ('"$`\ and spaces included).
@@ -51,16 +53,16 @@ inline std::string WithoutTrailingNewlines(std::string text) {
 
 // exiftool's value of one tag ("-s3"), "" when absent.
 inline std::string ExifTool(const std::filesystem::path& file, const std::string& tag) {
-    return WithoutTrailingNewlines(
-        RunShell("exiftool -s3 -" + tag + " " + ShellQuoted(file) + " 2>/dev/null"));
+    return WithoutTrailingNewlines(ExifToolRun({"-s3", "-" + tag, file.string()}));
 }
 
 // Several tags in one run, "-" for each one absent.
 inline std::vector<std::string> ExifTool(const std::filesystem::path& file,
                                          const std::vector<std::string>& tags) {
-    std::string command = "exiftool -s3 -f";
-    for (const std::string& tag : tags) command += " -" + tag;
-    const std::string out = RunShell(command + " " + ShellQuoted(file) + " 2>/dev/null");
+    std::vector<std::string> args = {"-s3", "-f"};
+    for (const std::string& tag : tags) args.push_back("-" + tag);
+    args.push_back(file.string());
+    const std::string out = ExifToolRun(args);
     std::vector<std::string> values;
     for (std::size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos;
          start = end + 1)
