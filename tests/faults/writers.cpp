@@ -1,6 +1,6 @@
 #include "tests/faults/writers.h"
 
-#include <cstring>
+#include <cstdio>
 #include <random>
 
 #include "batch/batch_runner.h"
@@ -8,98 +8,63 @@
 #include "document/noise_cleaner_doc.h"
 #include "document/progress_dialog_model.h"
 #include "platform/qsettings_store.h"
-#include "settings/app_settings.h"
 #include "settings/preset_table.h"
 #include "settings/profile_store.h"
-#include "tests/faults/fault_support.h"
+#include "tests/support/batch_record.h"
+#include "tests/support/temp_folder.h"
 
 namespace stillpix::test {
-namespace {
 
 namespace fs = std::filesystem;
 
-// Remembers the old file's bytes, so "reads as old" also means "byte for byte the same".
-class RecordingWriter : public Writer {
-public:
-    bool WriteOld(const fs::path& folder) final {
-        // Afresh: the store and the settings file merge into what they find.
-        std::error_code ignored;
-        fs::remove(folder / Target(), ignored);
-        if (!WriteOldVersion(folder)) return false;
-        old_ = ReadFileBytes(folder / Target());
-        return !old_.empty();
-    }
-    bool ReadsAsOld(const fs::path& folder) final {
-        return ReadFileBytes(folder / Target()) == old_ && ReadsBackAsOld(folder);
-    }
+bool Writer::WriteOld(const fs::path& folder) {
+    // Afresh: the store and the settings file merge into what they find.
+    std::error_code ignored;
+    fs::remove(folder / Target(), ignored);
+    old_ = WriteOldVersion(folder) ? ReadFileBytes(folder / Target()) : std::vector<uint8_t>();
+    return !old_.empty();
+}
 
-protected:
-    virtual bool WriteOldVersion(const fs::path& folder) = 0;
-    virtual bool ReadsBackAsOld(const fs::path& folder) = 0;
+bool Writer::HoldsOld(const fs::path& folder) const {
+    return ReadFileBytes(folder / Target()) == old_;
+}
 
-private:
-    std::vector<uint8_t> old_;
-};
+namespace {
 
-// ---- cSave ----
+// Noise does not compress: large files in every format. Made once for all the tests.
+const std::vector<uint8_t>& RandomBytes() {
+    static const std::vector<uint8_t> bytes = [] {
+        std::vector<uint8_t> b(6u << 20);
+        std::minstd_rand random(2);
+        for (uint8_t& x : b) x = static_cast<uint8_t>(random());
+        return b;
+    }();
+    return bytes;
+}
 
-CodecHandle NoiseImage(int width, int height, uint32_t seed) {
+CodecHandle NoiseImage(int width, int height) {
     CodecHandle h = cNewSession();
     BitmapInfoHeader header;
     header.width = width;
     header.height = height;
     header.bitCount = 24;
-    std::vector<uint8_t> bits(BitmapStride(width, 24) * static_cast<std::size_t>(height));
-    std::minstd_rand random(seed);
-    for (uint8_t& b : bits) b = static_cast<uint8_t>(random());
+    const auto size = static_cast<std::ptrdiff_t>(BitmapStride(width, 24) * height);
+    const std::vector<uint8_t> bits(RandomBytes().begin(), RandomBytes().begin() + size);
     if (h == nullptr || !cLoadDIBitmap(*h, header, bits)) return nullptr;
     return h;
 }
 
 constexpr int kOldSide = 16;
 
-bool IsOldPicture(const fs::path& file) {
-    CodecHandle h = cNewSession();
-    ImageInfo info;
-    return h != nullptr && cLoadImage(*h, file) && cGetImageInfo(*h, info) &&
-           info.width == kOldSide && info.height == kOldSide;
-}
+// ---- cSave ----
 
-// The sources the document and the batch runner read: a small old picture and a large new one,
-// each as "picture.jpg" in a folder of its own (the batch runner names results after them).
-class PictureSources {
+class CodecWriter final : public Writer {
 public:
-    PictureSources() {
-        for (const auto& [folder, side] :
-             {std::pair{OldFolder(), kOldSide}, std::pair{NewFolder(), 0}}) {
-            fs::create_directories(folder);
-            CodecHandle h = side ? NoiseImage(side, side, 1) : NoiseImage(1600, 1200, 2);
-            ok_ = ok_ && h != nullptr && cSave(*h, folder / kName, 95);
-        }
-    }
-    bool Ok() const { return ok_; }
-    fs::path Old() const { return OldFolder() / kName; }
-    fs::path New() const { return NewFolder() / kName; }
-    static constexpr const char* kName = "picture.jpg";
-
-private:
-    fs::path OldFolder() const { return scratch_.Path() / "old"; }
-    fs::path NewFolder() const { return scratch_.Path() / "new"; }
-
-    TempFolder scratch_;
-    bool ok_ = true;
-};
-
-class CodecWriter final : public RecordingWriter {
-public:
-    CodecWriter(const char* name, const char* extension, int code)
-        : name_(name), extension_(extension), code_(code) {}
-    std::string Name() const override { return name_; }
+    CodecWriter(const char* extension, int code) : extension_(extension), code_(code) {}
     std::string Target() const override { return std::string("picture.") + extension_; }
 
     bool SaveNew(const fs::path& folder, std::string& error) override {
-        // Noise does not compress: several megabytes in every format.
-        CodecHandle h = NoiseImage(1600, 1200, 2);
+        CodecHandle h = NoiseImage(1600, 1200);
         if (h == nullptr) return error = "no image", false;
         const bool ok = cSave(*h, folder / Target(), code_);
         error = cGetLastError(*h);
@@ -108,18 +73,50 @@ public:
 
 protected:
     bool WriteOldVersion(const fs::path& folder) override {
-        CodecHandle h = NoiseImage(kOldSide, kOldSide, 1);
+        CodecHandle h = NoiseImage(kOldSide, kOldSide);
         return h != nullptr && cSave(*h, folder / Target(), code_);
     }
-    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
 
 private:
-    const char* name_;
     const char* extension_;
     int code_;
 };
 
-// ---- the document's save ----
+// ---- the document's save and the batch runner's output ----
+
+// Both filter a picture: a small old one or a larger new one, each "picture.jpg" in a folder of
+// its own (the batch runner names results after them).
+class FilteringWriter : public Writer {
+public:
+    FilteringWriter() {
+        for (const auto& [file, side] : {std::pair{Old(), kOldSide}, std::pair{New(), 640}}) {
+            fs::create_directories(file.parent_path());
+            CodecHandle h = NoiseImage(side, side);
+            sourcesOk_ = sourcesOk_ && h != nullptr && cSave(*h, file, 95);
+        }
+    }
+
+    bool SaveNew(const fs::path& folder, std::string& error) override {
+        return sourcesOk_ && Filter(New(), folder, error);
+    }
+
+protected:
+    bool WriteOldVersion(const fs::path& folder) override {
+        std::string error;
+        return sourcesOk_ && Filter(Old(), folder, error);
+    }
+    // Filters `source` into `folder`.
+    virtual bool Filter(const fs::path& source, const fs::path& folder, std::string& error) = 0;
+    // Where the settings and the learned profiles live.
+    fs::path Home() const { return scratch_.Path(); }
+
+private:
+    fs::path Old() const { return scratch_.Path() / "old" / "picture.jpg"; }
+    fs::path New() const { return scratch_.Path() / "new" / "picture.jpg"; }
+
+    TempFolder scratch_;
+    bool sourcesOk_ = true;
+};
 
 // The window as a headless run needs it: questions answered yes, the progress dialog waited out.
 class SilentWindow final : public DocumentWindow {
@@ -135,42 +132,23 @@ public:
     std::string lastError;
 };
 
-class DocumentSaveWriter final : public RecordingWriter {
+class DocumentSaveWriter final : public FilteringWriter {
 public:
-    std::string Name() const override { return "DocumentSave"; }
     std::string Target() const override { return "picture_filtered.jpg"; }
-    // Filtered noise compresses far better than the raw noise the codec writers save.
-    std::size_t SmallDiskBytes() const override { return 64u << 10; }
-
-    bool SaveNew(const fs::path& folder, std::string& error) override {
-        if (!sources_.Ok()) return error = "no source pictures", false;
-        return OpenFilterAndSave(sources_.New(), folder / Target(), error);
-    }
 
 protected:
-    bool WriteOldVersion(const fs::path& folder) override {
-        std::string error;
-        return sources_.Ok() && OpenFilterAndSave(sources_.Old(), folder / Target(), error);
-    }
-    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
-
-private:
-    bool OpenFilterAndSave(const fs::path& source, const fs::path& target, std::string& error) {
+    bool Filter(const fs::path& source, const fs::path& folder, std::string& error) override {
         AppOptions options;
-        LearnedProfileStore profiles(sources_.Old().parent_path());
+        LearnedProfileStore profiles(Home());
         SilentWindow window;
         CNoiseCleanerDoc doc({&options, nullptr, &profiles, nullptr}, window);
         window.doc = &doc;
-        const bool ok =
-            doc.OnOpenDocument(source) && doc.HasImage() && doc.Go() && doc.SaveDocument(target);
+        const bool ok = doc.OnOpenDocument(source) && doc.HasImage() && doc.Go() &&
+                        doc.SaveDocument(folder / Target());
         error = window.lastError;
         return ok;
     }
-
-    PictureSources sources_;
 };
-
-// ---- the batch runner's outputs ----
 
 class FailureReasons final : public BatchProgress {
 public:
@@ -182,36 +160,16 @@ public:
     std::string last;
 };
 
-class BatchOutputWriter final : public RecordingWriter {
+class BatchOutputWriter final : public FilteringWriter {
 public:
-    std::string Name() const override { return "BatchOutput"; }
-    std::string Target() const override { return PictureSources::kName; }
-    std::size_t SmallDiskBytes() const override { return 256u << 10; }
-
-    bool SaveNew(const fs::path& folder, std::string& error) override {
-        if (!sources_.Ok()) return error = "no source pictures", false;
-        return RunOn(sources_.New(), folder, error);
-    }
+    std::string Target() const override { return "picture.jpg"; }
 
 protected:
-    bool WriteOldVersion(const fs::path& folder) override {
-        std::string error;
-        return sources_.Ok() && RunOn(sources_.Old(), folder, error);
-    }
-    bool ReadsBackAsOld(const fs::path& folder) override { return IsOldPicture(folder / Target()); }
-
-private:
     // One file into `folder` under its own name.
-    bool RunOn(const fs::path& source, const fs::path& folder, std::string& error) {
-        BatchSettings settings;
-        settings.destination = kOtherLocation;
-        std::memset(settings.destinationPath, 0, sizeof settings.destinationPath);
-        std::strncpy(settings.destinationPath, folder.c_str(), kMaxBatchPathChars);
-        std::memset(settings.suffix, 0, sizeof settings.suffix);
-        settings.outputFormat = kFormatKeep;  // a JPEG source
-        QSettingsStore store(sources_.Old().parent_path() / "settings.conf");
+    bool Filter(const fs::path& source, const fs::path& folder, std::string& error) override {
+        QSettingsStore store(Home() / "settings.conf");
         PresetTable presets;
-        LearnedProfileStore profiles(sources_.Old().parent_path());
+        LearnedProfileStore profiles(Home());
         if (!BuildPresetTable(store, presets)) return error = "no presets", false;
         BatchRunOptions options;
         options.presets = &presets;
@@ -219,14 +177,15 @@ private:
         options.profileOptions.selfLearning = false;
         FailureReasons reasons;
         BatchJob job;
+        // The job keeps a reference to its settings.
+        const BatchSettings settings =
+            BatchRecord({.destination = kOtherLocation, .path = folder, .suffix = ""});
         job.Prepare(settings, {source.string()});
         job.progress = &reasons;
         const bool ran = RunBatchJob(job, options, BatchStop{});
         error = reasons.last;
         return ran && job.processedList.size() == 1 && job.failedList.empty();
     }
-
-    PictureSources sources_;
 };
 
 // ---- the learned-profile file ----
@@ -247,20 +206,17 @@ LearnedProfileRecord Record(int i) {
     return record;
 }
 
-class ProfileFileWriter final : public RecordingWriter {
+class ProfileFileWriter final : public Writer {
 public:
-    std::string Name() const override { return "ProfileFile"; }
     std::string Target() const override { return kProfileFileName; }
     bool ReportsMessage() const override { return false; }
 
-    bool SaveNew(const fs::path& folder, std::string& error) override {
+    bool SaveNew(const fs::path& folder, std::string&) override {
         // 1500 records of 1816 bytes: 2.7 MB.
         LearnedProfileStore store(folder);
         for (int i = 0; i < 1500; ++i)
             store.AddLearnedProfile("/photos/" + std::to_string(i) + ".jpg", Record(i));
-        if (store.SaveProfileStore()) return true;
-        error = "the learned-profile file was not saved";
-        return false;
+        return store.SaveProfileStore();
     }
 
 protected:
@@ -269,45 +225,24 @@ protected:
         store.AddLearnedProfile("/photos/old.jpg", Record(0));
         return store.SaveProfileStore();
     }
-    bool ReadsBackAsOld(const fs::path& folder) override {
-        LearnedProfileStore store(folder);
-        return store.LoadProfileStore() && store.Count() == 1;
-    }
 };
 
 // ---- the settings file ----
 
-class SettingsFileWriter final : public RecordingWriter {
+class SettingsFileWriter final : public Writer {
 public:
-    std::string Name() const override { return "SettingsFile"; }
     std::string Target() const override { return "settings.conf"; }
+    bool ReportsMessage() const override { return false; }
 
-    bool SaveNew(const fs::path& folder, std::string& error) override {
-        // A raw value of 3 MB, stored escaped in the text file.
-        std::vector<uint8_t> big(3u << 20);
-        std::minstd_rand random(3);
-        for (uint8_t& b : big) b = static_cast<uint8_t>(random());
-        QSettingsStore store(folder / Target());
-        if (store.WriteBytes("Options", "Big", big)) return true;
-        error = "the settings file was not written";
-        return false;
+    bool SaveNew(const fs::path& folder, std::string&) override {
+        // A raw value of 1 MB, stored escaped (about three times as long) in the text file.
+        const std::vector<uint8_t> big(RandomBytes().begin(), RandomBytes().begin() + (1 << 20));
+        return QSettingsStore(folder / Target()).WriteBytes("Options", "Big", big);
     }
 
 protected:
     bool WriteOldVersion(const fs::path& folder) override {
-        QSettingsStore store(folder / Target());
-        const auto bytes = EncodeAppSettings(AppSettings{});
-        return store.WriteBytes("Options", "Settings",
-                                std::vector<uint8_t>(bytes.begin(), bytes.end())) &&
-               store.WriteText("Options", "Profile", "/home/user/Profiles");
-    }
-    bool ReadsBackAsOld(const fs::path& folder) override {
-        QSettingsStore store(folder / Target());
-        const auto bytes = EncodeAppSettings(AppSettings{});
-        return store.ReadBytes("Options", "Settings") ==
-                   std::vector<uint8_t>(bytes.begin(), bytes.end()) &&
-               store.ReadText("Options", "Profile") == "/home/user/Profiles" &&
-               !store.ReadBytes("Options", "Big");
+        return QSettingsStore(folder / Target()).WriteText("Options", "Profile", "/home/user");
     }
 };
 
@@ -318,9 +253,9 @@ std::vector<std::string> WriterNames() {
 }
 
 std::unique_ptr<Writer> MakeWriter(const std::string& name) {
-    if (name == "Jpeg") return std::make_unique<CodecWriter>("Jpeg", "jpg", 95);
-    if (name == "Png") return std::make_unique<CodecWriter>("Png", "png", kSaveCodePng);
-    if (name == "Tiff") return std::make_unique<CodecWriter>("Tiff", "tif", kSaveCodeTiff);
+    if (name == "Jpeg") return std::make_unique<CodecWriter>("jpg", 95);
+    if (name == "Png") return std::make_unique<CodecWriter>("png", kSaveCodePng);
+    if (name == "Tiff") return std::make_unique<CodecWriter>("tif", kSaveCodeTiff);
     if (name == "DocumentSave") return std::make_unique<DocumentSaveWriter>();
     if (name == "BatchOutput") return std::make_unique<BatchOutputWriter>();
     if (name == "ProfileFile") return std::make_unique<ProfileFileWriter>();
