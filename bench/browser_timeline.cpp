@@ -13,27 +13,19 @@
 // memory stays out of the figures): M distinct photographs, the N files hard links to them.
 // Without --folder a temporary one is made and removed. Under Xvfb (xvfb-run -a ...) or
 // offscreen (the default without a display).
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "bench/photo_jpeg.h"
+#include "bench/timeline.h"
 #include "browser/browser_dialog_bar.h"
 #include "platform/qsettings_store.h"
 #include "settings/persisted_settings.h"
@@ -45,7 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSampleMilliseconds = 10;
 constexpr int kStepLimitMilliseconds = 600 * 1000;  // a step that hangs ends the run
 
 struct Arguments {
@@ -127,12 +118,6 @@ bool MakeFolderApart(const fs::path& folder, const Arguments& args) {
     return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-long PeakRssMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 long RssMegabytes() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
@@ -140,14 +125,8 @@ long RssMegabytes() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
 }
 
-struct Step {
-    const char* name;
-    std::function<void()> start;
-    std::function<bool()> done;
-    qint64 startedAt = 0;
-    qint64 endedAt = 0;
-    qint64 startCall = 0;  // how long `start` itself ran
-    qint64 longestBlock = 0;
+// What a step read, and the memory at its end.
+struct StepCounts {
     int thumbnailsBefore = 0, infosBefore = 0;
     int thumbnails = 0, infos = 0;
     long rss = 0;
@@ -187,7 +166,7 @@ int Run(const fs::path& folder, const std::string& root) {
         bar->setValue(toEnd ? bar->maximum() : bar->value() + bar->pageStep());
     };
 
-    std::vector<Step> steps;
+    std::vector<bench::TimelineStep> steps;
     steps.push_back({"list (Medium) -> visible thumbnails",
                      [&] { browser.NavigateTo(folder.string()); }, loaderDone});
     steps.push_back({"scroll a page -> visible thumbnails", [&] { scroll(false); }, loaderDone});
@@ -197,66 +176,42 @@ int Run(const fs::path& folder, const std::string& root) {
     steps.push_back({"Large (relist) -> visible thumbnails",
                      [&] { browser.SetViewMode(ViewMode::kLarge); }, loaderDone});
 
-    std::size_t current = 0;
-    qint64 lastTick = clock.elapsed();
-    qint64 longestOverall = 0;
-    QTimer sampler;
-    sampler.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        const qint64 block = std::max<qint64>(0, now - lastTick - kSampleMilliseconds);
-        lastTick = now;
-        longestOverall = std::max(longestOverall, block);
-        if (current < steps.size() && steps[current].startedAt)
-            steps[current].longestBlock = std::max(steps[current].longestBlock, block);
-        if (current >= steps.size()) return;
-        Step& step = steps[current];
-        if (!step.startedAt) {
-            std::fprintf(stderr, "%6.1f s  %s\n", now / 1000.0, step.name);
-            step.startedAt = now;
-            step.start();
-            step.startCall = clock.elapsed() - now;
-            counts(step.thumbnailsBefore, step.infosBefore);  // after a relist: of the new list
-        } else if (step.done()) {
-            step.endedAt = clock.elapsed();
-            counts(step.thumbnails, step.infos);
-            step.thumbnails -= step.thumbnailsBefore;
-            step.infos -= step.infosBefore;
-            step.rss = RssMegabytes();
-            ++current;
-            if (current == steps.size()) QApplication::exit(0);
-        } else if (now - step.startedAt > kStepLimitMilliseconds) {
-            std::fprintf(stderr, "%s: no end after %d s\n", step.name,
-                         kStepLimitMilliseconds / 1000);
-            current = steps.size();
-            QApplication::exit(1);
-        }
-    });
-    QTimer::singleShot(500, &sampler, [&] {
-        lastTick = clock.elapsed();
-        sampler.start(kSampleMilliseconds);
-    });
+    std::vector<StepCounts> read(steps.size());
+    const auto of = [&](const bench::TimelineStep& step) -> StepCounts& {
+        return read[static_cast<std::size_t>(&step - steps.data())];
+    };
+    bench::TimelineHooks hooks;
+    hooks.started = [&](bench::TimelineStep& step) {
+        counts(of(step).thumbnailsBefore, of(step).infosBefore);  // after a relist: of the new list
+    };
+    hooks.ended = [&](bench::TimelineStep& step) {
+        StepCounts& c = of(step);
+        counts(c.thumbnails, c.infos);
+        c.thumbnails -= c.thumbnailsBefore;
+        c.infos -= c.infosBefore;
+        c.rss = RssMegabytes();
+    };
     const long rssBefore = RssMegabytes();
-    QApplication::exec();
+    const qint64 longestOverall = bench::RunTimeline(steps, clock, kStepLimitMilliseconds, hooks);
 
     std::printf("window: %dx%d, list %dx%d, %d items listed; memory before listing %ld MB\n",
                 frame.width(), frame.height(), browser.IconList()->viewport()->width(),
                 browser.IconList()->viewport()->height(), model.Count(), rssBefore);
     std::printf("%-40s %9s %9s %7s %7s %9s %8s\n", "step", "time (ms)", "call (ms)", "thumbs",
                 "infos", "block (ms)", "RSS (MB)");
-    for (const Step& step : steps) {
+    for (const bench::TimelineStep& step : steps) {
         if (!step.endedAt) {
             std::printf("%-40s %9s %9lld %7s %7s %9lld\n", step.name, "unfinished", step.startCall,
                         "", "", step.longestBlock);
             continue;
         }
         std::printf("%-40s %9lld %9lld %7d %7d %9lld %8ld\n", step.name,
-                    step.endedAt - step.startedAt, step.startCall, step.thumbnails, step.infos,
-                    step.longestBlock, step.rss);
+                    step.endedAt - step.startedAt, step.startCall, of(step).thumbnails,
+                    of(step).infos, step.longestBlock, of(step).rss);
     }
     std::printf("longest block over the whole run: %lld ms\n", longestOverall);
-    std::printf("peak RSS: %ld MB\n", PeakRssMegabytes());
-    return current == steps.size() && steps.back().endedAt ? 0 : 1;
+    std::printf("peak RSS: %ld MB\n", bench::PeakRssMegabytes());
+    return steps.back().endedAt ? 0 : 1;
 }
 
 }  // namespace

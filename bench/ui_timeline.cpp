@@ -8,25 +8,17 @@
 //   stillpix-ui-timeline [--image FILE.jpg] [--zoom PERCENT] [--size WxH]
 //
 // Under Xvfb (xvfb-run -a stillpix-ui-timeline) or offscreen (the default without a display).
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "bench/photo_jpeg.h"
+#include "bench/timeline.h"
 #include "codec/codec.h"
 #include "platform/qsettings_store.h"
 #include "settings/persisted_settings.h"
@@ -39,7 +31,6 @@
 namespace stillpix {
 namespace {
 
-constexpr int kSampleMilliseconds = 10;
 constexpr int kStepLimitMilliseconds = 180 * 1000;  // a step that hangs ends the run
 
 struct Arguments {
@@ -62,22 +53,6 @@ bool Parse(int argc, char** argv, Arguments& out) {
     }
     return true;
 }
-
-long PeakRssMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-// One step of the timeline: started by `start`, over when `done` holds.
-struct Step {
-    const char* name;
-    std::function<void()> start;
-    std::function<bool()> done;
-    qint64 startedAt = 0;
-    qint64 endedAt = 0;
-    qint64 longestBlock = 0;
-};
 
 int TilesLeftUnder(const CNoiseCleanerDoc& doc, const TileRect& visible) {
     int left = 0;
@@ -128,7 +103,7 @@ int Run(const Arguments& args) {
     bool goReturned = false, saveReturned = false, saveOk = false;
     qint64 decodedAt = 0, previewRunAt = 0, summaryAt = 0, batchSummaryAt = 0;
     QSlider* slider = frame.LeftPane()->FilterSection()->Slider(1);
-    std::vector<Step> steps;
+    std::vector<bench::TimelineStep> steps;
     steps.push_back({"open -> profile built", [&] { frame.OpenFile(image); },
                      [&] {
                          if (!decodedAt && doc.HasImage() && !doc.Opening())
@@ -187,43 +162,12 @@ int Run(const Arguments& args) {
                          return batchSummaryAt != 0;
                      }});
 
-    // The sampler: each tick notes how long the loop went without running it.
-    std::size_t current = 0;
-    qint64 lastTick = clock.elapsed();
-    qint64 longestOverall = 0;
-    QTimer sampler;
-    sampler.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        const qint64 block = std::max<qint64>(0, now - lastTick - kSampleMilliseconds);
-        lastTick = now;
-        longestOverall = std::max(longestOverall, block);
-        if (current < steps.size() && steps[current].startedAt)
-            steps[current].longestBlock = std::max(steps[current].longestBlock, block);
-        if (current >= steps.size()) return;
-        Step& step = steps[current];
-        if (!step.startedAt) {
-            std::fprintf(stderr, "%6.1f s  %s\n", now / 1000.0, step.name);
-            step.startedAt = now;
-            step.start();
-        } else if (step.done()) {
-            step.endedAt = clock.elapsed();
-            ++current;
-            if (current == steps.size()) QApplication::exit(0);  // not quit(): no close prompt
-        } else if (now - step.startedAt > kStepLimitMilliseconds) {
-            std::fprintf(stderr, "%s: no end after %d s (worker %s, countdown %d)\n", step.name,
-                         kStepLimitMilliseconds / 1000, doc.WorkerRunning() ? "running" : "idle",
-                         doc.Job().countdown.load());
-            current = steps.size();
-            QApplication::exit(1);
-        }
-    });
-    // Let the window settle first.
-    QTimer::singleShot(500, &sampler, [&] {
-        lastTick = clock.elapsed();
-        sampler.start(kSampleMilliseconds);
-    });
-    QApplication::exec();
+    bench::TimelineHooks hooks;
+    hooks.stuck = [&] {
+        return std::string("worker ") + (doc.WorkerRunning() ? "running" : "idle") +
+               ", countdown " + std::to_string(doc.Job().countdown.load());
+    };
+    const qint64 longestOverall = bench::RunTimeline(steps, clock, kStepLimitMilliseconds, hooks);
 
     const CBitmapEx* shown = doc.Image();
     if (summaryAt) steps[1].endedAt = summaryAt;  // the step itself also waits for the dialog to go
@@ -233,7 +177,7 @@ int Run(const Arguments& args) {
                 frame.View().VisibleRect().bottom - frame.View().VisibleRect().top,
                 doc.Job().tiles.count);
     std::printf("%-38s %10s %18s\n", "step", "time (ms)", "longest block (ms)");
-    for (const Step& step : steps) {
+    for (const bench::TimelineStep& step : steps) {
         if (!step.endedAt) {
             std::printf("%-38s %10s %18lld\n", step.name, "unfinished", step.longestBlock);
             continue;
@@ -251,9 +195,9 @@ int Run(const Arguments& args) {
     std::printf("batch: %zu processed, %zu failed\n", batch.processedList.size(),
                 batch.failedList.size());
     std::printf("longest block over the whole run: %lld ms\n", longestOverall);
-    std::printf("peak RSS: %ld MB\n", PeakRssMegabytes());
+    std::printf("peak RSS: %ld MB\n", bench::PeakRssMegabytes());
     const bool complete =
-        current == steps.size() && saveOk && shown && batch.processedList.size() == 3;
+        steps.back().endedAt && saveOk && shown && batch.processedList.size() == 3;
     return complete ? 0 : 1;
 }
 
