@@ -13,54 +13,68 @@ namespace {
 
 constexpr int kTile = kTileSize + 2 * kTileMargin;
 
-// Level 0 classified and level 1 processed: everything level 0's own smoothing, merge and
-// sharpening need, with a copy of its planes and maps to restore.
+// Levels 0 to L classified and level L + 1 processed: everything level L's own smoothing, merge
+// and sharpening need, with a copy of the planes and maps of levels 0 to L to restore.
 struct PreparedTile {
     FilterContext context;
     std::vector<uint8_t> buffer;
-    PyramidLevel<int16_t> level0;
-    PyramidLevel<int16_t> level1;
-    std::vector<int16_t> planes;
-    std::vector<uint8_t> maps;
+    PyramidLevel<int16_t> levels[kMaxLevels];
+    PyramidLevel<int16_t>& level0 = levels[0];
+    PyramidLevel<int16_t>& level1 = levels[1];
+    int stage;  // the level the stages run on
+    std::vector<std::vector<int16_t>> planes;
+    std::vector<std::vector<uint8_t>> maps;
 
-    PreparedTile() : buffer(std::size_t(kTile) * kTile * 3) {
+    explicit PreparedTile(int level) : buffer(std::size_t(kTile) * kTile * 3), stage(level) {
         const NoiseFilterParams params = DefaultParams();
         BuildFilterContext(PhotoProfile(), &params, false, context);
         for (int y = 0; y < kTile; ++y)
             std::memcpy(&buffer[std::size_t(y) * kTile * 3],
                         &Photo8()[std::size_t(y + 1700) * PhotoStride8() + 2400 * 3], kTile * 3);
-        level0.bytesPerPixel = 3;
         level0.tileBuffer = buffer.data();
         level0.width = level0.height = kTile;
-        level0.context = &context;
-        level0.degree = context.degree[0];
-        level0.sharpening = context.sharpening;
-        for (int c = 0; c < 3; ++c) level0.suppression[c] = context.suppression[0][c];
+        for (int l = 0; l <= level + 1; ++l) {
+            PyramidLevel<int16_t>& v = levels[l];
+            v.bytesPerPixel = 3;
+            v.context = &context;
+            v.index = l;
+            v.last = l == context.lastLevel;
+            v.degree = context.degree[l];
+            v.sharpening = context.sharpening;
+            for (int c = 0; c < 3; ++c) v.suppression[c] = context.suppression[l][c];
+            if (l > 0) v.parent = &levels[l - 1], levels[l - 1].child = &v;
+        }
         level0.AllocatePlanes(true);
         ForwardTransform(level0);
-        level1.bytesPerPixel = 3;
-        level1.parent = &level0;
-        level0.child = &level1;
-        DownsampleLevel(level0, level1, true);
-        ClassifyLevel(level0);
-        RunPyramidLevel(level1, context, 1, nullptr);
-        planes.assign(level0.planeStore.Data(), level0.planeStore.Data() + level0.Pixels() * 6);
-        maps.assign(level0.mapStore.Data(), level0.mapStore.Data() + level0.Pixels() * kMapCount);
+        for (int l = 0; l <= level; ++l) {
+            DownsampleLevel(levels[l], levels[l + 1], true);
+            ClassifyLevel(levels[l]);
+        }
+        RunPyramidLevel(levels[level + 1], context, level + 1, nullptr);
+        for (int l = 0; l <= level; ++l) {
+            const PyramidLevel<int16_t>& v = levels[l];
+            planes.emplace_back(v.planeStore.Data(), v.planeStore.Data() + v.Pixels() * 6);
+            maps.emplace_back(v.mapStore.Data(), v.mapStore.Data() + v.Pixels() * kMapCount);
+        }
     }
+    PyramidLevel<int16_t>& Stage() { return levels[stage]; }
     void Restore() {
-        std::copy(planes.begin(), planes.end(), level0.planeStore.Data());
-        std::copy(maps.begin(), maps.end(), level0.mapStore.Data());
+        for (std::size_t l = 0; l < planes.size(); ++l) {
+            std::copy(planes[l].begin(), planes[l].end(), levels[l].planeStore.Data());
+            std::copy(maps[l].begin(), maps[l].end(), levels[l].mapStore.Data());
+        }
     }
 };
 
-PreparedTile& Tile() {
-    static PreparedTile tile;
-    return tile;
+PreparedTile& Tile(int level = 0) {
+    static PreparedTile* tiles[3] = {};
+    if (tiles[level] == nullptr) tiles[level] = new PreparedTile(level);
+    return *tiles[level];
 }
 
 template <class Stage>
-void RunStage(benchmark::State& state, bool restore, Stage stage) {
-    PreparedTile& tile = Tile();
+void RunStage(benchmark::State& state, bool restore, Stage stage, int level = 0) {
+    PreparedTile& tile = Tile(level);
     for (auto _ : state) {
         if (restore) {
             state.PauseTiming();
@@ -90,14 +104,23 @@ void BM_StageDownsamplePlain(benchmark::State& state) {
         benchmark::DoNotOptimize(child.planeStore.Data());
     });
 }
+// The argument is the level; MP/s still count the tile's level-0 pixels.
 void BM_StageClassify(benchmark::State& state) {
-    RunStage(state, true, [](PreparedTile& t) { ClassifyLevel(t.level0); });
-}
-void BM_StageSmoothLuma(benchmark::State& state) {
-    RunStage(state, true, [](PreparedTile& t) { SmoothLuma(t.level0, true); });
+    RunStage(
+        state, true, [](PreparedTile& t) { ClassifyLevel(t.Stage()); }, int(state.range(0)));
 }
 void BM_StageClassifyPlain(benchmark::State& state) {
-    RunStage(state, true, [](PreparedTile& t) { ClassifyLevelPlain(t.level0); });
+    RunStage(
+        state, true, [](PreparedTile& t) { ClassifyLevelPlain(t.Stage()); }, int(state.range(0)));
+}
+void BM_StageSmoothLuma(benchmark::State& state) {
+    RunStage(
+        state, true, [](PreparedTile& t) { SmoothLuma(t.Stage(), true); }, int(state.range(0)));
+}
+void BM_StageSmoothLumaPlain(benchmark::State& state) {
+    RunStage(
+        state, true, [](PreparedTile& t) { SmoothLumaPlain(t.Stage(), true); },
+        int(state.range(0)));
 }
 void BM_StageSmoothChroma(benchmark::State& state) {
     RunStage(state, true, [](PreparedTile& t) { SmoothChroma(t.level0, true); });
@@ -132,9 +155,10 @@ void BM_StageMeasure(benchmark::State& state) {
 BENCHMARK(BM_StageForward)->Apply(OverWallTime);
 BENCHMARK(BM_StageDownsample)->Apply(OverWallTime);
 BENCHMARK(BM_StageDownsamplePlain)->Apply(OverWallTime);
-BENCHMARK(BM_StageClassify)->Apply(OverWallTime);
-BENCHMARK(BM_StageSmoothLuma)->Apply(OverWallTime);
-BENCHMARK(BM_StageClassifyPlain)->Apply(OverWallTime);
+BENCHMARK(BM_StageClassify)->DenseRange(0, 2)->Apply(OverWallTime);
+BENCHMARK(BM_StageClassifyPlain)->DenseRange(0, 2)->Apply(OverWallTime);
+BENCHMARK(BM_StageSmoothLuma)->DenseRange(0, 2)->Apply(OverWallTime);
+BENCHMARK(BM_StageSmoothLumaPlain)->DenseRange(0, 2)->Apply(OverWallTime);
 BENCHMARK(BM_StageSmoothChroma)->Apply(OverWallTime);
 BENCHMARK(BM_StageMerge)->Apply(OverWallTime);
 BENCHMARK(BM_StageMergePlain)->Apply(OverWallTime);

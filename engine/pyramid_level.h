@@ -140,8 +140,8 @@ void InverseTransform(const PyramidLevel<Sample>& level);
 template <class Sample>
 void InverseTransformPlain(const PyramidLevel<Sample>& level);
 
-// Pyramid stages (downsample_fast.cpp, classify_edges_fast.cpp, smooth_luma.cpp, smooth_chroma.cpp,
-// merge_bands_fast.cpp, sharpen.cpp).
+// Pyramid stages (downsample_fast.cpp, classify_edges_fast.cpp, smooth_luma_fast.cpp,
+// smooth_chroma.cpp, merge_bands_fast.cpp, sharpen.cpp).
 template <class Sample>
 void DownsampleLevel(const PyramidLevel<Sample>& parent, PyramidLevel<Sample>& child,
                      bool withResults);
@@ -153,6 +153,9 @@ template <class Sample>
 void ClassifyLevel(PyramidLevel<Sample>& level);
 template <class Sample>
 void SmoothLuma(PyramidLevel<Sample>& level, bool below);
+// The plain loops of SmoothLuma (smooth_luma.cpp), its bit-exact reference.
+template <class Sample>
+void SmoothLumaPlain(PyramidLevel<Sample>& level, bool below);
 // The plain loops of ClassifyLevel (classify_edges.cpp): the bit-exact reference its fast
 // schedule is tested and measured against.
 template <class Sample>

@@ -178,6 +178,34 @@ TEST(FastStages, DownsampleLevelMatchesItsPlainTwin) {
     ExpectDownsampleTwinsEqual<int32_t>();
 }
 
+// Directions already set now and then (level 1 hands its own to level 0), and every third row
+// nearly unclassed, so that both the whole-row and the pixel-by-pixel direction search run.
+template <class Sample>
+void ExpectSmoothLumaTwinsEqual() {
+    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+        std::mt19937 rng(unsigned(t.level[0].Pixels()));
+        const int w = t.level[0].width;
+        for (std::size_t i = 0; i < t.level[0].Pixels(); ++i) {
+            const uint8_t d = rng() % 4 == 0 ? uint8_t(1 + rng() % 8) : 0;
+            const bool thin = (i / w) % 3 == 0 && rng() % 10 != 0;
+            for (auto& l : t.level) {
+                l.maps[kDirectionMap][i] = l.maps[kSmoothedDirectionMap][i] = d;
+                if (thin) l.maps[kLumaClassMap][i] = 0;
+            }
+        }
+        SmoothLuma(t.level[0], !t.level[0].last);
+        SmoothLumaPlain(t.level[1], !t.level[1].last);
+        EXPECT_TRUE(t.PlanesEqual(kResY));
+        EXPECT_TRUE(t.MapsEqual(kDirectionMap));
+        EXPECT_TRUE(t.MapsEqual(kSmoothedDirectionMap));
+    });
+}
+
+TEST(FastStages, SmoothLumaMatchesItsPlainTwin) {
+    ExpectSmoothLumaTwinsEqual<int16_t>();
+    ExpectSmoothLumaTwinsEqual<int32_t>();
+}
+
 // Every sample layout of the pipeline; the byte after B, G, R of a 4-sample layout stays as it was.
 template <class Sample>
 void ExpectInverseTwinsEqual() {
