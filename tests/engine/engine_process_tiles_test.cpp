@@ -1,5 +1,5 @@
-// The tile loop's contract: results of skips and stops, flags, refusals, and that only inner
-// rectangles reach the destination.
+// The tile loop's contract: caller buffers, refusals, and that only inner rectangles reach the
+// destination (skips and stops: engine_threads_test.cpp, measure_build_test.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,50 +35,17 @@ struct TileRun {
     }
 };
 
-struct Script {
-    int skipIndex = -1;  // 0 before this tile
-    int stopIndex = -1;  // 0 after this tile
-    int keepOnly = -1;   // skip every other tile
-    std::vector<int> seen;
-};
-
-int Scripted(ProgressRecord& record) {
-    auto& s = *static_cast<Script*>(record.callerData);
+// Filters only the tile `keep`; every other one is skipped before it starts.
+int KeepOnly(ProgressRecord& record) {
     EXPECT_EQ(record.filtering, 1);
-    if (record.stage == kAfterTile) return record.tileIndex == s.stopIndex ? 0 : 1;
-    s.seen.push_back(record.tileIndex);
-    return record.tileIndex == s.skipIndex || (s.keepOnly >= 0 && record.tileIndex != s.keepOnly)
-               ? 0
-               : 1;
-}
-
-TEST(ProcessTiles, OnlyASkippedLastTileOrAStopMakesTheRunFalse) {
-    const test::EngineThreadsScope oneThread(1);  // one thread's exact order of callbacks
-    struct Case {
-        int skip, stop;
-        bool result;
-        std::vector<int> seen, filtered;
-    };
-    // 700 x 700 is 2 x 2 tiles; a tile in progress always completes, a stop ends the run at once.
-    for (const Case& c : {Case{3, -1, false, {0, 1, 2, 3}, {1, 1, 1, 0}},
-                          Case{0, -1, true, {0, 1, 2, 3}, {0, 1, 1, 1}},
-                          Case{-1, 1, false, {0, 1}, {1, 1, 0, 0}}}) {
-        SCOPED_TRACE(testing::Message() << "skip " << c.skip << ", stop " << c.stop);
-        TileRun run(700, 700);
-        Script script;
-        script.skipIndex = c.skip, script.stopIndex = c.stop;
-        EXPECT_EQ(run.Go(&script, Scripted), c.result);
-        EXPECT_EQ(script.seen, c.seen);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(run.g.grid.tiles[i].filtered, c.filtered[i]) << i;
-    }
+    return record.stage == kAfterTile || record.tileIndex == *static_cast<int*>(record.callerData);
 }
 
 TEST(ProcessTiles, OnlyInnerRectanglesOfFilteredTilesAreWritten) {
     TileRun run(701, 650);  // 2 x 1 tiles; stride 2104: one padding byte per row
     ASSERT_EQ(run.g.grid.count, 2);
-    Script script;
-    script.keepOnly = 1;
-    run.Go(&script, Scripted);
+    int keep = 1;
+    run.Go(&keep, KeepOnly);
     const TileRect inner = run.g.grid.tiles[1].inner;
     const int stride = Stride24(run.width);
     for (int y = 0; y < run.height; ++y)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include "engine/colour_transform.h"
@@ -55,6 +56,7 @@ Sample Generate(Fill fill, int x, int y, int plane, std::mt19937& rng) {
 // child (its source Y picks the bins except at the last level, index 3; the merge reads it all).
 template <class Sample>
 struct Twins {
+    using SampleType = Sample;
     FilterContext context{};
     PyramidLevel<Sample> child;
     PyramidLevel<Sample> level[2];
@@ -115,7 +117,7 @@ struct Twins {
 };
 
 template <class Sample, class Check>
-void ForEveryLevel(Check check) {
+void ForEveryLevelOf(Check check) {
     for (const Case& c : kCases)
         for (int index = 0; index < 4; ++index)
             for (int degree = 0; degree < 3; ++degree)
@@ -129,24 +131,24 @@ void ForEveryLevel(Check check) {
                 }
 }
 
-template <class Sample>
-void ExpectClassifyTwinsEqual() {
-    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+// Both sample types; `check` takes a Twins<Sample>&.
+template <class Check>
+void ForEveryLevel(Check check) {
+    ForEveryLevelOf<int16_t>(check);
+    ForEveryLevelOf<int32_t>(check);
+}
+
+TEST(FastStages, ClassifyLevelMatchesItsPlainTwin) {
+    ForEveryLevel([](auto& t) {
         ClassifyLevel(t.level[0]);
         ClassifyLevelPlain(t.level[1]);
         for (int m = 0; m < kMapCount; ++m) EXPECT_TRUE(t.MapsEqual(Map(m))) << "map " << m;
     });
 }
 
-TEST(FastStages, ClassifyLevelMatchesItsPlainTwin) {
-    ExpectClassifyTwinsEqual<int16_t>();
-    ExpectClassifyTwinsEqual<int32_t>();
-}
-
 // The child merged into each twin in turn: the merge reads the child and writes only its parent.
-template <class Sample>
-void ExpectMergeTwinsEqual() {
-    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+TEST(FastStages, MergeChildLevelMatchesItsPlainTwin) {
+    ForEveryLevel([](auto& t) {
         t.child.parent = &t.level[0];
         MergeChildLevel(t.child);
         t.child.parent = &t.level[1];
@@ -155,14 +157,9 @@ void ExpectMergeTwinsEqual() {
     });
 }
 
-TEST(FastStages, MergeChildLevelMatchesItsPlainTwin) {
-    ExpectMergeTwinsEqual<int16_t>();
-    ExpectMergeTwinsEqual<int32_t>();
-}
-
-template <class Sample>
-void ExpectDownsampleTwinsEqual() {
-    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+TEST(FastStages, DownsampleLevelMatchesItsPlainTwin) {
+    ForEveryLevel([](auto& t) {
+        using Sample = typename std::remove_reference_t<decltype(t)>::SampleType;
         for (bool withResults : {false, true}) {
             PyramidLevel<Sample> fast, plain;
             DownsampleLevel(t.level[0], fast, withResults);
@@ -173,16 +170,10 @@ void ExpectDownsampleTwinsEqual() {
     });
 }
 
-TEST(FastStages, DownsampleLevelMatchesItsPlainTwin) {
-    ExpectDownsampleTwinsEqual<int16_t>();
-    ExpectDownsampleTwinsEqual<int32_t>();
-}
-
 // Directions already set now and then (level 1 hands its own to level 0), and every third row
 // nearly unclassed, so that both the whole-row and the pixel-by-pixel direction search run.
-template <class Sample>
-void ExpectSmoothLumaTwinsEqual() {
-    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+TEST(FastStages, SmoothLumaMatchesItsPlainTwin) {
+    ForEveryLevel([](auto& t) {
         std::mt19937 rng(unsigned(t.level[0].Pixels()));
         const int w = t.level[0].width;
         for (std::size_t i = 0; i < t.level[0].Pixels(); ++i) {
@@ -201,15 +192,10 @@ void ExpectSmoothLumaTwinsEqual() {
     });
 }
 
-TEST(FastStages, SmoothLumaMatchesItsPlainTwin) {
-    ExpectSmoothLumaTwinsEqual<int16_t>();
-    ExpectSmoothLumaTwinsEqual<int32_t>();
-}
-
 // Every sample layout of the pipeline; the byte after B, G, R of a 4-sample layout stays as it was.
-template <class Sample>
-void ExpectInverseTwinsEqual() {
-    ForEveryLevel<Sample>([](Twins<Sample>& t) {
+TEST(FastStages, InverseTransformMatchesItsPlainTwin) {
+    ForEveryLevel([](auto& t) {
+        using Sample = typename std::remove_reference_t<decltype(t)>::SampleType;
         const int sampleBytes = sizeof(Sample) == 2 ? 1 : 2;
         for (int samples : t.level[0].grey ? std::vector{1} : std::vector{3, 4}) {
             std::vector<uint8_t> buffers[2];
@@ -223,11 +209,6 @@ void ExpectInverseTwinsEqual() {
             EXPECT_EQ(buffers[0], buffers[1]) << samples << " samples";
         }
     });
-}
-
-TEST(FastStages, InverseTransformMatchesItsPlainTwin) {
-    ExpectInverseTwinsEqual<int16_t>();
-    ExpectInverseTwinsEqual<int32_t>();
 }
 
 // Every sum up to where both clamp, then a sparse sweep of all that i16 planes can give.

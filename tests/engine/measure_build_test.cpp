@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
-#include <random>
 #include <vector>
 
 #include "tests/engine/engine_test_support.h"
@@ -33,13 +31,12 @@ constexpr int kStripesW = 256, kStripesH = 11 * 48;
 int StripeGrey(int bin) { return int(std::lround((2048.0 * bin + 1024.0) * 64.0 / 5498.0)); }
 
 template <class Noise>
-std::vector<uint8_t> Stripes(Noise noise, int firstBin = 0, int lastBin = 10) {
+std::vector<uint8_t> Stripes(Noise noise) {
     std::vector<uint8_t> image(std::size_t(kStripesW) * kStripesH);
     for (int y = 0; y < kStripesH; ++y)
         for (int x = 0; x < kStripesW; ++x)
-            image[std::size_t(y) * kStripesW + x] = uint8_t(std::clamp<long>(
-                std::lround(StripeGrey(std::clamp(y / 48, firstBin, lastBin)) + noise(x, y)), 0,
-                255));
+            image[std::size_t(y) * kStripesW + x] =
+                uint8_t(std::clamp<long>(std::lround(StripeGrey(y / 48) + noise(x, y)), 0, 255));
     return image;
 }
 
@@ -130,91 +127,6 @@ TEST(BuildImageProfile,
     }
 }
 
-// The median of the largest of the 8 neighbour differences of Gaussian noise of `sigma`
-// rounded to whole 8-bit steps: the smallest m with P(max |x_i - x_c| <= m) >= 1/2.
-int MedianLargestDifference(double sigma) {
-    std::map<int, double> p;
-    for (int k = -int(8 * sigma) - 2; k <= int(8 * sigma) + 2; ++k)
-        p[k] = 0.5 * (std::erfc(-(k + 0.5) / sigma / std::sqrt(2.0)) -
-                      std::erfc(-(k - 0.5) / sigma / std::sqrt(2.0)));
-    for (int m = 0;; ++m) {
-        double below = 0;
-        for (const auto& [c, pc] : p) {
-            double near = 0;
-            for (int k = c - m; k <= c + m; ++k) near += p.count(k) ? p.at(k) : 0.0;
-            below += pc * std::pow(near, 8);
-        }
-        if (below >= 0.5) return m;
-    }
-}
-
-TEST(BuildImageProfile, GaussianNoiseLandsWithinAStepOfItsMedianLargestDifference) {
-    // Each tile's value of a bin comes from its first few accepted blocks, so one bin can be a
-    // step off; the median over the 11 bins stays within one 8-bit step of the arithmetic.
-    EXPECT_EQ(MedianLargestDifference(1.0), 2);  // the arithmetic itself, for the record
-    EXPECT_EQ(MedianLargestDifference(5.0), 11);
-    for (double sigma : {1.0, 2.0, 3.0, 5.0}) {
-        const int m = MedianLargestDifference(sigma);
-        std::mt19937 rng(11);
-        std::normal_distribution<double> normal(0.0, sigma);
-        std::vector<double> noise(std::size_t(kStripesW) * kStripesH);
-        for (double& v : noise) v = normal(rng);
-        NoiseProfile p = FreshProfile();
-        ASSERT_TRUE(
-            Measure(Stripes([&](int x, int y) { return noise[std::size_t(y) * kStripesW + x]; }),
-                    kStripesW, kStripesH, 8, p));
-        std::vector<int> levels;
-        for (int k = 0; k < 11; ++k) levels.push_back(p.bands[0].levels[k][kY]);
-        std::nth_element(levels.begin(), levels.begin() + 5, levels.end());
-        EXPECT_GE(levels[5], (5498 * (m - 1) / 64) >> 4) << "sigma " << sigma << ", m " << m;
-        EXPECT_LE(levels[5], (5498 * (m + 1) / 64 + 1) >> 4) << "sigma " << sigma << ", m " << m;
-    }
-}
-
-TEST(BuildImageProfile, StrongerNoiseGivesHigherLevelsInEveryBandAndChannel) {
-    // The smooth colour scene with independent noise per colour sample, 640 x 480 (two tiles).
-    const int w = 640, h = 480;
-    double previous[3][3] = {};
-    for (double sigma : {2.0, 5.0, 10.0, 20.0}) {
-        NoiseProfile p = FreshProfile();
-        ASSERT_TRUE(Measure(test::ColourImage8(w, h, sigma, 7), w, h, 24, p));
-        for (int b = 0; b < 3; ++b)
-            for (int c = 0; c < 3; ++c) {
-                double mean = 0;
-                for (int k = 0; k < 11; ++k) mean += p.bands[b].levels[k][c] / 11.0;
-                EXPECT_GT(mean, previous[b][c])
-                    << "band " << b << ", channel " << c << ", sigma " << sigma;
-                previous[b][c] = mean;
-            }
-    }
-}
-
-TEST(BuildImageProfile, TwoHalvesAddTheirSupportButTheLevelsAreTheLastHalfs) {
-    // Two 256 x 264 images: the top one holds bins 0..4 and 24 rows of bin 5, the bottom one
-    // 72 rows of bin 6 and bins 7..10.
-    const int half = kStripesH / 2;
-    const auto top = Stripes(CellPattern, 0, 5), bottom = Stripes(CellPattern, 6, 10);
-    const std::vector<uint8_t> topHalf(top.begin(), top.begin() + std::size_t(half) * kStripesW);
-    const std::vector<uint8_t> bottomHalf(bottom.end() - std::size_t(half) * kStripesW,
-                                          bottom.end());
-    NoiseProfile topOnly = FreshProfile(), bottomOnly = FreshProfile(), combined = FreshProfile();
-    ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, topOnly));
-    ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, bottomOnly));
-    ASSERT_TRUE(Measure(topHalf, kStripesW, half, 8, combined));
-    ASSERT_TRUE(Measure(bottomHalf, kStripesW, half, 8, combined));
-    for (int k = 0; k < 11; ++k) {
-        // The first run's unmeasured bins left it with count 1, which the second run adds to.
-        const int16_t fromTop = k <= 5 ? topOnly.bands[0].counts[k][kY] : 1;
-        const int16_t fromBottom = k >= 6 ? bottomOnly.bands[0].counts[k][kY] : 0;
-        EXPECT_EQ(combined.bands[0].counts[k][kY], fromTop + fromBottom) << "bin " << k;
-    }
-    // The top half's bins had measurements, so nothing fills them, and the second run's lists
-    // hold nothing for them: their levels fall to 1 and the curve keeps only the bottom half.
-    for (int k = 0; k <= 5; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 1) << "bin " << k;
-    for (int k = 9; k <= 10; ++k) EXPECT_EQ(combined.bands[0].levels[k][kY], 32) << "bin " << k;
-    EXPECT_GT(topOnly.bands[0].levels[2][kY], 1);  // what the top half alone had given
-}
-
 // Callbacks: a 700 x 300 image is two tiles; record 0 is the right tile, record 1 the left.
 struct Calls {
     std::vector<std::pair<int, int>> seen;  // (tile index, stage)
@@ -281,40 +193,6 @@ TEST(BuildImageProfileCallbacks, SkipsAndStopsDecideTheResultAndTheFinish) {
         for (int k = 0; k < 11; ++k) support += profile.bands[0].counts[k][kY];
         EXPECT_GT(support, 0);
         for (int k = 0; k < 11 && !c.result; ++k) EXPECT_EQ(profile.bands[0].levels[k][kY], 0) << k;
-    }
-}
-
-// A tile buffer callback that hands out a flat grey tile for every tile but record 0.
-struct FlatTiles {
-    std::vector<uint8_t> buffer;
-    std::vector<std::pair<int, int>> seen;
-};
-
-uint8_t* FlatTile(ProgressRecord& r) {
-    auto& flat = *static_cast<FlatTiles*>(r.callerData);
-    flat.seen.emplace_back(r.tileIndex, r.stage);
-    if (r.tileIndex == 0) return nullptr;
-    const TileRect& m = r.tiles->tiles[r.tileIndex].margin;
-    flat.buffer.assign(std::size_t(m.right - m.left) * (m.bottom - m.top), 128);
-    return flat.buffer.data();
-}
-
-TEST(BuildImageProfileCallbacks, TileBuffersFromTheCallerAreMeasuredAndNullSkips) {
-    const int w = 700, h = 300;
-    std::mt19937 rng(4);
-    std::vector<uint8_t> noisy(std::size_t(w) * h);
-    for (auto& v : noisy) v = uint8_t(rng() & 0xFF);
-    FlatTiles flat;
-    NoiseProfile p = FreshProfile();
-    Grid g(w, h);
-    ASSERT_TRUE(BuildImageProfile(g.grid, w, h, w, 8, noisy.data(), p, &flat, nullptr, FlatTile));
-    EXPECT_EQ(flat.seen, (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {1, 1}}));
-    EXPECT_EQ(g.grid.tiles[0].profiled, 0);
-    EXPECT_EQ(g.grid.tiles[1].profiled, 1);
-    // Only the flat grey 128 (Y 10996, bin 5) was measured, not the random image.
-    for (int k = 0; k < 11; ++k) {
-        EXPECT_EQ(p.bands[0].levels[k][kY], 1);
-        EXPECT_EQ(p.bands[0].counts[k][kY] > 1, k == 5) << "bin " << k;
     }
 }
 
