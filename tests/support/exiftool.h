@@ -26,13 +26,8 @@ public:
     ExifToolSession(const ExifToolSession&) = delete;
     ExifToolSession& operator=(const ExifToolSession&) = delete;
 
-    // What `exiftool ARGS...` prints on its standard output (its errors are dropped); with
-    // `status`, its exit status, -1 when exiftool does not run.
-    std::string Run(std::vector<std::string> args, int* status = nullptr) {
-        if (status != nullptr) {
-            *status = -1;
-            args.insert(args.end(), {"-echo3", "${status}"});
-        }
+    // What `exiftool ARGS...` prints on its standard output (its errors are dropped).
+    std::string Run(const std::vector<std::string>& args) {
         std::string out;
         if (in_ == nullptr || out_ == nullptr) return out;
         const std::string ready = "{ready" + std::to_string(++commands_) + "}\n";
@@ -44,15 +39,7 @@ public:
         for (ssize_t n; !out.ends_with(ready) && (n = ::getline(&line, &capacity, out_)) > 0;)
             out.append(line, static_cast<std::size_t>(n));
         std::free(line);
-        if (!out.ends_with(ready)) return out;
-        out.resize(out.size() - ready.size());
-        if (status != nullptr && !out.empty()) {
-            // -echo3 printed the status on a line of its own after the command's output.
-            out.pop_back();
-            const std::size_t start = out.rfind('\n') + 1;  // 0 when it is the only line
-            *status = std::atoi(out.c_str() + start);
-            out.resize(start);
-        }
+        if (out.ends_with(ready)) out.resize(out.size() - ready.size());
         return out;
     }
 
@@ -99,15 +86,8 @@ private:
 };
 
 // What `exiftool ARGS...` prints, through the shared session.
-inline std::string ExifToolRun(const std::vector<std::string>& args, int* status = nullptr) {
-    return ExifToolSession::Shared().Run(args, status);
-}
-
-// True when exiftool ran ARGS (a write, usually) with status 0.
-inline bool ExifToolOk(const std::vector<std::string>& args) {
-    int status = -1;
-    ExifToolRun(args, &status);
-    return status == 0;
+inline std::string ExifToolRun(const std::vector<std::string>& args) {
+    return ExifToolSession::Shared().Run(args);
 }
 
 }  // namespace stillpix::test
