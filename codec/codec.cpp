@@ -12,6 +12,7 @@
 #include "codec/session.h"
 #include "codec/tiff_handle.h"
 #include "platform/memory_budget.h"
+#include "platform/memory_pages.h"
 
 namespace stillpix {
 namespace {
@@ -110,6 +111,11 @@ bool OwnLentPixels(CodecSession& h) {
         image.DisplayFromSamples();
     } else {
         std::memcpy(image.display.data(), lent.display, image.display.size());
+    }
+    // Pixels lent for their last save are not read again: the copy replaces them.
+    if (lent.releaseRead) {
+        ReleasePages(lent.display, lent.Stride() * static_cast<std::size_t>(lent.height));
+        if (lent.has16) ReleasePages(lent.samples, image.samples.size() * 2);
     }
     h.image.display = std::move(image.display);
     h.image.samples = std::move(image.samples);

@@ -118,8 +118,9 @@ bool cLendImage(CodecSession& h, std::span<const uint8_t> display,
                 std::span<const uint16_t> samples, int width, int height, bool grey);
 // cLendImage for a save that is the pixels' last use (a command line run that ends after it): a
 // writer that needs a full-size buffer of its own (JPEG's optimised coding) gives the pages of
-// the rows it has encoded back to the system meanwhile, so the two are not held at once. The
-// lent pixels are undefined afterwards, whether the save succeeded or not.
+// the rows it has encoded back to the system meanwhile, so the two are not held at once, and a
+// profile conversion (which copies them) gives them back once copied. The lent pixels are
+// undefined afterwards, whether the save succeeded or not.
 bool cLendImageForLastSave(CodecSession& h, std::span<uint8_t> display, std::span<uint16_t> samples,
                            int width, int height, bool grey);
 
