@@ -288,13 +288,11 @@ TEST_P(MakerNoteChoice, FollowsTheMake) {
     EXPECT_EQ(f.IsoSpeed(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(HandWorked, MakerNoteChoice,
-                         ::testing::Values(MakeCase{"Canon", 400}, MakeCase{"CANON", 400},
-                                           MakeCase{"canon", 400}, MakeCase{"canon inc.", 0},
-                                           MakeCase{"Canon ", 0},
-                                           MakeCase{"NIKON CORPORATION", 800},
-                                           MakeCase{"nikon", 800}, MakeCase{"NIKO", 0},
-                                           MakeCase{"Pentax", 0}));
+// clang-format off
+const MakeCase kMakes[] = {{"Canon", 400}, {"CANON", 400}, {"canon", 400}, {"canon inc.", 0},
+    {"Canon ", 0}, {"NIKON CORPORATION", 800}, {"nikon", 800}, {"NIKO", 0}, {"Pentax", 0}};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(HandWorked, MakerNoteChoice, ::testing::ValuesIn(kMakes));
 
 }  // namespace
 }  // namespace stillpix
