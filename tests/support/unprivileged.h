@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <functional>
 
 namespace stillpix::test {
@@ -28,17 +27,6 @@ inline int RunUnprivileged(const std::function<int()>& task) {
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-}
-
-// Gives `path` (and what it holds) to the user RunUnprivileged runs as.
-inline void GiveToUnprivileged(const std::filesystem::path& path) {
-    const passwd* nobody = ::getpwnam("nobody");
-    if (::geteuid() != 0 || nobody == nullptr) return;
-    (void)::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid);
-    std::error_code ec;
-    for (std::filesystem::recursive_directory_iterator it(path, ec), end; !ec && it != end;
-         it.increment(ec))
-        (void)::lchown(it->path().c_str(), nobody->pw_uid, nobody->pw_gid);
 }
 
 }  // namespace stillpix::test
