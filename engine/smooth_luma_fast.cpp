@@ -20,7 +20,7 @@ template <class Sample>
 using Cost = std::conditional_t<sizeof(Sample) == 2, int32_t, int64_t>;
 
 // BestDirection of a pixel whose steps all lie inside the level (2 <= x < w - 2, likewise y).
-template <int kCount, class Sample>
+template <int DirectionCount, class Sample>
 inline int BestInside(const Sample* row, std::ptrdiff_t w, int x) {
     using C = Cost<Sample>;
     const int32_t yp = row[x];
@@ -30,7 +30,7 @@ inline int BestInside(const Sample* row, std::ptrdiff_t w, int x) {
     };
     C best = std::numeric_limits<int32_t>::max();
     int bestDirection = 0;
-    for (int d = 0; d < kCount; ++d) {
+    for (int d = 0; d < DirectionCount; ++d) {
         const Offset o1 = DirectionOffset(d, 1), o2 = DirectionOffset(d, 2);
         const std::ptrdiff_t s1 = o1.dy * w + o1.dx, s2 = o2.dy * w + o2.dx;
         const C cost =
@@ -43,12 +43,13 @@ inline int BestInside(const Sample* row, std::ptrdiff_t w, int x) {
     return bestDirection;
 }
 
-template <int kCount, class Sample>
+template <int DirectionCount, class Sample>
 void BestInsideRow(const Sample* row, int w, uint8_t* out) {
-    for (int x = 2; x < w - 2; ++x) out[x] = static_cast<uint8_t>(BestInside<kCount>(row, w, x));
+    for (int x = 2; x < w - 2; ++x)
+        out[x] = static_cast<uint8_t>(BestInside<DirectionCount>(row, w, x));
 }
 
-template <int kCount, class Sample>
+template <int DirectionCount, class Sample>
 void EstimateDirections(PyramidLevel<Sample>& level) {
     const int w = level.width;
     const int h = level.height;
@@ -67,7 +68,7 @@ void EstimateDirections(PyramidLevel<Sample>& level) {
                 wanted += ((cls[rowStart + x] & 7) != 0) & (dir[rowStart + x] == 0);
             if (wanted == 0) continue;
             const bool wholeRow = insideRow && wanted * 4 >= w;
-            if (wholeRow) BestInsideRow<kCount>(res + rowStart, w, rowBest.Data());
+            if (wholeRow) BestInsideRow<DirectionCount>(res + rowStart, w, rowBest.Data());
             for (int colParity = 0; colParity < 2; ++colParity)
                 for (int x = colParity; x < w; x += 2) {
                     const std::size_t p = rowStart + x;
@@ -75,7 +76,7 @@ void EstimateDirections(PyramidLevel<Sample>& level) {
                     // One pixel at a time, dropping directions early is the quicker way.
                     const int d = wholeRow && x >= 2 && x < w - 2
                                       ? rowBest.Data()[x]
-                                      : BestDirection(res, w, h, x, y, kCount);
+                                      : BestDirection(res, w, h, x, y, DirectionCount);
                     MarkDirection(dir, smoothed, w, h, x, y, d);
                 }
         }

@@ -103,8 +103,9 @@ int Radius(const PyramidLevel<Sample>& level, bool below) {
 }
 
 // The weighted mean of one pixel along its direction (or the four unit ones), stopping after the
-// first refused step. kInside: every step of radius k lies inside the level, so none is clamped.
-template <bool kInside, class Sample>
+// first refused step. StepsInside: every step of radius k lies inside the level, so none is
+// clamped.
+template <bool StepsInside, class Sample>
 void MeanAt(PyramidLevel<Sample>& level, bool below, int k, int x, int y) {
     using Wide = int64_t;
     const int w = level.width;
@@ -130,7 +131,7 @@ void MeanAt(PyramidLevel<Sample>& level, bool below, int k, int x, int y) {
             for (int d = firstDirection; d < firstDirection + directionCount; ++d) {
                 const Offset o = DirectionOffset(d, s);
                 std::size_t q;
-                if constexpr (kInside) {
+                if constexpr (StepsInside) {
                     q = p + std::ptrdiff_t(sense) * (std::ptrdiff_t(o.dy) * w + o.dx);
                 } else {
                     const int qx = std::clamp(x + sense * o.dx, 0, w - 1);

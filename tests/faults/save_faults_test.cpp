@@ -154,7 +154,9 @@ TEST_P(SaveFaults, KilledDuringSave) {
     // this one would be to the next run) away.
     for (const std::string& name : Entries(folder.Path()))
         if (name != writer_->Target()) {
-            if (name != writer_->Target() + ".lock") EXPECT_EQ(name.front(), '.') << name;
+            if (name != writer_->Target() + ".lock") {
+                EXPECT_EQ(name.front(), '.') << name;
+            }
             fs::last_write_time(folder.Path() / name,
                                 fs::file_time_type::clock::now() - std::chrono::hours(1));
         }
