@@ -9,14 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/temp_folder.h"
 
@@ -99,16 +100,6 @@ private:
     std::string why_;
 };
 
-// The names in a folder (not recursive).
-inline std::set<std::string> Entries(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec))
-        names.insert(it->path().filename().string());
-    return names;
-}
-
 enum class KillOutcome {
     kKilled,     // killed while the save was under way
     kFinished,   // the save ended before it could be caught
@@ -118,15 +109,15 @@ enum class KillOutcome {
 // in `folder` and has data in it: the save's temporary.
 inline KillOutcome KillDuringSave(const std::function<bool()>& save,
                                   const std::filesystem::path& folder,
-                                  const std::set<std::string>& known) {
+                                  const std::vector<std::string>& known) {
     const pid_t child = ::fork();
     if (child < 0) return KillOutcome::kNoProcess;
     if (child == 0) ::_exit(save() ? 0 : 1);
     for (int status = 0;; std::this_thread::sleep_for(std::chrono::microseconds(200))) {
         if (::waitpid(child, &status, WNOHANG) == child) return KillOutcome::kFinished;
-        for (const std::string& name : Entries(folder)) {
+        for (const std::string& name : FolderNames(folder)) {
             std::error_code ec;
-            if (known.count(name) || name.ends_with(".lock")) continue;
+            if (std::ranges::find(known, name) != known.end() || name.ends_with(".lock")) continue;
             if (std::filesystem::file_size(folder / name, ec) == 0 || ec) continue;
             ::kill(child, SIGKILL);
             ::waitpid(child, &status, 0);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <vector>
@@ -28,14 +29,14 @@ protected:
     void SetUp() override { writer_ = MakeWriter(GetParam()); }
 
     // The save fails, says so, and leaves the folder holding the old file and nothing new.
-    void ExpectRefusedCleanly(const fs::path& folder, const std::set<std::string>& before) {
+    void ExpectRefusedCleanly(const fs::path& folder, const std::vector<std::string>& before) {
         std::string error;
         EXPECT_FALSE(writer_->SaveNew(folder, error)) << "a failed save reported success";
         if (writer_->ReportsMessage()) {
             EXPECT_FALSE(error.empty()) << "a failed save gave no message";
         }
         EXPECT_TRUE(writer_->HoldsOld(folder)) << "the old file was damaged";
-        EXPECT_EQ(Entries(folder), before) << "the failed save left files behind";
+        EXPECT_EQ(FolderNames(folder), before) << "the failed save left files behind";
     }
 
     std::unique_ptr<Writer> writer_;
@@ -48,10 +49,11 @@ TEST_P(SaveFaults, DiskFull) {
         SmallDisk disk(16u << 10);
         if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
         ASSERT_TRUE(writer_->WriteOld(disk.Path()));
-        std::set<std::string> before = {writer_->Target()};
+        std::vector<std::string> before = {writer_->Target()};
         if (alreadyFull) {
             std::ofstream(disk.Path() / "filler") << std::string(16u << 10, 'x');
-            before.insert("filler");
+            before.push_back("filler");
+            std::sort(before.begin(), before.end());  // as FolderNames gives them
         }
         ExpectRefusedCleanly(disk.Path(), before);
     }
@@ -76,7 +78,7 @@ TEST_P(SaveFaults, FileItsUserCannotWrite) {
         if (writer->SaveNew(folder.Path(), error)) return 1;
         if (writer->ReportsMessage() && error.empty()) return 2;
         if (!writer->HoldsOld(folder.Path())) return 3;
-        return Entries(folder.Path()) == std::set<std::string>{writer->Target()} ? 0 : 4;
+        return FolderNames(folder.Path()) == std::vector<std::string>{writer->Target()} ? 0 : 4;
     });
     if (result < 0) GTEST_SKIP() << "no unprivileged child process";
     EXPECT_EQ(result, 0) << "1 replaced a read-only file, 2 said nothing, 3 damaged it, "
@@ -101,7 +103,7 @@ TEST_P(SaveFaults, ThroughSymbolicLinkTheFileIsReplacedKeepingModeOwnerAndGroup)
     ASSERT_TRUE(writer_->SaveNew(linked.Path(), error)) << error;
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_FALSE(writer_->HoldsOld(real.Path())) << "the linked file kept its old contents";
-    EXPECT_EQ(Entries(real.Path()), std::set<std::string>{writer_->Target()});
+    EXPECT_EQ(FolderNames(real.Path()), std::vector<std::string>{writer_->Target()});
     struct stat after {};
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
     EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not rewritten in place
@@ -120,7 +122,7 @@ TEST_P(SaveFaults, HardLinkedFileIsRewrittenForEveryName) {
     EXPECT_FALSE(writer_->HoldsOld(folder.Path()));
     EXPECT_EQ(fs::hard_link_count(target), 2u);
     EXPECT_EQ(ReadFileBytes(other.Path() / "second name"), ReadFileBytes(target));
-    EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{writer_->Target()});
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{writer_->Target()});
 }
 
 TEST_P(SaveFaults, InjectedWriteFailure) {
@@ -141,7 +143,7 @@ TEST_P(SaveFaults, KilledDuringSave) {
     KillOutcome outcome = KillOutcome::kFinished;
     for (int attempt = 0; attempt < 3 && outcome == KillOutcome::kFinished; ++attempt) {
         ASSERT_TRUE(writer_->WriteOld(folder.Path()));
-        outcome = KillDuringSave(save, folder.Path(), Entries(folder.Path()));
+        outcome = KillDuringSave(save, folder.Path(), FolderNames(folder.Path()));
     }
     if (outcome == KillOutcome::kNoProcess) GTEST_SKIP() << "no child process can be started";
     if (outcome == KillOutcome::kFinished)
@@ -152,7 +154,7 @@ TEST_P(SaveFaults, KilledDuringSave) {
     // settings file's lock, which the next writer takes over as stale. The next save is not
     // hindered by them, and takes the leftovers of saves killed before its process began (as
     // this one would be to the next run) away.
-    for (const std::string& name : Entries(folder.Path()))
+    for (const std::string& name : FolderNames(folder.Path()))
         if (name != writer_->Target()) {
             if (name != writer_->Target() + ".lock") {
                 EXPECT_EQ(name.front(), '.') << name;
@@ -163,7 +165,7 @@ TEST_P(SaveFaults, KilledDuringSave) {
     std::string error;
     EXPECT_TRUE(writer_->SaveNew(folder.Path(), error)) << error;
     EXPECT_FALSE(writer_->HoldsOld(folder.Path()));
-    EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{writer_->Target()});
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{writer_->Target()});
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, SaveFaults, ::testing::ValuesIn(WriterNames()),
